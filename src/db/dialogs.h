@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace pelorin {
+
+// Every question, message, input box and file dialog of the program goes through this
+// interface, so that tests can answer them by script. The window library installs the
+// Qt implementation at start-up; without one, a quiet default answers "No" and records nothing.
+class Dialogs
+{
+public:
+    enum class Kind { Information, Warning, Error, Confirmation };
+
+    virtual ~Dialogs() = default;
+
+    // Yes/No question; true only for Yes.
+    virtual bool ask(const QString &text, const QString &caption = QStringLiteral("Внимание!"),
+                     Kind kind = Kind::Confirmation) = 0;
+    // Message with a single OK button.
+    virtual void message(const QString &text, const QString &caption = QStringLiteral("Внимание!"),
+                         Kind kind = Kind::Information) = 0;
+    // Plain-text input box; nullopt when cancelled.
+    virtual std::optional<QString> input(const QString &caption, const QString &prompt, const QString &initial) = 0;
+    // File dialogs; an empty string when cancelled.
+    virtual QString openFileName(const QString &caption, const QString &dir, const QString &filter) = 0;
+    virtual QString saveFileName(const QString &caption, const QString &dir, const QString &filter) = 0;
+    virtual void beep() = 0;
+
+    static Dialogs &instance();
+    // Installs an implementation (not owned); nullptr restores the quiet default.
+    static void setInstance(Dialogs *dialogs);
+};
+
+// Answers by script and records everything it was shown; for tests and batch runs.
+class ScriptedDialogs : public Dialogs
+{
+public:
+    // Answers are consumed in order; a question with no answer left is answered No,
+    // an input with no answer left is cancelled, a file dialog with none left is cancelled.
+    QStringList answers;   // "yes" / "no" for ask; any text for input ("<cancel>" cancels); file names
+    QStringList transcript; // "ask: <caption>: <text>", "message: ...", "input: ...", "open: ...", "save: ...", "beep"
+    int beeps = 0;
+
+    bool ask(const QString &text, const QString &caption, Kind kind) override;
+    void message(const QString &text, const QString &caption, Kind kind) override;
+    std::optional<QString> input(const QString &caption, const QString &prompt, const QString &initial) override;
+    QString openFileName(const QString &caption, const QString &dir, const QString &filter) override;
+    QString saveFileName(const QString &caption, const QString &dir, const QString &filter) override;
+    void beep() override;
+
+private:
+    QString next();
+};
+
+// Installs a ScriptedDialogs for the lifetime of the object.
+class ScopedScriptedDialogs : public ScriptedDialogs
+{
+public:
+    ScopedScriptedDialogs();
+    ~ScopedScriptedDialogs() override;
+};
+
+} // namespace pelorin

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <span>
+
+namespace pelorin::db {
+
+enum class FieldType { AutoInc, Integer, Short, Float, String, Boolean, Date, Memo };
+
+struct FieldDef
+{
+    const char *name;
+    FieldType type;
+    int width; // characters for String, 0 otherwise
+    bool calculated;
+};
+
+struct TableDef
+{
+    const char *sqlName;      // table in the database file: register, osmotr_1, post_vip ...
+    const char *objectName;   // table object in its data module: register, osmotr1, post_vipis ...
+    const char *keyField;     // AutoInc key, or the one-record-per-patient key; empty for lech_puva
+    const char *linkField;    // detail link field, empty for the register
+    const char *masterObject; // object name of the master table
+    const char *masterField;  // key field of the master the link follows
+    const char *linkIndex;    // name of the secondary index on the link field
+    int dataModule;           // 1 = DM1, 2 = DM2
+    std::span<const FieldDef> fields;
+
+    bool hasAutoIncKey() const;
+    // Rows of tables without an AutoInc key are ordered by a hidden key of their own.
+    QString rowKeyColumn() const;
+};
+
+// The nineteen tables in the order of their data modules.
+std::span<const TableDef> allTables();
+const TableDef *findTableBySql(const QString &sqlName);
+const TableDef *findTableByObject(const QString &objectName);
+
+// Hidden AUTOINCREMENT column of tables whose key is not an AutoInc field.
+inline constexpr const char *kHiddenRowKey = "_rowkey";
+
+// Version of the table layout written into PRAGMA user_version.
+inline constexpr int kSchemaVersion = 1;
+
+} // namespace pelorin::db
