@@ -1,0 +1,301 @@
+#include "database.h"
+
+#include "schema.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+namespace pelorin::db {
+
+namespace {
+
+QString sqlType(FieldType type)
+{
+    switch (type) {
+    case FieldType::AutoInc:
+        return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    case FieldType::Integer:
+    case FieldType::Short:
+    case FieldType::Boolean:
+        return QStringLiteral("INTEGER");
+    case FieldType::Float:
+        return QStringLiteral("REAL");
+    case FieldType::String:
+    case FieldType::Date:
+    case FieldType::Memo:
+        return QStringLiteral("TEXT");
+    }
+    return QStringLiteral("TEXT");
+}
+
+bool exec(QSqlDatabase &db, const QString &sql, QString *error)
+{
+    QSqlQuery q(db);
+    if (!q.exec(sql)) {
+        if (error)
+            *error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+QString describeOpenFailure(const QString &path, const QString &reason)
+{
+    return QStringLiteral("Не удалось открыть базу данных «%1».\n%2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+} // namespace
+
+QString quoteIdentifier(const QString &name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+QString createTableSql(const TableDef &def)
+{
+    QStringList cols;
+    for (const FieldDef &f : def.fields) {
+        if (f.calculated)
+            continue;
+        cols << quoteIdentifier(QString::fromLatin1(f.name)) + QLatin1Char(' ') + sqlType(f.type);
+    }
+    if (!def.hasAutoIncKey())
+        cols << quoteIdentifier(QString::fromLatin1(kHiddenRowKey)) + QStringLiteral(" INTEGER PRIMARY KEY AUTOINCREMENT");
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)")
+        .arg(quoteIdentifier(QString::fromLatin1(def.sqlName)), cols.join(QStringLiteral(", ")));
+}
+
+QStringList createIndexSql(const TableDef &def)
+{
+    // Index names are global in one SQLite file, so they carry the table's name.
+    const QString table = QString::fromLatin1(def.sqlName);
+    auto index = [&](const QString &name, const QString &field, bool unique = false, bool nocase = false) {
+        return QStringLiteral("CREATE %1INDEX IF NOT EXISTS %2 ON %3 (%4%5)")
+            .arg(unique ? QStringLiteral("UNIQUE ") : QString(), quoteIdentifier(table + QLatin1Char('_') + name),
+                 quoteIdentifier(table), quoteIdentifier(field), nocase ? QStringLiteral(" COLLATE NOCASE") : QString());
+    };
+    QStringList out;
+    const QString link = QString::fromLatin1(def.linkField);
+    const QString key = QString::fromLatin1(def.keyField);
+    if (table == QLatin1String("register")) {
+        out << index(QStringLiteral("ind_Last_Name"), QStringLiteral("Last_Name"), false, true);
+        out << index(QStringLiteral("ind_Ambkar"), QStringLiteral("Amb_karta"));
+    } else if (!def.hasAutoIncKey() && !key.isEmpty()) {
+        // One record per patient: the patient key is the table's key.
+        out << index(QStringLiteral("key_") + key, key, true);
+    }
+    if (*def.linkIndex)
+        out << index(QString::fromLatin1(def.linkIndex), link);
+    if (table == QLatin1String("analyz"))
+        out << index(QStringLiteral("analyz_data_index"), QStringLiteral("Data"));
+    if (table == QLatin1String("lech_lekar"))
+        out << index(QStringLiteral("data21"), QStringLiteral("Data"));
+    return out;
+}
+
+Database::Database()
+    : m_connection(QStringLiteral("tarvelo-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+{
+}
+
+Database::~Database()
+{
+    close();
+}
+
+QString Database::resolveDataFolder(const QStringList &arguments)
+{
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments.at(i);
+        if (a == QLatin1String("--data") && i + 1 < arguments.size())
+            return QDir(arguments.at(i + 1)).absolutePath();
+        if (a.startsWith(QLatin1String("--data=")))
+            return QDir(a.mid(7)).absolutePath();
+    }
+    const QString env = qEnvironmentVariable("TARVELO");
+    if (!env.isEmpty())
+        return QDir(env).absolutePath();
+    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("data"));
+}
+
+QString Database::filePath() const
+{
+    return QDir(m_folder).absoluteFilePath(fileName());
+}
+
+bool Database::isOpen() const
+{
+    return m_db.isValid() && m_db.isOpen();
+}
+
+bool Database::open(const QString &folder, QString *error)
+{
+    close();
+    m_folder = folder;
+    const QString path = filePath();
+    QString reason;
+    if (!QDir().mkpath(folder)) {
+        if (error)
+            *error = describeOpenFailure(path, QStringLiteral("Не удалось создать папку данных «%1».")
+                                                   .arg(QDir::toNativeSeparators(folder)));
+        return false;
+    }
+    const QFileInfo info(path);
+    if (info.exists() && (!info.isReadable() || !info.isWritable())) {
+        if (error)
+            *error = describeOpenFailure(path, QStringLiteral("Нет прав на чтение и запись этого файла."));
+        return false;
+    }
+    if (!info.exists() && !QFileInfo(folder).isWritable()) {
+        if (error)
+            *error = describeOpenFailure(path, QStringLiteral("Нет прав на запись в папку данных."));
+        return false;
+    }
+
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    m_db.setDatabaseName(path);
+    // No waiting on a busy file: a second copy of the program must be told at once.
+    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+    if (!m_db.open()) {
+        reason = m_db.lastError().text();
+        close();
+        if (error)
+            *error = describeOpenFailure(path, reason);
+        return false;
+    }
+    auto fail = [&](const QString &why) {
+        close();
+        if (error)
+            *error = describeOpenFailure(path, why);
+        return false;
+    };
+    QString sqlError;
+    // Reading the catalogue is the first thing that fails on a file that is not a database.
+    {
+        QSqlQuery q(m_db);
+        if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next()) {
+            const QString e = q.lastError().text();
+            if (e.contains(QLatin1String("not a database")) || e.contains(QLatin1String("malformed")))
+                return fail(QStringLiteral("Файл повреждён или не является базой данных программы (%1).").arg(e));
+            if (e.contains(QLatin1String("locked")) || e.contains(QLatin1String("busy")))
+                return fail(QStringLiteral("Файл занят другой программой (%1).").arg(e));
+            return fail(e);
+        }
+    }
+    if (!exec(m_db, QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"), &sqlError) ||
+        !exec(m_db, QStringLiteral("PRAGMA journal_mode=WAL"), &sqlError) ||
+        !exec(m_db, QStringLiteral("PRAGMA synchronous=FULL"), &sqlError) ||
+        !exec(m_db, QStringLiteral("PRAGMA foreign_keys=OFF"), &sqlError)) {
+        return fail(sqlError);
+    }
+    // Take the file for this instance now, so a second copy stops at its start and not at its first save.
+    if (!exec(m_db, QStringLiteral("BEGIN IMMEDIATE"), &sqlError)) {
+        if (sqlError.contains(QLatin1String("locked")) || sqlError.contains(QLatin1String("busy")))
+            return fail(QStringLiteral("Файл занят другой копией программы (%1).").arg(sqlError));
+        if (sqlError.contains(QLatin1String("not a database")) || sqlError.contains(QLatin1String("malformed")))
+            return fail(QStringLiteral("Файл повреждён или не является базой данных программы (%1).").arg(sqlError));
+        return fail(sqlError);
+    }
+    if (!createSchema(&sqlError)) {
+        exec(m_db, QStringLiteral("ROLLBACK"), nullptr);
+        return fail(sqlError);
+    }
+    if (!exec(m_db, QStringLiteral("COMMIT"), &sqlError))
+        return fail(sqlError);
+    return true;
+}
+
+bool Database::createSchema(QString *error)
+{
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
+        *error = q.lastError().text();
+        return false;
+    }
+    const int version = q.value(0).toInt();
+    q.finish();
+    if (version > kSchemaVersion) {
+        *error = QStringLiteral("Файл создан более новой версией программы (версия данных %1, эта программа знает %2).")
+                     .arg(version)
+                     .arg(kSchemaVersion);
+        return false;
+    }
+    if (version == 0) {
+        // A file with other tables of the same names is not ours; refuse rather than mix data.
+        for (const TableDef &t : allTables()) {
+            if (!exec(m_db, createTableSql(t), error))
+                return false;
+            for (const QString &sql : createIndexSql(t)) {
+                if (!exec(m_db, sql, error))
+                    return false;
+            }
+        }
+        if (!exec(m_db, QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion), error))
+            return false;
+    }
+    // Later layouts add their migrations here, one step per version.
+    // Every table must carry every stored field; a file that lacks one cannot be worked with.
+    for (const TableDef &t : allTables()) {
+        QSqlQuery cols(m_db);
+        if (!cols.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(QString::fromLatin1(t.sqlName))))) {
+            *error = cols.lastError().text();
+            return false;
+        }
+        QSet<QString> present;
+        while (cols.next())
+            present.insert(cols.value(1).toString().toLower());
+        for (const FieldDef &f : t.fields) {
+            if (!f.calculated && !present.contains(QString::fromLatin1(f.name).toLower())) {
+                *error = QStringLiteral("В таблице %1 нет поля %2: файл не подходит к этой версии программы.")
+                             .arg(QString::fromLatin1(t.sqlName), QString::fromLatin1(f.name));
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void Database::close()
+{
+    if (m_db.isValid()) {
+        if (m_db.isOpen())
+            m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connection);
+    }
+}
+
+bool Database::flush(QString *error)
+{
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("PRAGMA wal_checkpoint(FULL)"))) {
+        if (error)
+            *error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+QStringList Database::integrityCheck()
+{
+    QStringList problems;
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("PRAGMA integrity_check"))) {
+        problems << q.lastError().text();
+        return problems;
+    }
+    while (q.next()) {
+        const QString line = q.value(0).toString();
+        if (line != QLatin1String("ok"))
+            problems << line;
+    }
+    return problems;
+}
+
+} // namespace pelorin::db

@@ -1,0 +1,915 @@
+#include "table.h"
+
+#include "database.h"
+#include "dialogs.h"
+#include "fieldvalue.h"
+
+#include <QSqlError>
+#include <QSqlRecord>
+#include <algorithm>
+
+namespace pelorin::db {
+
+// ---------------------------------------------------------------- Field
+
+QString Field::name() const
+{
+    return QString::fromLatin1(m_table->fieldDef(m_index).name);
+}
+
+FieldType Field::type() const
+{
+    return m_table->fieldDef(m_index).type;
+}
+
+int Field::width() const
+{
+    return m_table->fieldDef(m_index).width;
+}
+
+bool Field::isCalculated() const
+{
+    return m_table->fieldDef(m_index).calculated;
+}
+
+bool Field::isNull() const
+{
+    return !value().isValid();
+}
+
+QVariant Field::value() const
+{
+    return isValid() ? m_table->value(m_index) : QVariant();
+}
+
+QString Field::asString() const
+{
+    return valueAsString(type(), value());
+}
+
+qint64 Field::asInteger() const
+{
+    return valueAsInteger(value());
+}
+
+double Field::asFloat() const
+{
+    return valueAsFloat(value());
+}
+
+bool Field::asBoolean() const
+{
+    return valueAsBoolean(value());
+}
+
+QDate Field::asDate() const
+{
+    return valueAsDate(value());
+}
+
+bool Field::setValue(const QVariant &value) const
+{
+    return isValid() && m_table->setValue(m_index, value);
+}
+
+// ---------------------------------------------------------------- Table
+
+namespace {
+
+bool sameValue(const QVariant &a, const QVariant &b)
+{
+    if (a.isValid() != b.isValid())
+        return false;
+    if (!a.isValid())
+        return true;
+    return a == b;
+}
+
+int compareValues(FieldType type, const QVariant &a, const QVariant &b, Qt::CaseSensitivity cs)
+{
+    // Blanks come first, as in the indexes of the tables.
+    if (!a.isValid() || !b.isValid())
+        return int(a.isValid()) - int(b.isValid());
+    switch (type) {
+    case FieldType::String:
+    case FieldType::Memo:
+        return a.toString().compare(b.toString(), cs);
+    case FieldType::Float: {
+        const double x = a.toDouble(), y = b.toDouble();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    case FieldType::Date: {
+        const QDate x = a.toDate(), y = b.toDate();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    case FieldType::Boolean:
+        return int(a.toBool()) - int(b.toBool());
+    default: {
+        const qint64 x = a.toLongLong(), y = b.toLongLong();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    }
+}
+
+} // namespace
+
+Table::Table(Database &database, const TableDef &def, QObject *parent)
+    : QObject(parent), m_db(database), m_def(def)
+{
+    setObjectName(QString::fromLatin1(def.objectName));
+    for (int i = 0; i < int(def.fields.size()); ++i) {
+        const FieldDef &f = def.fields[size_t(i)];
+        if (!f.calculated)
+            m_storedCount = i + 1;
+        m_fieldByName.insert(QString::fromLatin1(f.name).toLower(), i);
+        if (f.type == FieldType::AutoInc)
+            m_keyIndex = i;
+    }
+    m_calcValues.resize(size_t(fieldCount() - m_storedCount));
+    if (*def.linkField)
+        m_linkIndex = fieldIndex(QString::fromLatin1(def.linkField));
+}
+
+Table::~Table() = default;
+
+void Table::setMaster(Table *master)
+{
+    m_master = master;
+    m_masterFieldIndex = master->fieldIndex(QString::fromLatin1(m_def.masterField));
+    master->m_details.push_back(this);
+}
+
+int Table::fieldIndex(const QString &name) const
+{
+    return m_fieldByName.value(name.toLower(), -1);
+}
+
+Field Table::field(const QString &name)
+{
+    const int i = fieldIndex(name);
+    if (i < 0)
+        qWarning("Table %s has no field %s", m_def.objectName, qPrintable(name));
+    return Field(this, i);
+}
+
+bool Table::prepareStatements(QString *error)
+{
+    const QString table = quoteIdentifier(QString::fromLatin1(m_def.sqlName));
+    const QString rowKey = quoteIdentifier(m_def.rowKeyColumn());
+    QStringList cols, writable, placeholders, assignments;
+    for (int i = 0; i < m_storedCount; ++i) {
+        const FieldDef &f = m_def.fields[size_t(i)];
+        const QString q = quoteIdentifier(QString::fromLatin1(f.name));
+        cols << q;
+        if (f.type == FieldType::AutoInc)
+            continue;
+        writable << q;
+        placeholders << QStringLiteral("?");
+        assignments << q + QStringLiteral("=?");
+    }
+    QString order = rowKey;
+    if (!m_def.hasAutoIncKey() && *m_def.keyField)
+        order = quoteIdentifier(QString::fromLatin1(m_def.keyField)) + QStringLiteral(", ") + rowKey;
+    m_selectSql = QStringLiteral("SELECT %1, %2 FROM %3").arg(rowKey, cols.join(QLatin1Char(',')), table);
+    if (m_linkIndex >= 0 && m_master)
+        m_selectSql += QStringLiteral(" WHERE %1=?").arg(quoteIdentifier(QString::fromLatin1(m_def.linkField)));
+    m_selectSql += QStringLiteral(" ORDER BY ") + order;
+
+    auto prep = [&](std::unique_ptr<QSqlQuery> &q, const QString &sql) {
+        q = std::make_unique<QSqlQuery>(m_db.sql());
+        if (!q->prepare(sql)) {
+            if (error)
+                *error = q->lastError().text();
+            return false;
+        }
+        return true;
+    };
+    if (!prep(m_select, m_selectSql))
+        return false;
+    m_select->setForwardOnly(true);
+    return prep(m_insert, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                              .arg(table, writable.join(QLatin1Char(',')), placeholders.join(QLatin1Char(',')))) &&
+           prep(m_update, QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
+                              .arg(table, assignments.join(QLatin1Char(',')), rowKey)) &&
+           prep(m_delete, QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(table, rowKey));
+}
+
+bool Table::open(QString *error)
+{
+    if (m_open)
+        return true;
+    if (!prepareStatements(error))
+        return false;
+    m_open = true;
+    if (m_master)
+        m_linkValue = masterKeyValue();
+    if (!loadRows(error)) {
+        m_open = false;
+        return false;
+    }
+    m_linkLoaded = true;
+    rebuildView(0);
+    m_cur = m_view.empty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_view.empty();
+    m_calcDirty = true;
+    return true;
+}
+
+bool Table::loadRows(QString *error)
+{
+    m_rows.clear();
+    if (m_master && m_linkIndex >= 0) {
+        if (!m_linkValue.isValid())
+            return true; // a master without a record (or an unposted one) has no details
+        m_select->bindValue(0, toStorage(m_master->fieldDef(m_masterFieldIndex).type, m_linkValue));
+    }
+    if (!m_select->exec()) {
+        m_lastError = m_select->lastError().text();
+        if (error)
+            *error = m_lastError;
+        return false;
+    }
+    const int n = m_storedCount;
+    while (m_select->next()) {
+        auto row = std::make_shared<Row>();
+        row->rowKey = m_select->value(0).toLongLong();
+        row->values.resize(size_t(n));
+        for (int i = 0; i < n; ++i)
+            row->values[size_t(i)] = fromStorage(m_def.fields[size_t(i)].type, m_select->value(i + 1));
+        m_rows.push_back(std::move(row));
+    }
+    m_select->finish();
+    if (m_orderIndex >= 0)
+        sortRows();
+    return true;
+}
+
+bool Table::lessThan(const Row &a, const Row &b) const
+{
+    if (m_orderIndex >= 0) {
+        const int c = compareValues(m_def.fields[size_t(m_orderIndex)].type, a.values[size_t(m_orderIndex)],
+                                    b.values[size_t(m_orderIndex)], Qt::CaseInsensitive);
+        if (c != 0)
+            return c < 0;
+    }
+    // Unposted rows (key 0) go last.
+    const qint64 ka = a.rowKey ? a.rowKey : std::numeric_limits<qint64>::max();
+    const qint64 kb = b.rowKey ? b.rowKey : std::numeric_limits<qint64>::max();
+    return ka < kb;
+}
+
+void Table::sortRows()
+{
+    std::stable_sort(m_rows.begin(), m_rows.end(), [this](const RowPtr &a, const RowPtr &b) { return lessThan(*a, *b); });
+}
+
+bool Table::rowMatchesFilter(const Row &row) const
+{
+    return !m_filter || m_filter->matches(row.values.data());
+}
+
+void Table::rebuildView(qint64 keepRowKey)
+{
+    m_view.clear();
+    m_view.reserve(m_rows.size());
+    int keep = -1;
+    for (const RowPtr &r : m_rows) {
+        if (!rowMatchesFilter(*r))
+            continue;
+        if (keepRowKey && r->rowKey == keepRowKey)
+            keep = int(m_view.size());
+        m_view.push_back(r);
+    }
+    m_cur = keep >= 0 ? keep : (m_view.empty() ? -1 : 0);
+}
+
+void Table::placeRow(const RowPtr &row)
+{
+    auto place = [&](std::vector<RowPtr> &v) {
+        auto it = std::find(v.begin(), v.end(), row);
+        if (it != v.end())
+            v.erase(it);
+        auto pos = std::upper_bound(v.begin(), v.end(), row,
+                                    [this](const RowPtr &a, const RowPtr &b) { return lessThan(*a, *b); });
+        return int(v.insert(pos, row) - v.begin());
+    };
+    place(m_rows);
+    m_cur = place(m_view);
+}
+
+const Table::Row *Table::currentRow() const
+{
+    return m_cur >= 0 && m_cur < int(m_view.size()) ? m_view[size_t(m_cur)].get() : nullptr;
+}
+
+Table::Row *Table::currentRow()
+{
+    return m_cur >= 0 && m_cur < int(m_view.size()) ? m_view[size_t(m_cur)].get() : nullptr;
+}
+
+qint64 Table::currentRowKey() const
+{
+    const Row *r = currentRow();
+    return r ? r->rowKey : 0;
+}
+
+QVariant Table::masterKeyValue() const
+{
+    if (!m_master)
+        return {};
+    return m_master->value(m_masterFieldIndex);
+}
+
+// ---------------------------------------------------------------- navigation
+
+void Table::moveToIndex(int index, bool scrollEvents)
+{
+    if (scrollEvents)
+        fire(beforeScroll);
+    const int old = m_cur;
+    const Row *oldRow = currentRow();
+    m_cur = m_view.empty() ? -1 : std::clamp(index, 0, int(m_view.size()) - 1);
+    if (m_cur != old || currentRow() != oldRow) {
+        m_calcDirty = true;
+        Q_EMIT currentChanged();
+        notifyDetails();
+    }
+    if (scrollEvents)
+        fire(afterScroll);
+}
+
+void Table::first()
+{
+    checkBrowseMode();
+    moveToIndex(0, true);
+    m_bof = true;
+    m_eof = m_view.empty();
+}
+
+void Table::last()
+{
+    checkBrowseMode();
+    moveToIndex(int(m_view.size()) - 1, true);
+    m_eof = true;
+    m_bof = m_view.empty();
+}
+
+void Table::next()
+{
+    moveBy(1);
+}
+
+void Table::prior()
+{
+    moveBy(-1);
+}
+
+int Table::moveBy(int distance)
+{
+    checkBrowseMode();
+    fire(beforeScroll);
+    int moved = 0;
+    if ((distance > 0 && !m_eof) || (distance < 0 && !m_bof)) {
+        m_bof = m_eof = false;
+        const int target = m_cur + distance;
+        const int last = int(m_view.size()) - 1;
+        int dest = std::clamp(target, 0, std::max(last, 0));
+        if (m_view.empty())
+            dest = -1;
+        if (distance > 0 && target > last)
+            m_eof = true;
+        if (distance < 0 && target < 0)
+            m_bof = true;
+        moved = dest - m_cur;
+        moveToIndex(dest, false);
+    }
+    fire(afterScroll);
+    return moved;
+}
+
+void Table::setRecNo(int recNo)
+{
+    checkBrowseMode();
+    if (recNo - 1 != m_cur)
+        moveBy(recNo - 1 - m_cur);
+}
+
+bool Table::locate(const QString &fieldName, const QVariant &value)
+{
+    const int idx = fieldIndex(fieldName);
+    if (idx < 0)
+        return false;
+    checkBrowseMode();
+    const FieldDef &f = fieldDef(idx);
+    const QVariant wanted = normalizeValue(f.type, f.width, value);
+    for (int i = 0; i < int(m_view.size()); ++i) {
+        const QVariant v = i == m_cur ? this->value(idx) : valueAt(i, idx);
+        if (sameValue(v, wanted) || (v.isValid() && wanted.isValid() &&
+                                     compareValues(f.type, v, wanted, Qt::CaseSensitive) == 0)) {
+            moveToIndex(i, true);
+            m_bof = m_eof = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- editing
+
+void Table::checkBrowseMode()
+{
+    if (m_state == TableState::Browse)
+        return;
+    if (m_modified)
+        post();
+    else
+        cancel();
+}
+
+void Table::edit()
+{
+    if (m_state != TableState::Browse)
+        return;
+    if (m_view.empty()) {
+        insert();
+        return;
+    }
+    fire(beforeEdit);
+    Row *row = currentRow();
+    if (!row)
+        return;
+    m_original = row->values;
+    m_state = TableState::Edit;
+    m_modified = false;
+    Q_EMIT stateChanged();
+    fire(afterEdit);
+}
+
+void Table::insert()
+{
+    checkBrowseMode();
+    fire(beforeInsert);
+    fire(beforeScroll);
+    auto row = std::make_shared<Row>();
+    row->values.resize(size_t(m_storedCount));
+    const int pos = m_cur < 0 ? 0 : m_cur;
+    m_insertReturn = m_cur;
+    m_view.insert(m_view.begin() + pos, row);
+    m_cur = pos;
+    m_insertRow = row;
+    m_state = TableState::Insert;
+    if (m_master && m_linkIndex >= 0)
+        row->values[size_t(m_linkIndex)] = masterKeyValue();
+    fire(onNewRecord);
+    m_modified = false;
+    m_bof = m_eof = false;
+    m_calcDirty = true;
+    Q_EMIT rowsChanged();
+    Q_EMIT stateChanged();
+    Q_EMIT currentChanged();
+    notifyDetails();
+    fire(afterInsert);
+    fire(afterScroll);
+}
+
+void Table::append()
+{
+    checkBrowseMode();
+    fire(beforeInsert);
+    fire(beforeScroll);
+    auto row = std::make_shared<Row>();
+    row->values.resize(size_t(m_storedCount));
+    m_insertReturn = m_cur;
+    m_view.push_back(row);
+    m_cur = int(m_view.size()) - 1;
+    m_insertRow = row;
+    m_state = TableState::Insert;
+    if (m_master && m_linkIndex >= 0)
+        row->values[size_t(m_linkIndex)] = masterKeyValue();
+    fire(onNewRecord);
+    m_modified = false;
+    m_bof = false;
+    m_eof = true;
+    m_calcDirty = true;
+    Q_EMIT rowsChanged();
+    Q_EMIT stateChanged();
+    Q_EMIT currentChanged();
+    notifyDetails();
+    fire(afterInsert);
+    fire(afterScroll);
+}
+
+void Table::cancel()
+{
+    if (m_state == TableState::Browse)
+        return;
+    fire(beforeCancel);
+    if (m_state == TableState::Browse) // the handler finished the record itself
+        return;
+    const bool wasInsert = m_state == TableState::Insert;
+    if (wasInsert) {
+        auto it = std::find(m_view.begin(), m_view.end(), m_insertRow);
+        int pos = m_cur;
+        if (it != m_view.end()) {
+            pos = int(it - m_view.begin());
+            m_view.erase(it);
+        }
+        m_insertRow.reset();
+        // Back on the record that was current before the insert.
+        const int back = m_insertReturn >= 0 && m_insertReturn < pos ? m_insertReturn : pos;
+        m_cur = m_view.empty() ? -1 : std::clamp(back, 0, int(m_view.size()) - 1);
+        m_bof = m_eof = m_view.empty();
+    } else if (Row *row = currentRow()) {
+        row->values = m_original;
+    }
+    m_original.clear();
+    m_state = TableState::Browse;
+    m_modified = false;
+    m_calcDirty = true;
+    Q_EMIT stateChanged();
+    if (wasInsert) {
+        Q_EMIT rowsChanged();
+        Q_EMIT currentChanged();
+        notifyDetails();
+    } else {
+        Q_EMIT recordChanged(-1);
+    }
+    fire(afterCancel);
+}
+
+bool Table::writeRow(Row &row, bool inserting)
+{
+    QSqlQuery &q = inserting ? *m_insert : *m_update;
+    int p = 0;
+    for (int i = 0; i < m_storedCount; ++i) {
+        const FieldDef &f = m_def.fields[size_t(i)];
+        if (f.type == FieldType::AutoInc)
+            continue;
+        q.bindValue(p++, toStorage(f.type, row.values[size_t(i)]));
+    }
+    if (!inserting)
+        q.bindValue(p, row.rowKey);
+    if (!q.exec()) {
+        m_lastError = q.lastError().text();
+        q.finish();
+        return false;
+    }
+    if (inserting) {
+        row.rowKey = q.lastInsertId().toLongLong();
+        if (m_keyIndex >= 0)
+            row.values[size_t(m_keyIndex)] = QVariant::fromValue<qint64>(row.rowKey);
+    }
+    q.finish();
+    return true;
+}
+
+bool Table::post()
+{
+    if (m_state == TableState::Browse)
+        return true;
+    fire(beforePost);
+    if (m_state == TableState::Browse)
+        return true; // the handler finished the record itself
+    Row *row = currentRow();
+    if (!row)
+        return false;
+    const bool inserting = m_state == TableState::Insert;
+    if (!writeRow(*row, inserting)) {
+        Dialogs::instance().message(QStringLiteral("Не удалось записать изменения в таблицу %1.\n%2")
+                                        .arg(tableName(), m_lastError),
+                                    QStringLiteral("Ошибка"), Dialogs::Kind::Error);
+        return false;
+    }
+    RowPtr posted = m_view[size_t(m_cur)];
+    if (inserting)
+        m_insertRow.reset();
+    placeRow(posted);
+    m_original.clear();
+    m_state = TableState::Browse;
+    m_modified = false;
+    m_calcDirty = true;
+    m_bof = m_eof = false;
+    Q_EMIT stateChanged();
+    Q_EMIT rowsChanged();
+    Q_EMIT currentChanged();
+    notifyDetails();
+    fire(afterPost);
+    return true;
+}
+
+bool Table::deleteRecord()
+{
+    if (m_state == TableState::Insert) {
+        cancel();
+        return true;
+    }
+    Row *row = currentRow();
+    if (!row) {
+        m_lastError = QStringLiteral("Таблица %1 пуста: удалять нечего.").arg(tableName());
+        return false;
+    }
+    fire(beforeDelete);
+    fire(beforeScroll);
+    row = currentRow();
+    if (!row)
+        return false;
+    m_delete->bindValue(0, row->rowKey);
+    if (!m_delete->exec()) {
+        m_lastError = m_delete->lastError().text();
+        m_delete->finish();
+        Dialogs::instance().message(QStringLiteral("Не удалось удалить запись из таблицы %1.\n%2")
+                                        .arg(tableName(), m_lastError),
+                                    QStringLiteral("Ошибка"), Dialogs::Kind::Error);
+        return false;
+    }
+    m_delete->finish();
+    const RowPtr gone = m_view[size_t(m_cur)];
+    m_view.erase(m_view.begin() + m_cur);
+    m_rows.erase(std::remove(m_rows.begin(), m_rows.end(), gone), m_rows.end());
+    m_original.clear();
+    m_state = TableState::Browse;
+    m_modified = false;
+    if (m_cur >= int(m_view.size()))
+        m_cur = int(m_view.size()) - 1;
+    m_bof = m_eof = m_view.empty();
+    m_calcDirty = true;
+    Q_EMIT stateChanged();
+    Q_EMIT rowsChanged();
+    Q_EMIT currentChanged();
+    notifyDetails();
+    fire(afterDelete);
+    fire(afterScroll);
+    return true;
+}
+
+// ---------------------------------------------------------------- field values
+
+QVariant Table::value(int index) const
+{
+    if (index < 0 || index >= fieldCount())
+        return {};
+    if (m_calcRow) {
+        if (index < m_storedCount)
+            return m_calcRow->values[size_t(index)];
+        return (*m_calcTarget)[size_t(index - m_storedCount)];
+    }
+    const Row *row = currentRow();
+    if (!row)
+        return {};
+    if (index < m_storedCount)
+        return row->values[size_t(index)];
+    ensureCalc();
+    return m_calcValues[size_t(index - m_storedCount)];
+}
+
+QVariant Table::value(const QString &name) const
+{
+    return value(fieldIndex(name));
+}
+
+bool Table::setValue(int index, const QVariant &value)
+{
+    if (index < 0 || index >= fieldCount()) {
+        m_lastError = QStringLiteral("В таблице %1 нет такого поля.").arg(tableName());
+        qWarning("%s", qPrintable(m_lastError));
+        return false;
+    }
+    const FieldDef &f = fieldDef(index);
+    bool ok = true;
+    const QVariant v = normalizeValue(f.type, f.width, value, &ok);
+    if (!ok) {
+        m_lastError = QStringLiteral("Значение «%1» не подходит для поля %2.").arg(value.toString(), QString::fromLatin1(f.name));
+        return false;
+    }
+    if (f.calculated) {
+        if (!m_calcRow) {
+            m_lastError = QStringLiteral("Поле %1 вычисляется и не записывается.").arg(QString::fromLatin1(f.name));
+            qWarning("%s", qPrintable(m_lastError));
+            return false;
+        }
+        (*m_calcTarget)[size_t(index - m_storedCount)] = v;
+        return true;
+    }
+    if (m_calcRow) {
+        qWarning("Stored field %s written while calculating %s", f.name, m_def.objectName);
+        return false;
+    }
+    if (m_state == TableState::Browse) {
+        m_lastError = QStringLiteral("Таблица %1 не в режиме редактирования.").arg(tableName());
+        qWarning("%s (field %s)", qPrintable(m_lastError), f.name);
+        return false;
+    }
+    if (f.type == FieldType::AutoInc) {
+        m_lastError = QStringLiteral("Поле %1 назначается базой данных.").arg(QString::fromLatin1(f.name));
+        return false;
+    }
+    Row *row = currentRow();
+    if (!row)
+        return false;
+    row->values[size_t(index)] = v;
+    m_modified = true;
+    m_calcDirty = true;
+    Q_EMIT recordChanged(index);
+    return true;
+}
+
+bool Table::setValue(const QString &name, const QVariant &value)
+{
+    return setValue(fieldIndex(name), value);
+}
+
+QString Table::asString(const QString &name) const
+{
+    const int i = fieldIndex(name);
+    return i < 0 ? QString() : valueAsString(fieldDef(i).type, value(i));
+}
+
+qint64 Table::asInteger(const QString &name) const
+{
+    return valueAsInteger(value(name));
+}
+
+double Table::asFloat(const QString &name) const
+{
+    return valueAsFloat(value(name));
+}
+
+bool Table::asBoolean(const QString &name) const
+{
+    return valueAsBoolean(value(name));
+}
+
+QDate Table::asDate(const QString &name) const
+{
+    return valueAsDate(value(name));
+}
+
+QVariant Table::valueAt(int row, int index) const
+{
+    if (row == m_cur && !m_calcRow)
+        return value(index);
+    if (row < 0 || row >= int(m_view.size()) || index < 0 || index >= fieldCount())
+        return {};
+    const Row &r = *m_view[size_t(row)];
+    if (index < m_storedCount)
+        return r.values[size_t(index)];
+    std::vector<QVariant> calc;
+    computeCalc(r, calc);
+    return calc[size_t(index - m_storedCount)];
+}
+
+// ---------------------------------------------------------------- calculated fields
+
+void Table::addCalcHandler(Handler handler)
+{
+    m_calcHandlers.push_back(std::move(handler));
+    m_calcDirty = true;
+}
+
+void Table::invalidateCalc()
+{
+    m_calcDirty = true;
+    Q_EMIT recordChanged(-1);
+}
+
+void Table::ensureCalc() const
+{
+    if (!m_calcDirty)
+        return;
+    const Row *row = currentRow();
+    if (row)
+        computeCalc(*row, m_calcValues);
+    else
+        std::fill(m_calcValues.begin(), m_calcValues.end(), QVariant());
+    m_calcDirty = false;
+}
+
+void Table::computeCalc(const Row &row, std::vector<QVariant> &out) const
+{
+    out.assign(size_t(fieldCount() - m_storedCount), QVariant());
+    if (m_calcHandlers.empty())
+        return;
+    const Row *savedRow = m_calcRow;
+    std::vector<QVariant> *savedTarget = m_calcTarget;
+    m_calcRow = &row;
+    m_calcTarget = &out;
+    auto *self = const_cast<Table *>(this);
+    for (const Handler &h : m_calcHandlers)
+        h(*self);
+    m_calcRow = savedRow;
+    m_calcTarget = savedTarget;
+}
+
+// ---------------------------------------------------------------- filter, order, links
+
+bool Table::setFilter(const QString &text, QString *error)
+{
+    std::unique_ptr<Filter> parsed;
+    if (!text.trimmed().isEmpty()) {
+        QString why;
+        parsed = Filter::parse(text, [this](const QString &name) -> std::optional<Filter::FieldInfo> {
+            const int i = fieldIndex(name);
+            if (i < 0 || i >= m_storedCount)
+                return std::nullopt;
+            return Filter::FieldInfo{i, fieldDef(i).type};
+        }, &why);
+        if (!parsed) {
+            m_lastError = why;
+            if (error)
+                *error = why;
+            return false;
+        }
+    }
+    checkBrowseMode();
+    fire(beforeScroll);
+    m_filterText = text.trimmed().isEmpty() ? QString() : text;
+    m_filter = std::move(parsed);
+    const Row *old = currentRow();
+    rebuildView(0);
+    m_bof = true;
+    m_eof = m_view.empty();
+    m_calcDirty = true;
+    Q_EMIT rowsChanged();
+    if (currentRow() != old)
+        Q_EMIT currentChanged();
+    notifyDetails();
+    fire(afterScroll);
+    return true;
+}
+
+void Table::setOrderField(const QString &fieldName)
+{
+    const int idx = fieldName.isEmpty() ? -1 : fieldIndex(fieldName);
+    if (idx == m_orderIndex && m_orderField == fieldName)
+        return;
+    if (m_open)
+        checkBrowseMode();
+    m_orderIndex = idx;
+    m_orderField = idx < 0 ? QString() : QString::fromLatin1(fieldDef(idx).name);
+    if (!m_open)
+        return;
+    const qint64 keep = currentRowKey();
+    sortRows();
+    rebuildView(keep);
+    m_calcDirty = true;
+    Q_EMIT rowsChanged();
+    Q_EMIT currentChanged();
+}
+
+void Table::refresh()
+{
+    if (!m_open)
+        return;
+    checkBrowseMode();
+    const qint64 keep = currentRowKey();
+    const Row *old = currentRow();
+    QString error;
+    if (!loadRows(&error))
+        qWarning("Refresh of %s failed: %s", m_def.objectName, qPrintable(error));
+    rebuildView(keep);
+    m_bof = m_cur <= 0;
+    m_eof = m_view.empty();
+    m_calcDirty = true;
+    Q_EMIT rowsChanged();
+    if (currentRow() != old)
+        Q_EMIT currentChanged();
+    // Rows were read anew: the details must follow whatever the current record is now.
+    for (Table *d : m_details)
+        d->m_linkLoaded = false;
+    notifyDetails();
+}
+
+void Table::notifyDetails()
+{
+    for (Table *d : m_details)
+        d->masterChanged();
+}
+
+void Table::masterChanged()
+{
+    if (!m_open)
+        return;
+    const QVariant key = masterKeyValue();
+    if (m_linkLoaded && sameValue(key, m_linkValue))
+        return;
+    checkBrowseMode();
+    m_linkValue = key;
+    QString error;
+    if (!loadRows(&error)) {
+        qWarning("Reading %s failed: %s", m_def.objectName, qPrintable(error));
+        Dialogs::instance().message(QStringLiteral("Не удалось прочитать таблицу %1.\n%2").arg(tableName(), error),
+                                    QStringLiteral("Ошибка"), Dialogs::Kind::Error);
+    }
+    m_linkLoaded = true;
+    rebuildView(0);
+    m_bof = true;
+    m_eof = m_view.empty();
+    m_calcDirty = true;
+    Q_EMIT rowsChanged();
+    Q_EMIT currentChanged();
+    notifyDetails();
+    fire(afterScroll);
+}
+
+} // namespace pelorin::db

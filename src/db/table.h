@@ -1,0 +1,235 @@
+#pragma once
+
+#include "filter.h"
+#include "schema.h"
+
+#include <QDate>
+#include <QObject>
+#include <QSqlQuery>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace pelorin::db {
+
+class Database;
+class Table;
+
+enum class TableState { Browse, Edit, Insert };
+
+// A handle on one field of a table, like the persistent field objects of the windows
+// (registerBorn_Day, lech_puvaId_kurs). It reads the table's current record, or the
+// record being calculated while calculated fields are computed.
+class Field
+{
+public:
+    Field() = default;
+    Field(Table *table, int index) : m_table(table), m_index(index) {}
+
+    bool isValid() const { return m_table && m_index >= 0; }
+    int index() const { return m_index; }
+    QString name() const;
+    FieldType type() const;
+    int width() const;
+    bool isCalculated() const;
+
+    bool isNull() const;
+    QVariant value() const; // invalid QVariant for blank
+    QString asString() const;
+    qint64 asInteger() const;
+    double asFloat() const;
+    bool asBoolean() const;
+    QDate asDate() const; // 30.12.1899 for blank
+
+    bool setValue(const QVariant &value) const;
+    bool clear() const { return setValue(QVariant()); }
+
+private:
+    Table *m_table = nullptr;
+    int m_index = -1;
+};
+
+// The table object: a cursor over the rows of one table, in its order, restricted to the
+// master's current record and to the filter, with the browse / edit / insert states and the
+// events of the windows' data layer. Posted records are written to the database at once.
+class Table : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Handler = std::function<void(Table &)>;
+
+    Table(Database &database, const TableDef &def, QObject *parent = nullptr);
+    ~Table() override;
+
+    const TableDef &def() const { return m_def; }
+    QString tableName() const { return QString::fromLatin1(m_def.objectName); }
+
+    // Links this table as a detail of master through the link of its definition.
+    void setMaster(Table *master);
+    Table *master() const { return m_master; }
+    const std::vector<Table *> &details() const { return m_details; }
+
+    // Opens the table: a table without master reads all its rows, a detail follows its master.
+    bool open(QString *error = nullptr);
+    bool isOpen() const { return m_open; }
+
+    // --- navigation
+    void first();
+    void last();
+    void next();
+    void prior();
+    int moveBy(int distance);
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    int recNo() const { return m_cur + 1; } // 1-based, 0 when empty
+    void setRecNo(int recNo);
+    int recordCount() const { return int(m_view.size()); }
+    bool isEmpty() const { return m_view.empty(); }
+    // Moves to the row whose field equals value; false (and no move) when there is none.
+    bool locate(const QString &fieldName, const QVariant &value);
+
+    // --- editing
+    TableState state() const { return m_state; }
+    bool isEditing() const { return m_state != TableState::Browse; }
+    bool modified() const { return m_modified; }
+    void edit();
+    void insert();
+    void append();
+    bool post();
+    void cancel();
+    bool deleteRecord();
+    // Posts a modified record, cancels an unmodified one.
+    void checkBrowseMode();
+
+    // --- fields
+    int fieldCount() const { return int(m_def.fields.size()); }
+    int storedFieldCount() const { return m_storedCount; }
+    int fieldIndex(const QString &name) const;
+    Field field(const QString &name);
+    Field fieldAt(int index) { return Field(this, index); }
+    const FieldDef &fieldDef(int index) const { return m_def.fields[size_t(index)]; }
+
+    QVariant value(int index) const;
+    QVariant value(const QString &name) const;
+    bool setValue(int index, const QVariant &value);
+    bool setValue(const QString &name, const QVariant &value);
+    bool isNull(const QString &name) const { return !value(name).isValid(); }
+    QString asString(const QString &name) const;
+    qint64 asInteger(const QString &name) const;
+    double asFloat(const QString &name) const;
+    bool asBoolean(const QString &name) const;
+    QDate asDate(const QString &name) const;
+
+    // Value of any row of the current view (grids); calculated fields are computed for that row.
+    QVariant valueAt(int row, int index) const;
+    // Row key (AutoInc key or hidden row key) of the current record, 0 when none or not yet posted.
+    qint64 currentRowKey() const;
+
+    // --- filter and order
+    // Sets the filter text; the empty text removes it. A malformed expression is refused with a
+    // message in *error, and the previous filter stays.
+    bool setFilter(const QString &text, QString *error = nullptr);
+    QString filter() const { return m_filterText; }
+    // Orders the rows by one field (text case-insensitive, ties by key); empty = by key.
+    void setOrderField(const QString &fieldName);
+    QString orderField() const { return m_orderField; }
+    // Reads the rows again from the database, staying on the same record where it still exists.
+    void refresh();
+
+    // --- calculated fields
+    void addCalcHandler(Handler handler);
+    bool isCalculating() const { return m_calcRow != nullptr; }
+    // Marks the current record's calculated values stale (a master field they read has changed).
+    void invalidateCalc();
+
+    QString lastError() const { return m_lastError; }
+
+    // Events, one handler each, as the windows define them.
+    Handler beforeEdit, afterEdit, beforeInsert, afterInsert, beforePost, afterPost, beforeCancel, afterCancel,
+        beforeDelete, afterDelete, beforeScroll, afterScroll, onNewRecord;
+
+Q_SIGNALS:
+    // The set or order of rows changed (reload, filter, order, insert, delete, post).
+    void rowsChanged();
+    // The current record moved to another row.
+    void currentChanged();
+    // A value of the current record changed; index -1 means the whole record.
+    void recordChanged(int fieldIndex);
+    void stateChanged();
+
+private:
+    struct Row
+    {
+        qint64 rowKey = 0; // 0 for a row not yet posted
+        std::vector<QVariant> values;
+    };
+    using RowPtr = std::shared_ptr<Row>;
+
+    friend class Field;
+    void fire(const Handler &h) { if (h) h(*this); }
+    bool loadRows(QString *error);
+    void rebuildView(qint64 keepRowKey);
+    void sortRows();
+    bool lessThan(const Row &a, const Row &b) const;
+    void placeRow(const RowPtr &row);
+    bool rowMatchesFilter(const Row &row) const;
+    void moveToIndex(int index, bool scrollEvents);
+    void masterChanged();
+    void notifyDetails();
+    QVariant masterKeyValue() const;
+    void ensureCalc() const;
+    void computeCalc(const Row &row, std::vector<QVariant> &out) const;
+    bool writeRow(Row &row, bool inserting);
+    const Row *currentRow() const;
+    Row *currentRow();
+    bool prepareStatements(QString *error);
+
+    Database &m_db;
+    const TableDef &m_def;
+    int m_storedCount = 0;
+    int m_keyIndex = -1;  // AutoInc key field, -1 for hidden row key tables
+    int m_linkIndex = -1;
+    int m_masterFieldIndex = -1;
+    int m_orderIndex = -1;
+    QString m_orderField;
+    QHash<QString, int> m_fieldByName; // lower-case name -> index
+
+    Table *m_master = nullptr;
+    std::vector<Table *> m_details;
+    QVariant m_linkValue; // master key the rows were read for
+    bool m_linkLoaded = false;
+
+    std::vector<RowPtr> m_rows; // all rows read, in order
+    std::vector<RowPtr> m_view; // rows passing the filter, in order
+    int m_cur = -1;
+    bool m_eof = true;
+    bool m_bof = true;
+    bool m_open = false;
+
+    TableState m_state = TableState::Browse;
+    bool m_modified = false;
+    std::vector<QVariant> m_original; // stored values of the record being edited
+    RowPtr m_insertRow;               // the row being inserted (also present in m_view)
+    int m_insertReturn = -1;          // current index to return to when an insert is cancelled
+
+    QString m_filterText;
+    std::unique_ptr<Filter> m_filter;
+
+    std::vector<Handler> m_calcHandlers;
+    mutable std::vector<QVariant> m_calcValues;
+    mutable bool m_calcDirty = true;
+    mutable const Row *m_calcRow = nullptr;           // row being calculated
+    mutable std::vector<QVariant> *m_calcTarget = nullptr;
+
+    QString m_lastError;
+    QString m_selectSql;
+    std::unique_ptr<QSqlQuery> m_select;
+    std::unique_ptr<QSqlQuery> m_insert;
+    std::unique_ptr<QSqlQuery> m_update;
+    std::unique_ptr<QSqlQuery> m_delete;
+    int m_depth = 0; // nesting of posts, for diagnostics only
+};
+
+} // namespace pelorin::db

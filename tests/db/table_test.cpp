@@ -1,0 +1,624 @@
+#include "database.h"
+#include "datamodules.h"
+#include "dialogs.h"
+#include "schema.h"
+#include "table.h"
+
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace pelorin;
+using namespace pelorin::db;
+
+namespace {
+
+// A fresh database in a temporary folder, built by the real schema code, with both data modules.
+struct Fixture
+{
+    QTemporaryDir dir;
+    Database db;
+    std::unique_ptr<DM1> dm1;
+    std::unique_ptr<DM2> dm2;
+
+    Fixture()
+    {
+        QString error;
+        if (!db.open(dir.path(), &error))
+            qFatal("open failed: %s", qPrintable(error));
+        openModules();
+    }
+    void openModules()
+    {
+        dm2.reset();
+        dm1 = std::make_unique<DM1>(db);
+        dm2 = std::make_unique<DM2>(db, *dm1);
+        QString error;
+        if (!dm1->open(&error) || !dm2->open(&error))
+            qFatal("modules failed: %s", qPrintable(error));
+    }
+    qint64 addPatient(const QString &lastName, int ambKarta = 0)
+    {
+        Table &r = *dm1->register_;
+        r.append();
+        r.setValue("Last_Name", lastName);
+        if (ambKarta)
+            r.setValue("Amb_karta", ambKarta);
+        r.post();
+        return r.asInteger("ID_man");
+    }
+    void addExamination(const QDate &date)
+    {
+        Table &o = *dm2->osmotr1;
+        o.append();
+        o.setValue("Date", date);
+        o.post();
+    }
+    int countRows(const QString &table)
+    {
+        QSqlQuery q(db.sql());
+        q.exec(QStringLiteral("SELECT count(*) FROM ") + quoteIdentifier(table));
+        q.next();
+        return q.value(0).toInt();
+    }
+};
+
+
+void traceEvents(Table &t, QStringList &log)
+{
+    const QString n = t.tableName();
+    auto add = [&log, n](const char *e) { return [&log, n, e](Table &) { log << n + QLatin1Char('.') + QLatin1String(e); }; };
+    t.beforeEdit = add("beforeEdit");
+    t.afterEdit = add("afterEdit");
+    t.beforeInsert = add("beforeInsert");
+    t.afterInsert = add("afterInsert");
+    t.beforePost = add("beforePost");
+    t.afterPost = add("afterPost");
+    t.beforeCancel = add("beforeCancel");
+    t.afterCancel = add("afterCancel");
+    t.beforeDelete = add("beforeDelete");
+    t.afterDelete = add("afterDelete");
+    t.beforeScroll = add("beforeScroll");
+    t.afterScroll = add("afterScroll");
+}
+
+} // namespace
+
+class TableTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void schemaHasEveryFieldInDeclaredOrder();
+    void blankFieldsReadAsZeroValues();
+    void textIsCutToItsWidth_data();
+    void textIsCutToItsWidth();
+    void badNumberIsRefusedAndLosesNothing();
+    void eventOrder_data();
+    void eventOrder();
+    void insertFillsLinkAndUnchangedInsertIsDropped();
+    void detailsFollowTheMasterDownTheChain();
+    void detailLeavesEditStateBeforeItIsRepositioned();
+    void deletingMasterKeepsDetails();
+    void autoIncIsNeverReused();
+    void beforePostMayCancelAndReEdit();
+    void refusedPostStaysInInsertState();
+    void filterAndOrderOfRegister();
+    void malformedFilterKeepsThePreviousOne();
+    void walkVisitsEveryRecordOnce();
+    void calculatedFieldsStartBlankAndAreCut();
+    void postedRecordsSurviveReopening();
+    void lechPuvaKeepsCreationOrder();
+    void corruptFileGivesMessage();
+    void secondInstanceIsRefused();
+};
+
+void TableTest::schemaHasEveryFieldInDeclaredOrder()
+{
+    Fixture f;
+    int stored = 0;
+    for (const TableDef &t : allTables()) {
+        QSqlQuery q(f.db.sql());
+        QVERIFY(q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(QString::fromLatin1(t.sqlName)))));
+        QStringList actual;
+        while (q.next())
+            actual << q.value(1).toString();
+        QStringList expected;
+        for (const FieldDef &fd : t.fields) {
+            if (!fd.calculated)
+                expected << QString::fromLatin1(fd.name);
+        }
+        stored += int(expected.size());
+        if (!t.hasAutoIncKey())
+            expected << QString::fromLatin1(kHiddenRowKey);
+        QCOMPARE(actual, expected);
+    }
+    QCOMPARE(stored, 793);
+    QSqlQuery q(f.db.sql());
+    QVERIFY(q.exec(QStringLiteral("PRAGMA user_version")) && q.next());
+    QCOMPARE(q.value(0).toInt(), kSchemaVersion);
+    QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("wal"));
+}
+
+void TableTest::blankFieldsReadAsZeroValues()
+{
+    Fixture f;
+    Table &r = *f.dm1->register_;
+    f.addPatient(QStringLiteral("Петров"));
+    for (const char *name : {"First_Name", "Born_Day", "Ves", "Vip_date", "Other"})
+        QVERIFY2(r.field(QString::fromLatin1(name)).isNull(), name);
+    QCOMPARE(r.field("First_Name").asString(), QString());
+    QCOMPARE(r.field("Born_Day").asInteger(), 0);
+    QCOMPARE(r.field("Ves").asFloat(), 0.0);
+    QCOMPARE(r.field("Vip_date").asDate(), QDate(1899, 12, 30));
+    Table &o = *f.dm2->osmotr1;
+    f.addExamination(QDate(2026, 1, 5));
+    QVERIFY(o.field("Dinamika").isNull());
+    QCOMPARE(o.field("B1").asFloat(), 0.0);
+    // A Boolean never touched is blank and reads false.
+    const int boolIndex = [&] {
+        for (int i = 0; i < o.storedFieldCount(); ++i)
+            if (o.fieldDef(i).type == FieldType::Boolean)
+                return i;
+        return -1;
+    }();
+    QVERIFY(boolIndex >= 0);
+    QVERIFY(o.fieldAt(boolIndex).isNull());
+    QCOMPARE(o.fieldAt(boolIndex).asBoolean(), false);
+    // Empty text is stored blank, in memory and in the file.
+    r.edit();
+    r.setValue("First_Name", QString());
+    r.post();
+    QSqlQuery q(f.db.sql());
+    QVERIFY(q.exec(QStringLiteral("SELECT First_Name IS NULL, Vip_date IS NULL FROM register")) && q.next());
+    QVERIFY(q.value(0).toBool());
+    QVERIFY(q.value(1).toBool());
+}
+
+void TableTest::textIsCutToItsWidth_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("read");
+    QTest::newRow("fits") << "Last_Name" << "Иванов" << "Иванов";
+    QTest::newRow("exactly 20") << "Last_Name" << "Абвгдежзийклмнопрсту" << "Абвгдежзийклмнопрсту";
+    QTest::newRow("21 cut to 20") << "Last_Name" << "Абвгдежзийклмнопрстуф" << "Абвгдежзийклмнопрсту";
+    QTest::newRow("Sex is 7") << "Sex" << "мужской пол" << "мужской";
+    QTest::newRow("memo is whole") << "Other" << QString(5000, QLatin1Char('x')) << QString(5000, QLatin1Char('x'));
+}
+
+void TableTest::textIsCutToItsWidth()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, written);
+    QFETCH(QString, read);
+    Fixture f;
+    Table &r = *f.dm1->register_;
+    r.append();
+    QVERIFY(r.setValue(field, written));
+    QCOMPARE(r.asString(field), read);
+    QVERIFY(r.post());
+    r.refresh();
+    QCOMPARE(r.asString(field), read);
+}
+
+void TableTest::badNumberIsRefusedAndLosesNothing()
+{
+    Fixture f;
+    Table &r = *f.dm1->register_;
+    f.addPatient(QStringLiteral("Сидоров"));
+    r.edit();
+    QVERIFY(r.setValue("Born_Year", 1970));
+    QVERIFY(!r.setValue("Born_Year", QStringLiteral("тысяча")));
+    QVERIFY(!r.lastError().isEmpty());
+    QCOMPARE(r.asInteger("Born_Year"), 1970);
+    QVERIFY(r.setValue("Ves", QStringLiteral("72,5")));
+    QCOMPARE(r.asFloat("Ves"), 72.5);
+    QVERIFY(!r.setValue("Short_missing_field", 1));
+    QVERIFY(r.post());
+}
+
+void TableTest::eventOrder_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QStringList>("expected");
+    const QString r = QStringLiteral("register.");
+    auto l = [&](std::initializer_list<const char *> names) {
+        QStringList out;
+        for (const char *n : names)
+            out << r + QLatin1String(n);
+        return out;
+    };
+    QTest::newRow("edit") << "edit" << l({"beforeEdit", "afterEdit"});
+    QTest::newRow("edit+post") << "edit,set,post" << l({"beforeEdit", "afterEdit", "beforePost", "afterPost"});
+    QTest::newRow("edit+cancel") << "edit,set,cancel" << l({"beforeEdit", "afterEdit", "beforeCancel", "afterCancel"});
+    QTest::newRow("post in browse does nothing") << "post" << QStringList();
+    QTest::newRow("modified record posted before scrolling")
+        << "edit,set,next" << l({"beforeEdit", "afterEdit", "beforePost", "afterPost", "beforeScroll", "afterScroll"});
+    QTest::newRow("unmodified record cancelled before scrolling")
+        << "edit,next" << l({"beforeEdit", "afterEdit", "beforeCancel", "afterCancel", "beforeScroll", "afterScroll"});
+    QTest::newRow("insert") << "insert" << l({"beforeInsert", "beforeScroll", "afterInsert", "afterScroll"});
+    QTest::newRow("delete") << "delete" << l({"beforeDelete", "beforeScroll", "afterDelete", "afterScroll"});
+    QTest::newRow("first") << "first" << l({"beforeScroll", "afterScroll"});
+}
+
+void TableTest::eventOrder()
+{
+    QFETCH(QString, action);
+    QFETCH(QStringList, expected);
+    Fixture f;
+    f.addPatient(QStringLiteral("Алексеев"));
+    f.addPatient(QStringLiteral("Борисов"));
+    Table &r = *f.dm1->register_;
+    r.first();
+    QStringList log;
+    traceEvents(r, log);
+    for (const QString &step : action.split(QLatin1Char(','))) {
+        if (step == QLatin1String("edit"))
+            r.edit();
+        else if (step == QLatin1String("set"))
+            r.setValue("First_Name", QStringLiteral("Иван"));
+        else if (step == QLatin1String("post"))
+            r.post();
+        else if (step == QLatin1String("cancel"))
+            r.cancel();
+        else if (step == QLatin1String("next"))
+            r.next();
+        else if (step == QLatin1String("insert"))
+            r.insert();
+        else if (step == QLatin1String("delete"))
+            r.deleteRecord();
+        else if (step == QLatin1String("first"))
+            r.first();
+    }
+    QCOMPARE(log, expected);
+}
+
+void TableTest::insertFillsLinkAndUnchangedInsertIsDropped()
+{
+    Fixture f;
+    for (int i = 0; i < 11; ++i)
+        f.addPatient(QStringLiteral("Пациент%1").arg(i, 2, 10, QLatin1Char('0')));
+    const qint64 id12 = f.addPatient(QStringLiteral("Яковлев"));
+    QCOMPARE(id12, 12);
+    Table &start = *f.dm1->anamnez_zab_start;
+    // anamnez_zab_start follows anamnez_zab, which has no record yet; the key still comes down the chain
+    Table &zab = *f.dm1->anamnez_zab;
+    zab.insert();
+    QCOMPARE(zab.asInteger("ID_man"), 12);
+    zab.post();
+    start.insert();
+    QCOMPARE(start.asInteger("ID_man"), 12);
+    QVERIFY(!start.modified());
+    // An insert nobody changed is dropped when the cursor moves on.
+    start.first();
+    QCOMPARE(start.recordCount(), 0);
+    QCOMPARE(f.countRows(QStringLiteral("anamnez_zab_start")), 0);
+}
+
+void TableTest::detailsFollowTheMasterDownTheChain()
+{
+    Fixture f;
+    Table &r = *f.dm1->register_;
+    Table &o = *f.dm2->osmotr1;
+    Table &e = *f.dm2->osmotr_elem;
+    f.addPatient(QStringLiteral("Антонов"));
+    f.addExamination(QDate(2026, 1, 10));
+    e.append();
+    e.setValue("Name_elem", QStringLiteral("папула"));
+    e.post();
+    f.addExamination(QDate(2026, 2, 10));
+    f.addPatient(QStringLiteral("Белов")); // a patient without examinations
+    QCOMPARE(o.recordCount(), 0);
+    QCOMPARE(e.recordCount(), 0);
+
+    QStringList log;
+    o.afterScroll = [&](Table &t) { log << QStringLiteral("osmotr1:%1").arg(t.recordCount()); };
+    e.afterScroll = [&](Table &t) { log << QStringLiteral("osmotr_elem:%1").arg(t.recordCount()); };
+    r.afterScroll = [&](Table &) { log << QStringLiteral("register"); };
+    r.first(); // Антонов
+    QCOMPARE(log, QStringList({"osmotr_elem:1", "osmotr1:2", "register"}));
+    QCOMPARE(o.recNo(), 1);
+    QCOMPARE(o.asDate("Date"), QDate(2026, 1, 10));
+    QCOMPARE(e.asString("Name_elem"), QStringLiteral("папула"));
+    log.clear();
+    o.next();
+    QCOMPARE(e.recordCount(), 0);
+    QCOMPARE(log, QStringList({"osmotr_elem:0", "osmotr1:2"}));
+    r.next(); // Белов
+    QCOMPARE(o.recordCount(), 0);
+    QVERIFY(o.eof() && o.bof());
+    QCOMPARE(e.recordCount(), 0);
+}
+
+void TableTest::detailLeavesEditStateBeforeItIsRepositioned()
+{
+    Fixture f;
+    Table &r = *f.dm1->register_;
+    Table &o = *f.dm2->osmotr1;
+    f.addPatient(QStringLiteral("Антонов"));
+    f.addExamination(QDate(2026, 1, 10));
+    f.addPatient(QStringLiteral("Белов"));
+    r.first();
+    o.edit();
+    o.setValue("Dinamika", QStringLiteral("Улучшение"));
+    r.next();
+    QCOMPARE(o.state(), TableState::Browse);
+    r.first();
+    QCOMPARE(o.asString("Dinamika"), QStringLiteral("Улучшение"));
+    // An unmodified edit is cancelled instead.
+    o.edit();
+    r.next();
+    QCOMPARE(o.state(), TableState::Browse);
+}
+
+void TableTest::deletingMasterKeepsDetails()
+{
+    Fixture f;
+    f.addPatient(QStringLiteral("Антонов"));
+    f.addExamination(QDate(2026, 1, 10));
+    Table &r = *f.dm1->register_;
+    r.first();
+    QVERIFY(r.deleteRecord());
+    QCOMPARE(r.recordCount(), 0);
+    QCOMPARE(f.dm2->osmotr1->recordCount(), 0);
+    QCOMPARE(f.countRows(QStringLiteral("osmotr_1")), 1);
+}
+
+void TableTest::autoIncIsNeverReused()
+{
+    Fixture f;
+    f.addPatient(QStringLiteral("А"));
+    const qint64 second = f.addPatient(QStringLiteral("Б"));
+    Table &r = *f.dm1->register_;
+    QVERIFY(r.locate(QStringLiteral("ID_man"), second));
+    QVERIFY(r.deleteRecord());
+    QCOMPARE(f.addPatient(QStringLiteral("В")), second + 1);
+    // Nor after the program starts again.
+    f.openModules();
+    QCOMPARE(f.addPatient(QStringLiteral("Г")), second + 2);
+    // The hidden key of lech_puva behaves the same.
+    Table &p = *f.dm2->lech_puva;
+    p.append();
+    p.setValue("Nom_proc", 1);
+    p.post();
+    const qint64 k = p.currentRowKey();
+    p.deleteRecord();
+    p.append();
+    p.setValue("Nom_proc", 2);
+    p.post();
+    QCOMPARE(p.currentRowKey(), k + 1);
+}
+
+void TableTest::beforePostMayCancelAndReEdit()
+{
+    Fixture f;
+    f.addPatient(QStringLiteral("Антонов"));
+    Table &r = *f.dm1->register_;
+    Table &zab = *f.dm1->anamnez_zab;
+    zab.insert();
+    zab.post();
+    r.edit();
+    r.setValue("First_Name", QStringLiteral("Пётр"));
+    zab.edit();
+    zab.setValue("Other", QStringLiteral("что-то"));
+    bool afterPostRan = false;
+    // What the protection rule does when the doctor says No: both pending records are put back.
+    r.beforePost = [&](Table &t) {
+        for (Table *x : {&t, &zab}) {
+            if (x->modified()) {
+                x->cancel();
+                x->edit();
+            }
+        }
+    };
+    r.afterPost = [&](Table &) { afterPostRan = true; };
+    QVERIFY(r.post());
+    QVERIFY(afterPostRan);
+    QCOMPARE(r.state(), TableState::Browse);
+    QCOMPARE(r.asString("First_Name"), QString());
+    QCOMPARE(zab.state(), TableState::Edit);
+    QVERIFY(!zab.modified());
+    QVERIFY(zab.isNull(QStringLiteral("Other")));
+    r.refresh();
+    QCOMPARE(r.asString("First_Name"), QString());
+}
+
+void TableTest::refusedPostStaysInInsertState()
+{
+    ScopedScriptedDialogs dialogs;
+    Fixture f;
+    f.addPatient(QStringLiteral("Антонов"));
+    Table &life = *f.dm1->anamnez_life;
+    life.insert();
+    QVERIFY(life.post());
+    // A second record for the same patient violates the table's key.
+    life.append();
+    life.setValue("Pitanie", true);
+    QVERIFY(!life.post());
+    QCOMPARE(life.state(), TableState::Insert);
+    QVERIFY(!life.lastError().isEmpty());
+    QCOMPARE(dialogs.transcript.size(), 1);
+    QVERIFY(dialogs.transcript.first().startsWith(QStringLiteral("message: Ошибка: Не удалось записать")));
+    life.cancel();
+    QCOMPARE(life.recordCount(), 1);
+}
+
+void TableTest::filterAndOrderOfRegister()
+{
+    Fixture f;
+    f.addPatient(QStringLiteral("борисова"), 3); // lower case: not an upper-case "Б" surname
+    f.addPatient(QStringLiteral("Белов"), 1);
+    f.addPatient(QStringLiteral("Антонов"), 2);
+    f.addPatient(QStringLiteral("Ёлкин"), 4);
+    Table &r = *f.dm1->register_;
+    auto names = [&] {
+        QStringList out;
+        for (int i = 0; i < r.recordCount(); ++i)
+            out << r.valueAt(i, r.fieldIndex(QStringLiteral("Last_Name"))).toString();
+        return out;
+    };
+    QCOMPARE(names(), QStringList({"Антонов", "Белов", "борисова", "Ёлкин"}));
+    QVERIFY(r.setFilter(QStringLiteral("Last_Name = 'Б*'")));
+    QCOMPARE(names(), QStringList({"Белов"}));
+    QCOMPARE(r.recordCount(), 1);
+    QVERIFY(r.setFilter(QString()));
+    QCOMPARE(r.recordCount(), 4);
+    r.setOrderField(QStringLiteral("Amb_karta"));
+    QCOMPARE(names(), QStringList({"Белов", "Антонов", "борисова", "Ёлкин"}));
+    r.setOrderField(QStringLiteral("Last_Name"));
+    // A blank discharge date passes the archive clause.
+    QVERIFY(r.setFilter(QStringLiteral("( Vip_date > '01.01.2025' or Vip_date < '1.1.1910 ')")));
+    QCOMPARE(r.recordCount(), 4);
+    // Changing the filter takes the list to its first record.
+    QCOMPARE(r.recNo(), 1);
+}
+
+void TableTest::malformedFilterKeepsThePreviousOne()
+{
+    Fixture f;
+    f.addPatient(QStringLiteral("Антонов"));
+    f.addPatient(QStringLiteral("Белов"));
+    Table &r = *f.dm1->register_;
+    QVERIFY(r.setFilter(QStringLiteral("Last_Name = 'А*'")));
+    QString error;
+    QVERIFY(!r.setFilter(QStringLiteral("Last_Name = 'А*"), &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(r.filter(), QStringLiteral("Last_Name = 'А*'"));
+    QCOMPARE(r.recordCount(), 1);
+}
+
+void TableTest::walkVisitsEveryRecordOnce()
+{
+    Fixture f;
+    for (const char *n : {"В", "А", "Б"})
+        f.addPatient(QString::fromUtf8(n));
+    Table &r = *f.dm1->register_;
+    QStringList seen;
+    r.first();
+    while (!r.eof()) {
+        seen << r.asString("Last_Name");
+        r.next();
+    }
+    QCOMPARE(seen, QStringList({"А", "Б", "В"}));
+    QCOMPARE(r.recNo(), 3);
+    r.prior();
+    r.prior();
+    QVERIFY(!r.bof());
+    r.prior();
+    QVERIFY(r.bof());
+    QCOMPARE(r.recNo(), 1);
+    r.setRecNo(2);
+    QCOMPARE(r.asString("Last_Name"), QStringLiteral("Б"));
+}
+
+void TableTest::calculatedFieldsStartBlankAndAreCut()
+{
+    Fixture f;
+    Table &r = *f.dm1->register_;
+    int calls = 0;
+    r.addCalcHandler([&](Table &t) {
+        ++calls;
+        QVERIFY(t.field("flag").isNull()); // starts blank every time
+        if (t.asString("Last_Name") == QStringLiteral("Антонов"))
+            t.setValue("flag", QStringLiteral("-long"));
+        t.setValue("flag_day", t.asInteger("Amb_karta") * 2);
+    });
+    f.addPatient(QStringLiteral("Антонов"), 5);
+    f.addPatient(QStringLiteral("Белов"), 7);
+    r.first();
+    QCOMPARE(r.asString("flag"), QStringLiteral("-lo")); // String(3)
+    QCOMPARE(r.asInteger("flag_day"), 10);
+    QCOMPARE(r.valueAt(1, r.fieldIndex("flag_day")).toLongLong(), 14);
+    QVERIFY(r.valueAt(1, r.fieldIndex("flag")).isNull());
+    const int before = calls;
+    r.asString("flag");
+    QCOMPARE(calls, before); // computed once per record, not per read
+    r.edit();
+    r.setValue("Amb_karta", 6);
+    QCOMPARE(r.asInteger("flag_day"), 12);
+    r.cancel();
+    QCOMPARE(r.asInteger("flag_day"), 10);
+    QVERIFY(!r.setValue("flag", QStringLiteral("x"))); // never written by the program
+}
+
+void TableTest::postedRecordsSurviveReopening()
+{
+    QTemporaryDir dir;
+    {
+        Database db;
+        QString error;
+        QVERIFY2(db.open(dir.path(), &error), qPrintable(error));
+        DM1 dm1(db);
+        QVERIFY(dm1.open(&error));
+        Table &r = *dm1.register_;
+        r.append();
+        r.setValue("Last_Name", QStringLiteral("Долгов"));
+        r.setValue("Reg_date", QDateTime(QDate(2025, 3, 1), QTime(13, 45)));
+        r.setValue("Ves", 81.3);
+        r.setValue("Sex", QStringLiteral("муж"));
+        r.post();
+    }
+    Database db;
+    QString error;
+    QVERIFY2(db.open(dir.path(), &error), qPrintable(error));
+    DM1 dm1(db);
+    QVERIFY(dm1.open(&error));
+    Table &r = *dm1.register_;
+    QCOMPARE(r.recordCount(), 1);
+    QCOMPARE(r.asDate("Reg_date"), QDate(2025, 3, 1));
+    QCOMPARE(r.asFloat("Ves"), 81.3);
+    QSqlQuery q(db.sql());
+    QVERIFY(q.exec(QStringLiteral("SELECT Reg_date FROM register")) && q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("2025-03-01"));
+}
+
+void TableTest::lechPuvaKeepsCreationOrder()
+{
+    Fixture f;
+    f.addPatient(QStringLiteral("Антонов"));
+    Table &p = *f.dm2->lech_puva;
+    for (int i : {3, 1, 2}) {
+        p.append();
+        p.setValue("Nom_proc", i);
+        p.post();
+    }
+    QStringList order;
+    for (p.first(); !p.eof(); p.next())
+        order << p.asString("Nom_proc");
+    QCOMPARE(order, QStringList({"3", "1", "2"}));
+    QVERIFY(p.field("ID").isNull());
+}
+
+void TableTest::corruptFileGivesMessage()
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(Database::fileName()));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(8192, 'x'));
+    file.close();
+    Database db;
+    QString error;
+    QVERIFY(!db.open(dir.path(), &error));
+    QVERIFY2(error.contains(Database::fileName()), qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("повреждён")), qPrintable(error));
+    QVERIFY(!db.isOpen());
+}
+
+void TableTest::secondInstanceIsRefused()
+{
+    QTemporaryDir dir;
+    Database first;
+    QString error;
+    QVERIFY(first.open(dir.path(), &error));
+    Database second;
+    QVERIFY(!second.open(dir.path(), &error));
+    QVERIFY2(error.contains(Database::fileName()), qPrintable(error));
+    first.close();
+    QVERIFY2(second.open(dir.path(), &error), qPrintable(error));
+}
+
+QTEST_GUILESS_MAIN(TableTest)
+#include "table_test.moc"
