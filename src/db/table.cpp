@@ -759,6 +759,24 @@ QVariant Table::valueAt(int row, int index) const
     return calc[size_t(index - m_storedCount)];
 }
 
+std::vector<QVariant> Table::recordAt(int row) const
+{
+    std::vector<QVariant> out;
+    if (row < 0 || row >= int(m_view.size()))
+        return out;
+    const Row &r = *m_view[size_t(row)];
+    out = r.values;
+    std::vector<QVariant> calc;
+    if (row == m_cur && !m_calcRow) {
+        ensureCalc();
+        calc = m_calcValues;
+    } else {
+        computeCalc(r, calc);
+    }
+    out.insert(out.end(), calc.begin(), calc.end());
+    return out;
+}
+
 // ---------------------------------------------------------------- calculated fields
 
 void Table::addCalcHandler(Handler handler)

@@ -124,6 +124,8 @@ public:
 
     // Value of any row of the current view (grids); calculated fields are computed for that row.
     QVariant valueAt(int row, int index) const;
+    // All values (stored, then calculated) of one row of the current view, calculated once.
+    std::vector<QVariant> recordAt(int row) const;
     // Row key (AutoInc key or hidden row key) of the current record, 0 when none or not yet posted.
     qint64 currentRowKey() const;
 

@@ -1,0 +1,81 @@
+#include "qtdialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace pelorin::ui {
+
+namespace {
+
+QMessageBox::Icon iconFor(Dialogs::Kind kind)
+{
+    switch (kind) {
+    case Dialogs::Kind::Information:
+        return QMessageBox::Information;
+    case Dialogs::Kind::Warning:
+        return QMessageBox::Warning;
+    case Dialogs::Kind::Error:
+        return QMessageBox::Critical;
+    case Dialogs::Kind::Confirmation:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QWidget *parentWindow()
+{
+    return QApplication::activeWindow();
+}
+
+} // namespace
+
+bool QtDialogs::ask(const QString &text, const QString &caption, Kind kind)
+{
+    QMessageBox box(iconFor(kind), caption, text, QMessageBox::NoButton, parentWindow());
+    QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void QtDialogs::message(const QString &text, const QString &caption, Kind kind)
+{
+    QMessageBox box(iconFor(kind), caption, text, QMessageBox::NoButton, parentWindow());
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+std::optional<QString> QtDialogs::input(const QString &caption, const QString &prompt, const QString &initial)
+{
+    QInputDialog dialog(parentWindow());
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(initial);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Отмена"));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+QString QtDialogs::openFileName(const QString &caption, const QString &dir, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parentWindow(), caption, dir, filter);
+}
+
+QString QtDialogs::saveFileName(const QString &caption, const QString &dir, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(parentWindow(), caption, dir, filter);
+}
+
+void QtDialogs::beep()
+{
+    QApplication::beep();
+}
+
+} // namespace pelorin::ui
