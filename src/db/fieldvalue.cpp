@@ -1,5 +1,7 @@
 #include "fieldvalue.h"
 
+#include "texts.h"
+
 #include <QDateTime>
 
 namespace pelorin::db {
@@ -97,11 +99,8 @@ QString valueAsString(FieldType type, const QVariant &v)
         return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
     case FieldType::Boolean:
         return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case FieldType::Float: {
-        QString s = QString::number(v.toDouble(), 'g', 15);
-        s.replace(QLatin1Char('.'), QLatin1Char(','));
-        return s;
-    }
+    case FieldType::Float:
+        return text::floatToText(v.toDouble());
     default:
         return v.toString();
     }

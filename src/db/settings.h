@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+
+namespace pelorin::db {
+
+// The settings of the current run. They start at their defaults with every run and are never
+// saved; the settings window shows and edits them, the protection rule, the archives, the
+// pick-list windows and the photo view read them.
+class RunSettings : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // "Размер окна с изображением:"
+    int photoWidth = 1000;
+    int photoHeight = 800;
+    // "Запрет быстрой прокрутки пациентов"
+    bool noFastScrolling = true;
+    // "Защита данных"
+    bool protectionOn = false;       // "Включить защиту данных окошками"
+    int protectionDays = 30;         // "Критерий давности:"
+    bool protectionSuspended = false; // "временное выключение", set by automatic operations only
+    // "Архивация данных"
+    bool patientArchive = false;     // "Включить архивацию пациентов"
+    int patientArchiveDays = 150;
+    bool examArchive = false;        // "Включить архивацию осмотров"
+    int examArchiveDays = 150;
+    bool examArchiveSuspended = false; // "временное выключение" of the examination archive
+
+    // Windows showing the settings refresh themselves on this signal; whoever changes a value calls it.
+    void notifyChanged() { Q_EMIT changed(); }
+
+Q_SIGNALS:
+    void changed();
+};
+
+} // namespace pelorin::db
