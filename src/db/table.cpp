@@ -341,7 +341,8 @@ void Table::moveToIndex(int index, bool scrollEvents)
 
 void Table::first()
 {
-    checkBrowseMode();
+    if (!prepareToMove())
+        return;
     moveToIndex(0, true);
     m_bof = true;
     m_eof = m_view.empty();
@@ -349,7 +350,8 @@ void Table::first()
 
 void Table::last()
 {
-    checkBrowseMode();
+    if (!prepareToMove())
+        return;
     moveToIndex(int(m_view.size()) - 1, true);
     m_eof = true;
     m_bof = m_view.empty();
@@ -367,7 +369,8 @@ void Table::prior()
 
 int Table::moveBy(int distance)
 {
-    checkBrowseMode();
+    if (!prepareToMove())
+        return 0;
     fire(beforeScroll);
     int moved = 0;
     if ((distance > 0 && !m_eof) || (distance < 0 && !m_bof)) {
@@ -390,7 +393,8 @@ int Table::moveBy(int distance)
 
 void Table::setRecNo(int recNo)
 {
-    checkBrowseMode();
+    if (!prepareToMove())
+        return;
     if (recNo - 1 != m_cur)
         moveBy(recNo - 1 - m_cur);
 }
@@ -400,7 +404,8 @@ bool Table::locate(const QString &fieldName, const QVariant &value)
     const int idx = fieldIndex(fieldName);
     if (idx < 0)
         return false;
-    checkBrowseMode();
+    if (!prepareToMove())
+        return false;
     const FieldDef &f = fieldDef(idx);
     const QVariant wanted = normalizeValue(f.type, f.width, value);
     for (int i = 0; i < int(m_view.size()); ++i) {
@@ -417,14 +422,44 @@ bool Table::locate(const QString &fieldName, const QVariant &value)
 
 // ---------------------------------------------------------------- editing
 
-void Table::checkBrowseMode()
+bool Table::collectPendingValues()
+{
+    m_updateRefusal.clear();
+    Q_EMIT updateRecordRequested();
+    if (m_updateRefusal.isEmpty())
+        return true;
+    m_lastError = m_updateRefusal;
+    Dialogs::instance().message(m_updateRefusal, QStringLiteral("Ошибка"), Dialogs::Kind::Error);
+    return false;
+}
+
+bool Table::prepareToMove()
+{
+    // The details go first: their records belong to the current master record, and a detail
+    // that cannot be stored keeps the master where it is, so nothing typed is lost.
+    for (Table *d : m_details) {
+        if (d->m_open && !d->prepareToMove())
+            return false;
+    }
+    return checkBrowseMode();
+}
+
+void Table::refuseUpdate(const QString &message)
+{
+    if (m_updateRefusal.isEmpty())
+        m_updateRefusal = message;
+}
+
+bool Table::checkBrowseMode()
 {
     if (m_state == TableState::Browse)
-        return;
+        return true;
+    if (!collectPendingValues())
+        return false;
     if (m_modified)
-        post();
-    else
-        cancel();
+        return post();
+    cancel();
+    return true;
 }
 
 void Table::edit()
@@ -448,7 +483,8 @@ void Table::edit()
 
 void Table::insert()
 {
-    checkBrowseMode();
+    if (!prepareToMove())
+        return;
     fire(beforeInsert);
     fire(beforeScroll);
     auto row = std::make_shared<Row>();
@@ -475,7 +511,8 @@ void Table::insert()
 
 void Table::append()
 {
-    checkBrowseMode();
+    if (!prepareToMove())
+        return;
     fire(beforeInsert);
     fire(beforeScroll);
     auto row = std::make_shared<Row>();
@@ -568,6 +605,8 @@ bool Table::post()
 {
     if (m_state == TableState::Browse)
         return true;
+    if (!collectPendingValues())
+        return false;
     fire(beforePost);
     if (m_state == TableState::Browse)
         return true; // the handler finished the record itself
@@ -608,6 +647,10 @@ bool Table::deleteRecord()
     if (!row) {
         m_lastError = QStringLiteral("Таблица %1 пуста: удалять нечего.").arg(tableName());
         return false;
+    }
+    for (Table *d : m_details) {
+        if (d->m_open && !d->prepareToMove())
+            return false;
     }
     fire(beforeDelete);
     fire(beforeScroll);
@@ -839,7 +882,8 @@ bool Table::setFilter(const QString &text, QString *error)
             return false;
         }
     }
-    checkBrowseMode();
+    if (!prepareToMove())
+        return false;
     fire(beforeScroll);
     m_filterText = text.trimmed().isEmpty() ? QString() : text;
     m_filter = std::move(parsed);
@@ -861,8 +905,8 @@ void Table::setOrderField(const QString &fieldName)
     const int idx = fieldName.isEmpty() ? -1 : fieldIndex(fieldName);
     if (idx == m_orderIndex && m_orderField == fieldName)
         return;
-    if (m_open)
-        checkBrowseMode();
+    if (m_open && !prepareToMove())
+        return;
     m_orderIndex = idx;
     m_orderField = idx < 0 ? QString() : QString::fromLatin1(fieldDef(idx).name);
     if (!m_open)
@@ -877,9 +921,8 @@ void Table::setOrderField(const QString &fieldName)
 
 void Table::refresh()
 {
-    if (!m_open)
+    if (!m_open || !prepareToMove())
         return;
-    checkBrowseMode();
     const qint64 keep = currentRowKey();
     const Row *old = currentRow();
     QString error;

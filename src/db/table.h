@@ -100,8 +100,13 @@ public:
     bool post();
     void cancel();
     bool deleteRecord();
-    // Posts a modified record, cancels an unmodified one.
-    void checkBrowseMode();
+    // Posts a modified record, cancels an unmodified one. False when the record could not be
+    // posted and stays in edit state; a move that needed it then does not happen.
+    bool checkBrowseMode();
+    // Called by a data-aware control, while the table collects pending values before a post,
+    // when its text cannot be stored (a non-number in a number field): the post is refused with
+    // this message and the record stays in edit state, nothing lost.
+    void refuseUpdate(const QString &message);
 
     // --- fields
     int fieldCount() const { return int(m_def.fields.size()); }
@@ -153,6 +158,8 @@ public:
         beforeDelete, afterDelete, beforeScroll, afterScroll, onNewRecord;
 
 Q_SIGNALS:
+    // Before a post: data-aware controls write the values still pending in them.
+    void updateRecordRequested();
     // The set or order of rows changed (reload, filter, order, insert, delete, post).
     void rowsChanged();
     // The current record moved to another row.
@@ -178,6 +185,8 @@ private:
     void placeRow(const RowPtr &row);
     bool rowMatchesFilter(const Row &row) const;
     void moveToIndex(int index, bool scrollEvents);
+    bool collectPendingValues();
+    bool prepareToMove();
     void masterChanged();
     void notifyDetails();
     QVariant masterKeyValue() const;
@@ -226,6 +235,7 @@ private:
     mutable std::vector<QVariant> *m_calcTarget = nullptr;
 
     QString m_lastError;
+    QString m_updateRefusal;
     QString m_selectSql;
     std::unique_ptr<QSqlQuery> m_select;
     std::unique_ptr<QSqlQuery> m_insert;

@@ -101,6 +101,7 @@ private Q_SLOTS:
     void detailsFollowTheMasterDownTheChain();
     void detailLeavesEditStateBeforeItIsRepositioned();
     void deletingMasterKeepsDetails();
+    void pendingValueThatCannotBeStoredKeepsEverything();
     void autoIncIsNeverReused();
     void beforePostMayCancelAndReEdit();
     void refusedPostStaysInInsertState();
@@ -365,6 +366,40 @@ void TableTest::deletingMasterKeepsDetails()
     QCOMPARE(r.recordCount(), 0);
     QCOMPARE(f.dm2->osmotr1->recordCount(), 0);
     QCOMPARE(f.countRows(QStringLiteral("osmotr_1")), 1);
+}
+
+void TableTest::pendingValueThatCannotBeStoredKeepsEverything()
+{
+    ScopedScriptedDialogs dialogs;
+    Fixture f;
+    Table &r = *f.dm1->register_;
+    Table &o = *f.dm2->osmotr1;
+    f.addPatient(QStringLiteral("Антонов"));
+    f.addExamination(QDate(2026, 1, 10));
+    f.addPatient(QStringLiteral("Белов"));
+    r.first();
+    // A control still holding "abc" for a number field: the post is refused, nothing moves.
+    QString pending = QStringLiteral("abc");
+    QObject::connect(&o, &Table::updateRecordRequested, &o, [&] {
+        if (!o.setValue("B2", pending))
+            o.refuseUpdate(QStringLiteral("«%1» не является числом.").arg(pending));
+    });
+    o.edit();
+    o.setValue("Dinamika", QStringLiteral("Улучшение"));
+    r.next();
+    QCOMPARE(r.asString("Last_Name"), QStringLiteral("Антонов"));
+    QCOMPARE(o.state(), TableState::Edit);
+    QCOMPARE(o.asString("Dinamika"), QStringLiteral("Улучшение"));
+    QVERIFY(!o.post());
+    QCOMPARE(dialogs.transcript.size(), 2);
+    QVERIFY(dialogs.transcript.last().contains(QStringLiteral("«abc» не является числом.")));
+    // Once the value is a number, the move goes on and the examination is stored.
+    pending = QStringLiteral("12");
+    r.next();
+    QCOMPARE(r.asString("Last_Name"), QStringLiteral("Белов"));
+    r.first();
+    QCOMPARE(o.asInteger("B2"), 12);
+    QCOMPARE(o.asString("Dinamika"), QStringLiteral("Улучшение"));
 }
 
 void TableTest::autoIncIsNeverReused()
