@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+namespace pelorin::db {
+class Database;
+}
+
+// Creating a data file and looking it over: the file's own integrity and detail records whose
+// patient or examination is gone.
+namespace pelorin::cli {
+
+// Exit codes shared by the commands.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFindings = 1;
+inline constexpr int kExitFailure = 2;
+
+struct InitResult
+{
+    bool ok = false;
+    // False when the file already held every table: the run changed nothing.
+    bool created = false;
+    QString filePath;
+    QString error;
+
+    int exitCode() const { return ok ? kExitOk : kExitFailure; }
+};
+
+// Creates folder/tarvelo.sqlite with all tables, or confirms that it is already complete.
+InitResult initDatabase(const QString &folder);
+QStringList describeInit(const InitResult &result);
+
+// One detail record whose link does not lead to an existing master record.
+struct Orphan
+{
+    QString table;    // database table name: lech_puva, osmotr_elem ...
+    QString keyField; // ID, Id, or the hidden row key of tables without an AutoInc key
+    qint64 key = 0;
+    QString linkField;   // ID_man, Id_man, ID_elem
+    QVariant link;       // null when the link is blank
+    QString masterTable; // register or osmotr_1
+    QString masterField; // ID_man or ID
+
+    bool blankLink() const { return link.isNull(); }
+};
+
+struct CheckResult
+{
+    QStringList integrityProblems;
+    QList<Orphan> orphans;
+    int tablesChecked = 0;
+    qint64 recordsChecked = 0;
+
+    bool clean() const { return integrityProblems.isEmpty() && orphans.isEmpty(); }
+    int exitCode() const { return clean() ? kExitOk : kExitFindings; }
+};
+
+// Runs the integrity check of the open database and looks for orphaned detail records:
+// every per-patient table against register.ID_man, elements and photos against osmotr_1.ID.
+// A blank link counts as an orphan, since such a record belongs to nobody.
+CheckResult checkDatabase(db::Database &database);
+
+// One Russian line per finding, then a summary line.
+QStringList describeCheck(const CheckResult &result);
+QString describeOrphan(const Orphan &orphan);
+
+} // namespace pelorin::cli

@@ -1,0 +1,207 @@
+// pelorin-cli: creating the data file, filling it with demonstration patients and looking it over,
+// without the windows of the program.
+#include "check.h"
+#include "demo.h"
+
+#include "database.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLocale>
+#include <QTextStream>
+
+#include <optional>
+
+using namespace pelorin;
+using namespace pelorin::cli;
+
+namespace {
+
+QString usage()
+{
+    return QStringLiteral(
+        "Использование:\n"
+        "  pelorin-cli init  --data ПАПКА\n"
+        "      создаёт базу данных tarvelo.sqlite со всеми таблицами (повторный запуск ничего не меняет);\n"
+        "  pelorin-cli demo  --data ПАПКА [--patients N] [--seed S] [--append]\n"
+        "      записывает N демонстрационных пациентов (по умолчанию 60, зерно 1) со всеми их записями;\n"
+        "      если в регистре уже есть пациенты, без --append ничего не записывает;\n"
+        "  pelorin-cli check --data ПАПКА\n"
+        "      проверяет целостность файла и ищет записи, чьих пациентов или осмотров больше нет;\n"
+        "  pelorin-cli --help\n"
+        "      эта справка.\n"
+        "Без --data берётся папка из переменной окружения TARVELO, иначе папка data рядом с программой.\n"
+        "Коды завершения: 0 — успешно; 1 — проверка нашла нарушения; 2 — ошибка.\n");
+}
+
+struct Arguments
+{
+    QString command;
+    QString dataFolder;
+    std::optional<int> patients;
+    std::optional<quint32> seed;
+    bool append = false;
+    bool help = false;
+};
+
+// Returns an empty text on success, the Russian complaint otherwise.
+QString parse(const QStringList &args, Arguments *a)
+{
+    auto valueOf = [&](qsizetype &i, const QString &option, QString *value) -> QString {
+        const QString &arg = args.at(i);
+        if (arg.startsWith(option + QLatin1Char('='))) {
+            *value = arg.mid(option.size() + 1);
+        } else if (i + 1 < args.size()) {
+            *value = args.at(++i);
+        } else {
+            return QStringLiteral("после %1 нужно значение.").arg(option);
+        }
+        if (value->isEmpty())
+            return QStringLiteral("после %1 нужно значение.").arg(option);
+        return {};
+    };
+    auto isOption = [](const QString &arg, const QString &option) {
+        return arg == option || arg.startsWith(option + QLatin1Char('='));
+    };
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString &arg = args.at(i);
+        QString value;
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            a->help = true;
+        } else if (isOption(arg, QStringLiteral("--data"))) {
+            if (QString e = valueOf(i, QStringLiteral("--data"), &value); !e.isEmpty())
+                return e;
+            a->dataFolder = QDir(value).absolutePath();
+        } else if (isOption(arg, QStringLiteral("--patients"))) {
+            if (QString e = valueOf(i, QStringLiteral("--patients"), &value); !e.isEmpty())
+                return e;
+            bool ok = false;
+            const int n = value.toInt(&ok);
+            if (!ok || n < 1 || n > 1000000)
+                return QStringLiteral("--patients: нужно целое число от 1 до 1000000, а не «%1».").arg(value);
+            a->patients = n;
+        } else if (isOption(arg, QStringLiteral("--seed"))) {
+            if (QString e = valueOf(i, QStringLiteral("--seed"), &value); !e.isEmpty())
+                return e;
+            bool ok = false;
+            const uint s = value.toUInt(&ok);
+            if (!ok)
+                return QStringLiteral("--seed: нужно целое число от 0 до 4294967295, а не «%1».").arg(value);
+            a->seed = s;
+        } else if (arg == QLatin1String("--append")) {
+            a->append = true;
+        } else if (arg.startsWith(QLatin1Char('-'))) {
+            return QStringLiteral("неизвестный параметр «%1».").arg(arg);
+        } else if (a->command.isEmpty()) {
+            a->command = arg;
+        } else {
+            return QStringLiteral("лишний аргумент «%1».").arg(arg);
+        }
+    }
+    if (a->help)
+        return {};
+    if (a->command.isEmpty())
+        return QStringLiteral("не указана команда.");
+    static const QStringList commands = {QStringLiteral("init"), QStringLiteral("demo"), QStringLiteral("check")};
+    if (!commands.contains(a->command))
+        return QStringLiteral("неизвестная команда «%1».").arg(a->command);
+    if (a->command != QLatin1String("demo") && (a->patients || a->seed || a->append))
+        return QStringLiteral("--patients, --seed и --append относятся только к команде demo.");
+    return {};
+}
+
+void print(QTextStream &stream, const QStringList &lines)
+{
+    for (const QString &line : lines)
+        stream << line << '\n';
+    stream.flush();
+}
+
+int runInit(const QString &folder, QTextStream &out, QTextStream &err)
+{
+    const InitResult r = initDatabase(folder);
+    print(r.ok ? out : err, describeInit(r));
+    return r.exitCode();
+}
+
+int runDemo(const Arguments &a, QTextStream &out, QTextStream &err)
+{
+    db::Database database;
+    QString error;
+    if (!database.open(a.dataFolder, &error)) {
+        print(err, {error});
+        return kExitFailure;
+    }
+    DemoOptions options;
+    options.patients = a.patients.value_or(options.patients);
+    options.seed = a.seed.value_or(options.seed);
+    options.append = a.append;
+    QElapsedTimer timer;
+    timer.start();
+    const DemoResult result = generateDemo(database.sql(), options);
+    const qint64 elapsed = timer.elapsed();
+    if (!result.ok) {
+        print(err, describeDemo(result));
+        return kExitFailure;
+    }
+    const QString path = database.filePath();
+    database.close();
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    QStringList lines = describeDemo(result);
+    lines << QStringLiteral("Время записи: %1 с.").arg(russian.toString(elapsed / 1000.0, 'f', 1));
+    lines << QStringLiteral("Файл: %1 (%2 МБ).")
+                 .arg(QDir::toNativeSeparators(path), russian.toString(QFileInfo(path).size() / 1048576.0, 'f', 1));
+    print(out, lines);
+    return kExitOk;
+}
+
+int runCheck(const QString &folder, QTextStream &out, QTextStream &err)
+{
+    const QString path = QDir(folder).absoluteFilePath(db::Database::fileName());
+    // Checking must not create the file it is asked to look at.
+    if (!QFileInfo(path).isFile()) {
+        print(err, {QStringLiteral("Файл базы данных не найден: %1.").arg(QDir::toNativeSeparators(path))});
+        return kExitFailure;
+    }
+    db::Database database;
+    QString error;
+    if (!database.open(folder, &error)) {
+        print(err, {error});
+        return kExitFailure;
+    }
+    const CheckResult result = checkDatabase(database);
+    print(out, describeCheck(result));
+    return result.exitCode();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("pelorin-cli"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    Arguments a;
+    if (const QString problem = parse(QCoreApplication::arguments(), &a); !problem.isEmpty()) {
+        err << QStringLiteral("Ошибка: ") << problem << "\n\n" << usage();
+        err.flush();
+        return kExitFailure;
+    }
+    if (a.help) {
+        out << usage();
+        out.flush();
+        return kExitOk;
+    }
+    if (a.dataFolder.isEmpty())
+        a.dataFolder = db::Database::resolveDataFolder(QCoreApplication::arguments());
+
+    if (a.command == QLatin1String("init"))
+        return runInit(a.dataFolder, out, err);
+    if (a.command == QLatin1String("demo"))
+        return runDemo(a, out, err);
+    return runCheck(a.dataFolder, out, err);
+}
