@@ -47,6 +47,28 @@ const std::vector<QVariant> &TableModel::rowValues(int row) const
     return *it;
 }
 
+int TableModel::columnOfField(const QString &fieldName) const
+{
+    for (int c = 0; c < m_columns.size(); ++c) {
+        if (m_columns.at(c).field.compare(fieldName, Qt::CaseInsensitive) == 0)
+            return c;
+    }
+    return -1;
+}
+
+QVariant TableModel::valueAt(int row, int fieldIndex) const
+{
+    if (!m_table || row < 0 || row >= rowCount() || fieldIndex < 0)
+        return {};
+    const std::vector<QVariant> &values = rowValues(row);
+    return size_t(fieldIndex) < values.size() ? values[size_t(fieldIndex)] : QVariant();
+}
+
+QVariant TableModel::valueAt(int row, const QString &fieldName) const
+{
+    return m_table ? valueAt(row, m_table->fieldIndex(fieldName)) : QVariant();
+}
+
 QString TableModel::displayText(db::FieldType type, const QVariant &value)
 {
     if (!value.isValid())
@@ -75,6 +97,17 @@ QVariant TableModel::data(const QModelIndex &index, int role) const
         if (size_t(field) >= values.size())
             return {};
         return displayText(m_table->fieldDef(field).type, values[size_t(field)]);
+    }
+    if (role == Qt::TextAlignmentRole) {
+        switch (m_table->fieldDef(field).type) {
+        case db::FieldType::AutoInc:
+        case db::FieldType::Integer:
+        case db::FieldType::Short:
+        case db::FieldType::Float:
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        default:
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+        }
     }
     return {};
 }

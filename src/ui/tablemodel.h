@@ -31,7 +31,14 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
     db::Table *table() const { return m_table; }
+    const QList<Column> &columns() const { return m_columns; }
     int fieldIndexOfColumn(int column) const { return m_fieldIndex.value(column, -1); }
+    // First column showing the field, -1 when none does.
+    int columnOfField(const QString &fieldName) const;
+    // Value of any field of a row (not only the listed ones), read through the same row cache as
+    // the cells, so that cell painters asking for a row's flags do not calculate the row again.
+    QVariant valueAt(int row, int fieldIndex) const;
+    QVariant valueAt(int row, const QString &fieldName) const;
     // Text of one cell as the grid shows it.
     static QString displayText(db::FieldType type, const QVariant &value);
 
