@@ -1,0 +1,273 @@
+#include "application.h"
+
+#include "clock.h"
+#include "dbcontrols.h"
+#include "dialogs.h"
+#include "drugtree.h"
+#include "form1.h"
+#include "form_logs.h"
+#include "form_settings.h"
+#include "formwait.h"
+#include "placeholder.h"
+#include "programfolder.h"
+#include "reflist.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QTreeWidget>
+
+namespace pelorin::app {
+
+namespace {
+
+const QString kPassword = QStringLiteral("zlk");
+
+struct ListTarget
+{
+    const char *file;
+    const char *window;
+    const char *control;
+};
+
+// Reference lists and the pick lists they fill, in loading order.
+const ListTarget kLists[] = {
+    {"region.txt", "Form1", "DBComboBox7"},
+    {"profess.txt", "Form1", "DBComboBox8"},
+    {"vrach.txt", "Form1", "DBComboBox9"},
+    {"fotosens.txt", "Form_lech_puva_edit", "DBComboBox6"},
+    {"power.txt", "Form_lech_puva_edit", "DBComboBox13"},
+    {"power.txt", "Form_lech_puva_edit", "DBComboBox12"},
+    {"power.txt", "Form_lech_puva_edit", "DBComboBox14"},
+    {"ust_name.txt", "Form_lech_puva_edit", "DBComboBox1"},
+    {"ust_name.txt", "Form_lech_puva_edit", "DBComboBox3"},
+    {"ust_name.txt", "Form_lech_puva_edit", "DBComboBox7"},
+    {"power.txt", "Form_lech_puva_edit_script", "ComboBox1"},
+    {"ust_name.txt", "Form_lech_puva_edit_script", "ComboBox2"},
+    {"fotosens.txt", "Form_lech_puva_edit_script", "ComboBox4"},
+    {"docs_spr_now.txt", "Form1", "ComboBox1"},
+    {"docs_spr_place.txt", "Form1", "ComboBox2"},
+    {"docs_napr_send.txt", "Form1", "ComboBox6"},
+    {"docs_napr_send_to.txt", "Form1", "ComboBox7"},
+    {"docs_napr_for.txt", "Form1", "ComboBox3"},
+    {"docs_napr_for_from.txt", "Form1", "ComboBox8"},
+    {"docs_napr_and.txt", "Form1", "ComboBox9"},
+    {"docs_napr_place.txt", "Form1", "ComboBox5"},
+};
+
+void fillTree(QTreeWidgetItem *parent, const treatment::DrugNode &node)
+{
+    for (const auto &child : node.children) {
+        auto *item = new QTreeWidgetItem(parent, {child->text});
+        fillTree(item, *child);
+    }
+}
+
+} // namespace
+
+Application::Application(const QStringList &arguments) : m_arguments(arguments)
+{
+}
+
+Application::~Application()
+{
+    // Windows go before the data modules their controls watch.
+    for (auto &w : m_owned)
+        w.reset();
+}
+
+void Application::createWindow(QWidget *w)
+{
+    m_owned.emplace_back(w);
+    m_windows << w;
+}
+
+QWidget *Application::window(const QString &objectName) const
+{
+    for (const QPointer<QWidget> &w : m_windows) {
+        if (w && w->objectName() == objectName)
+            return w;
+    }
+    return nullptr;
+}
+
+QStringList Application::creationOrder() const
+{
+    QStringList names;
+    for (const QPointer<QWidget> &w : m_windows)
+        names << (w ? w->objectName() : QString());
+    return names;
+}
+
+bool Application::openModule(int module)
+{
+    QString error;
+    bool ok = false;
+    if (module == 1) {
+        m_ctx.dm1 = std::make_unique<db::DM1>(m_ctx.database);
+        db::installRegisterCalc(*m_ctx.dm1->register_, m_ctx.settings);
+        ok = m_ctx.dm1->open(&error);
+    } else {
+        m_ctx.dm2 = std::make_unique<db::DM2>(m_ctx.database, *m_ctx.dm1);
+        ok = m_ctx.dm2->open(&error);
+        if (ok) {
+            m_ctx.protection = std::make_unique<db::Protection>(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings, m_ctx.log);
+            m_ctx.protection->install();
+            db::installRegisterEvents(*m_ctx.dm1, *m_ctx.dm2);
+            m_ctx.patients = std::make_unique<db::PatientOps>(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings, m_ctx.log);
+        }
+    }
+    if (!ok) {
+        m_wait->hideWaiting();
+        Dialogs::instance().message(error, QStringLiteral("Пелорин."), Dialogs::Kind::Error);
+    }
+    return ok;
+}
+
+bool Application::loadLists()
+{
+    for (const ListTarget &t : kLists) {
+        QStringList items;
+        QString error;
+        if (!readReferenceList(folder::sourses() + QString::fromLatin1(t.file), &items, &error)) {
+            m_wait->hideWaiting();
+            Dialogs::instance().message(error, QStringLiteral("Пелорин."), Dialogs::Kind::Error);
+            return false;
+        }
+        QWidget *w = window(QString::fromLatin1(t.window));
+        auto *combo = w ? w->findChild<QComboBox *>(QString::fromLatin1(t.control)) : nullptr;
+        if (!combo)
+            continue;
+        if (auto *bound = dynamic_cast<ui::DBComboBox *>(combo)) {
+            bound->setItems(items);
+        } else {
+            combo->clear();
+            combo->addItems(items);
+        }
+    }
+    return true;
+}
+
+Application::Start Application::start()
+{
+    const std::optional<QString> typed =
+        Dialogs::instance().input(QStringLiteral("Ввод пароля."), QStringLiteral("Введите пароль:"), QString());
+    if (!typed)
+        return Start::Cancelled;
+    if (*typed != kPassword) {
+        Dialogs::instance().message(QStringLiteral("Неправильный пароль, завершение программы"),
+                                    QStringLiteral("Ошибка"), Dialogs::Kind::Error);
+        return Start::WrongPassword;
+    }
+    Dialogs::instance().message(QStringLiteral("Добро пожаловать в программу \"Пелорин\"."), QStringLiteral("Пелорин"));
+
+    m_form1 = new Form1;
+    createWindow(m_form1);
+    m_wait = new ui::Form_wait;
+    createWindow(m_wait);
+    createWindow(new PlaceholderWindow(QStringLiteral("Form_osmotr_index"), QStringLiteral("Пелорин. Индекс SCORAD.")));
+    createWindow(new PlaceholderWindow(QStringLiteral("Form_sys"), QStringLiteral("Пелорин.")));
+    m_logs = new Form_logs(m_ctx.log);
+    createWindow(m_logs);
+    createWindow(new PlaceholderWindow(QStringLiteral("Form_osm_ob"), QStringLiteral("Пелорин. Данные последнего обострения.")));
+    m_settings = new Form_settings(m_ctx.settings);
+    createWindow(m_settings);
+
+    m_wait->showWaiting();
+    QString error;
+    const QString folder = db::Database::resolveDataFolder(m_arguments);
+    if (!m_ctx.database.open(folder, &error)) {
+        m_wait->hideWaiting();
+        Dialogs::instance().message(error, QStringLiteral("Пелорин."), Dialogs::Kind::Error);
+        return Start::Failed;
+    }
+    if (!openModule(1))
+        return Start::Failed;
+
+    const std::pair<const char *, const char *> pickLists[] = {
+        {"Form_anamnez_zab_zalobi", "Пелорин. Жалобы пациентов."},
+        {"Form_anamnez_zab_start", "Пелорин. Начало заболевания."},
+        {"Form_anamnez_zab_ranlech", "Пелорин. Ранее проводимое лечение."},
+        {"Form_anamnez_zab_obostr_lech", "Пелорин. Лечение при последнем обострении."},
+        {"Form_anamnez_zab_obostr_prich", "Пелорин. Провоцируют обострение."},
+        {"Form_amamnez_life_zab", "Пелорин. Сопутствующие заболевания."},
+        {"Form_amamnez_life_sem", "Пелорин. Семейный анализ."},
+    };
+    for (const auto &[name, caption] : pickLists)
+        createWindow(new PlaceholderWindow(QString::fromLatin1(name), QString::fromUtf8(caption)));
+
+    if (!openModule(2))
+        return Start::Failed;
+
+    const std::pair<const char *, const char *> remaining[] = {
+        {"Form_osmotr_elem", "Пелорин. Элементы высыпания."},
+        {"Form_osmotr_klsimp", "Пелорин. Клинические симптомы."},
+        {"Form_lech_puva_edit", "Пелорин. ПУВА-терапия."},
+        {"Form_osmotr_zalobi", "Пелорин. Жалобы пациента."},
+        {"Form_osm_img", "Пелорин."},
+        {"Form_osmotr_proizv", "Пелорин. Кожа и производные кожи."},
+        {"Form_diagnoz", "Пелорин. Постановка диагнозов пациенту."},
+        {"Form_analyz", "Пелорин. Исследование крови."},
+        {"Form_lech_lekar", "Пелорин."},
+        {"Form_diagnoz_lite", "Пелорин."},
+        {"Form_lech_puva_edit_osmotr", "Пелорин."},
+        {"Form_osmotr_edit_puva", "Пелорин."},
+        {"Form_lech_puva_edit_script", "Пелорин."},
+        {"Form_osmotr_index1", "Пелорин. Индекс PASI."},
+        {"Form_register_docks", "Пелорин. Документы пациента."},
+        {"Form_recomend", "Пелорин."},
+    };
+    for (const auto &[name, caption] : remaining) {
+        auto *w = new PlaceholderWindow(QString::fromLatin1(name), QString::fromUtf8(caption));
+        const QString n = w->objectName();
+        if (n == QLatin1String("Form_lech_puva_edit")) {
+            for (const char *c : {"DBComboBox6", "DBComboBox13", "DBComboBox12", "DBComboBox14", "DBComboBox1",
+                                  "DBComboBox3", "DBComboBox7"})
+                w->addCombo(QString::fromLatin1(c));
+            w->addDatePicker(QStringLiteral("DateTimePicker1"));
+        } else if (n == QLatin1String("Form_lech_puva_edit_script")) {
+            for (const char *c : {"ComboBox1", "ComboBox2", "ComboBox4"})
+                w->addCombo(QString::fromLatin1(c));
+        } else if (n == QLatin1String("Form_lech_lekar")) {
+            w->addDatePicker(QStringLiteral("DateTimePicker1"));
+            w->addTree(QStringLiteral("TreeView1"));
+        } else if (n == QLatin1String("Form_diagnoz")) {
+            w->addDatePicker(QStringLiteral("DateTimePicker2"));
+        }
+        createWindow(w);
+    }
+    m_form1->attach(m_ctx, m_settings, m_logs, window(QStringLiteral("Form_register_docks")));
+
+    if (!loadLists())
+        return Start::Failed;
+    m_form1->setPatientCount(m_ctx.dm1->register_->recordCount());
+
+    treatment::DrugTree tree;
+    if (!tree.load(folder::sourses() + QStringLiteral("lekar.txt"), &error)) {
+        m_wait->hideWaiting();
+        Dialogs::instance().message(error, QStringLiteral("Пелорин."), Dialogs::Kind::Error);
+        return Start::Failed;
+    }
+    if (auto *view = window(QStringLiteral("Form_lech_lekar"))->findChild<QTreeWidget *>(QStringLiteral("TreeView1")))
+        fillTree(view->invisibleRootItem(), tree.root());
+    m_wait->hideWaiting();
+
+    // Presetting a picker writes nothing: the bound pickers only write what the user picks.
+    const QDateTime now = clock::now();
+    for (const char *name : {"DateTimePicker1", "DateTimePicker2", "DateTimePicker3", "DateTimePicker4",
+                             "DateTimePicker9", "DateTimePicker10", "DateTimePicker11", "DateTimePicker12"}) {
+        if (auto *p = m_form1->findChild<QDateEdit *>(QString::fromLatin1(name))) {
+            const QSignalBlocker block(p);
+            p->setDate(now.date());
+        }
+    }
+    for (const auto &[win, picker] : {std::pair{"Form_lech_puva_edit", "DateTimePicker1"},
+                                      std::pair{"Form_lech_lekar", "DateTimePicker1"},
+                                      std::pair{"Form_diagnoz", "DateTimePicker2"}}) {
+        if (auto *p = window(QString::fromLatin1(win))->findChild<QDateEdit *>(QString::fromLatin1(picker)))
+            p->setDate(now.date());
+    }
+    m_form1->show();
+    return Start::Running;
+}
+
+} // namespace pelorin::app

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QAbstractButton;
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTabBar;
+class QTabWidget;
+class QTextEdit;
+
+namespace pelorin::ui {
+class DBGrid;
+}
+
+namespace pelorin::app {
+
+struct AppContext;
+class Form_settings;
+
+// The main window: the patient list with its alphabet tabs at the top, the section bar on the
+// left and one section at a time in the middle. Built empty at start-up; attach() binds it to the
+// data modules once they exist.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    enum Section { Register, AnamnezZab, AnamnezLive, Osmotr, Lech, Analyz, Diagnoz, Docs, SectionCount };
+
+    explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
+
+    void attach(AppContext &context, Form_settings *settings, QWidget *logs, QWidget *registerDocs);
+
+    // Hide-all-sections step, then the section; the section button goes down with it.
+    void showSection(Section section);
+    Section currentSection() const { return m_current; }
+    QGroupBox *sectionBox(Section section) const { return m_sections[section]; }
+
+    // Alphabet tab change (0 "*", 1..29 letters, 30 "№", 31 "(*)").
+    void selectTab(int tab);
+    // Selects a tab without running its filter.
+    void selectTabSilently(int tab);
+    int currentTab() const;
+
+    ui::DBGrid *patientGrid() const { return m_grid; }
+    // Background of a patient row by its status; nullopt for the standard look.
+    static std::optional<QColor> rowColour(const QString &flag, const QVariant &flagDay, bool focused);
+
+    void setPatientCount(int count);
+
+    // Entry points of the section bar, the list's pop-up menu and the card.
+    void newPatient();
+    void deletePatient();
+    void flush();
+    void showAll();
+    void gridDoubleClicked();
+    void computeAgeCategory();
+    void openSystemPanel();
+
+    // The archive settings changed in the settings window.
+    void applyPatientArchive(bool selectFirstTab);
+    void applyExamArchive();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildSectionBar();
+    void buildPatientList();
+    void buildSections();
+    QWidget *buildRegistrationCard();
+    void buildAnamnesisPair(QGroupBox *box, const char *apply, const char *cancel, const char *tableName);
+    void hideAllSections();
+    void updateApplyButtons();
+    QPushButton *visibleApply() const;
+    QPushButton *visibleCancel() const;
+
+    AppContext *m_ctx = nullptr;
+    Form_settings *m_settings = nullptr;
+    QWidget *m_logs = nullptr;
+    QWidget *m_registerDocs = nullptr;
+    QGroupBox *m_sections[SectionCount] = {};
+    QAbstractButton *m_sectionButtons[SectionCount] = {};
+    QButtonGroup *m_sectionGroup = nullptr;
+    Section m_current = Register;
+    QGroupBox *m_sys = nullptr;
+    QWidget *m_sectionArea = nullptr;
+    QWidget *m_cardHost = nullptr;
+    QWidget *m_diagnozHost = nullptr;
+    ui::DBGrid *m_grid = nullptr;
+    QTabBar *m_tabs = nullptr;
+    QLabel *m_count = nullptr;
+    QTabWidget *m_docsPages = nullptr;
+    QTextEdit *m_richEdit = nullptr;
+    bool m_tabSilently = false;
+};
+
+} // namespace pelorin::app
