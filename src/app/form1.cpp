@@ -246,7 +246,7 @@ void Form1::buildSections()
                                 QStringLiteral("Динамика лечения в графиках")}) {
         auto *w = new QWidget(m_docsPages);
         auto *wl = new QHBoxLayout(w);
-        if (page == QLatin1String("Справки")) {
+        if (page == QStringLiteral("Справки")) {
             for (const char *name : {"DateTimePicker2", "DateTimePicker3"}) {
                 auto *d = new QDateEdit(w);
                 d->setObjectName(QString::fromLatin1(name));
@@ -260,7 +260,7 @@ void Form1::buildSections()
                 c->setEditable(true);
                 wl->addWidget(c, 1);
             }
-        } else if (page == QLatin1String("Направления")) {
+        } else if (page == QStringLiteral("Направления")) {
             for (const char *name : {"DateTimePicker9", "DateTimePicker10", "DateTimePicker11", "DateTimePicker12"}) {
                 auto *d = new QDateEdit(w);
                 d->setObjectName(QString::fromLatin1(name));
@@ -293,7 +293,7 @@ void Form1::buildSections()
                                 QStringLiteral("Лекарства"), QStringLiteral("Отчеты"),
                                 QStringLiteral("Основная таблица")}) {
         auto *w = new QWidget(pages);
-        if (page == QLatin1String("Глобальные")) {
+        if (page == QStringLiteral("Глобальные")) {
             auto *gl = new QVBoxLayout(w);
             auto *panels = new QGroupBox(QStringLiteral("Доступные технические панели."), w);
             auto *pl = new QVBoxLayout(panels);
@@ -346,12 +346,12 @@ void Form1::buildAnamnesisPair(QGroupBox *box, const char *apply, const char *ca
         if (!m_ctx)
             return;
         db::Table *t = m_ctx->dm1->table(name);
-        if (t->modified()) {
-            if (post)
-                t->post();
-            else
-                t->cancel();
-        }
+        if (post)
+            t->updateRecord();
+        if (post && t->modified())
+            t->post();
+        else if (!post && t->isEditing())
+            t->cancel();
         a->setEnabled(false);
         c->setEnabled(false);
     };
@@ -458,11 +458,12 @@ QWidget *Form1::buildRegistrationCard()
     auto *apply = button(card, QStringLiteral("BitBtn1"), QStringLiteral("Применить изменения"));
     auto *cancel = button(card, QStringLiteral("BitBtn2"), QStringLiteral("Отменить изменения"));
     connect(apply, &QPushButton::clicked, this, [this] {
-        if (m_ctx->dm1->register_->modified())
+        if (m_ctx->dm1->register_->updateRecord() && m_ctx->dm1->register_->modified())
             m_ctx->dm1->register_->post();
     });
+    // Typing not yet written to the record counts as a change too: cancel drops it.
     connect(cancel, &QPushButton::clicked, this, [this] {
-        if (m_ctx->dm1->register_->modified())
+        if (m_ctx->dm1->register_->isEditing())
             m_ctx->dm1->register_->cancel();
     });
     buttons->addStretch();
@@ -621,17 +622,17 @@ void Form1::hideAllSections()
 {
     db::DM1 &dm1 = *m_ctx->dm1;
     m_sections[Register]->hide();
-    if (dm1.register_->modified())
+    if (dm1.register_->updateRecord() && dm1.register_->modified())
         dm1.register_->post();
     m_sections[AnamnezZab]->hide();
     for (db::Table *t : {dm1.anamnez_zab, dm1.anamnez_zab_start, dm1.anamnez_zab_ranlech, dm1.anamnez_zab_obostr_prich,
                          dm1.anamnez_zab_obostr_lech, dm1.anamnez_zab_zalobi}) {
-        if (t->modified())
+        if (t->updateRecord() && t->modified())
             t->post();
     }
     m_sections[AnamnezLive]->hide();
     for (db::Table *t : {dm1.anamnez_life, dm1.anamnez_life_zab, dm1.anamnez_life_sem}) {
-        if (t->modified())
+        if (t->updateRecord() && t->modified())
             t->post();
     }
     for (Section s : {Osmotr, Lech, Diagnoz, Analyz, Docs})
@@ -762,6 +763,7 @@ void Form1::flush()
 void Form1::computeAgeCategory()
 {
     db::Table &reg = *m_ctx->dm1->register_;
+    reg.updateRecord();
     if (!reg.modified())
         reg.edit();
     reg.setValue(QStringLiteral("Kat_vozr"), reg.value(QStringLiteral("Vozrast_cat")));

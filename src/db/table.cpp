@@ -444,6 +444,11 @@ bool Table::prepareToMove()
     return checkBrowseMode();
 }
 
+bool Table::updateRecord()
+{
+    return m_state == TableState::Browse || collectPendingValues();
+}
+
 void Table::refuseUpdate(const QString &message)
 {
     if (m_updateRefusal.isEmpty())

@@ -107,6 +107,10 @@ public:
     // when its text cannot be stored (a non-number in a number field): the post is refused with
     // this message and the record stays in edit state, nothing lost.
     void refuseUpdate(const QString &message);
+    // Lets the data-aware controls write the text still pending in them, as a post would, so that
+    // "post if modified" sees what the user typed. False (with the message shown) when a text
+    // cannot be stored.
+    bool updateRecord();
 
     // --- fields
     int fieldCount() const { return int(m_def.fields.size()); }

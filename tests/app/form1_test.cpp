@@ -1,0 +1,428 @@
+#include "application.h"
+#include "archive.h"
+#include "clock.h"
+#include "dbcontrols.h"
+#include "dbgrid.h"
+#include "dialogs.h"
+#include "form1.h"
+#include "form_settings.h"
+#include "programfolder.h"
+#include "reflist.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QCheckBox>
+#include <QSpinBox>
+#include <QSqlQuery>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace pelorin;
+
+namespace {
+
+const QDate kToday(2026, 12, 10);
+
+struct Patient
+{
+    QString lastName;
+    QDate vipDate;  // discharge, blank when never discharged
+    QDate datPosl;  // last visit
+    int ambKarta = 0;
+};
+
+// A data folder with the given patients, written before the program starts.
+void seed(const QString &folder, const QList<Patient> &patients)
+{
+    db::Database database;
+    QString error;
+    QVERIFY2(database.open(folder, &error), qPrintable(error));
+    db::DM1 dm1(database);
+    QVERIFY(dm1.open(&error));
+    db::Table &r = *dm1.register_;
+    for (const Patient &p : patients) {
+        r.append();
+        r.setValue("Last_Name", p.lastName);
+        r.setValue("Reg_date", kToday.addDays(-400));
+        if (p.vipDate.isValid())
+            r.setValue("Vip_date", p.vipDate);
+        if (p.datPosl.isValid())
+            r.setValue("Dat_posl", p.datPosl);
+        if (p.ambKarta)
+            r.setValue("Amb_karta", p.ambKarta);
+        QVERIFY(r.post());
+    }
+}
+
+QStringList listedNames(app::Application &a)
+{
+    db::Table &r = *a.context().dm1->register_;
+    QStringList names;
+    for (int i = 0; i < r.recordCount(); ++i)
+        names << r.valueAt(i, r.fieldIndex(QStringLiteral("Last_Name"))).toString();
+    return names;
+}
+
+QAbstractButton *buttonOf(QWidget *w, const char *name)
+{
+    return w->findChild<QAbstractButton *>(QString::fromLatin1(name));
+}
+
+} // namespace
+
+class Form1Test : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanup();
+    void password_data();
+    void password();
+    void startUpCreatesWindowsAndLoadsLists();
+    void alphabetTabs_data();
+    void alphabetTabs();
+    void archiveHidesLongDischarged();
+    void doubleClickShowsOnePatientUntilTabStar();
+    void rowColours_data();
+    void rowColours();
+    void leavingTheCardPostsIt();
+    void newPatientFromTheSectionBar();
+    void deletingTheOnlyListedPatientIsRefused();
+    void showAllLiftsTheArchives();
+    void settingsArchiveReplacesTheLetterFilter();
+    void corruptDatabaseStopsWithMessage();
+
+private:
+    std::unique_ptr<app::Application> startWith(const QList<Patient> &patients, ScopedScriptedDialogs &dialogs);
+    QTemporaryDir m_dir;
+};
+
+void Form1Test::initTestCase()
+{
+    folder::setRoot(QStringLiteral(PELORIN_PROGRAM_DIR));
+    clock::setFixedToday(kToday);
+}
+
+void Form1Test::cleanup()
+{
+    m_dir.remove();
+    m_dir = QTemporaryDir();
+}
+
+std::unique_ptr<app::Application> Form1Test::startWith(const QList<Patient> &patients, ScopedScriptedDialogs &dialogs)
+{
+    seed(m_dir.path(), patients);
+    auto a = std::make_unique<app::Application>(QStringList{QStringLiteral("pelorin"), QStringLiteral("--data"), m_dir.path()});
+    dialogs.answers << QStringLiteral("zlk");
+    if (a->start() != app::Application::Start::Running)
+        return nullptr;
+    dialogs.transcript.clear();
+    return a;
+}
+
+void Form1Test::password_data()
+{
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QStringList>("transcript");
+    const QString prompt = QStringLiteral("input: Ввод пароля.: Введите пароль:");
+    const QString wrong = QStringLiteral("message: Ошибка: Неправильный пароль, завершение программы");
+    QTest::newRow("cancel ends silently") << QStringList{QStringLiteral("<cancel>")}
+                                          << int(app::Application::Start::Cancelled) << QStringList{prompt};
+    QTest::newRow("empty") << QStringList{QString()} << int(app::Application::Start::WrongPassword)
+                           << QStringList{prompt, wrong};
+    QTest::newRow("trailing blank") << QStringList{QStringLiteral("zlk ")}
+                                    << int(app::Application::Start::WrongPassword) << QStringList{prompt, wrong};
+    QTest::newRow("upper case") << QStringList{QStringLiteral("ZLK")} << int(app::Application::Start::WrongPassword)
+                                << QStringList{prompt, wrong};
+    QTest::newRow("right") << QStringList{QStringLiteral("zlk")} << int(app::Application::Start::Running)
+                           << QStringList{prompt, QStringLiteral("message: Пелорин: Добро пожаловать в программу \"Пелорин\".")};
+}
+
+void Form1Test::password()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(int, result);
+    QFETCH(QStringList, transcript);
+    ScopedScriptedDialogs dialogs;
+    dialogs.answers = answers;
+    app::Application a({QStringLiteral("pelorin"), QStringLiteral("--data"), m_dir.path()});
+    QCOMPARE(int(a.start()), result);
+    QCOMPARE(dialogs.transcript, transcript);
+    // No database is touched before the password is right.
+    QCOMPARE(QFile::exists(m_dir.filePath(db::Database::fileName())), result == int(app::Application::Start::Running));
+}
+
+void Form1Test::startUpCreatesWindowsAndLoadsLists()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}, {QStringLiteral("Белов")}}, dialogs);
+    QVERIFY(a);
+    QCOMPARE(a->creationOrder(),
+             QStringList({"Form1", "Form_wait", "Form_osmotr_index", "Form_sys", "Form_logs", "Form_osm_ob",
+                          "Form_settings", "Form_anamnez_zab_zalobi", "Form_anamnez_zab_start",
+                          "Form_anamnez_zab_ranlech", "Form_anamnez_zab_obostr_lech", "Form_anamnez_zab_obostr_prich",
+                          "Form_amamnez_life_zab", "Form_amamnez_life_sem", "Form_osmotr_elem", "Form_osmotr_klsimp",
+                          "Form_lech_puva_edit", "Form_osmotr_zalobi", "Form_osm_img", "Form_osmotr_proizv",
+                          "Form_diagnoz", "Form_analyz", "Form_lech_lekar", "Form_diagnoz_lite",
+                          "Form_lech_puva_edit_osmotr", "Form_osmotr_edit_puva", "Form_lech_puva_edit_script",
+                          "Form_osmotr_index1", "Form_register_docks", "Form_recomend"}));
+    app::Form1 *f = a->form1();
+    QVERIFY(f->isVisible());
+    QVERIFY(!a->window(QStringLiteral("Form_wait"))->isVisible());
+    QCOMPARE(f->findChild<QLabel *>(QStringLiteral("Label57"))->text(), QStringLiteral("2"));
+    QCOMPARE(a->window(QStringLiteral("Form_logs"))->windowTitle(), QStringLiteral("Пелорин. Список действий."));
+    // The same power.txt fills four pick lists, ust_name.txt four.
+    QStringList power;
+    QString error;
+    QVERIFY(readReferenceList(folder::sourses() + QStringLiteral("power.txt"), &power, &error));
+    QWidget *puva = a->window(QStringLiteral("Form_lech_puva_edit"));
+    for (const char *name : {"DBComboBox13", "DBComboBox12", "DBComboBox14"})
+        QCOMPARE(puva->findChild<QComboBox *>(QString::fromLatin1(name))->count(), power.size());
+    QCOMPARE(a->window(QStringLiteral("Form_lech_puva_edit_script"))->findChild<QComboBox *>(QStringLiteral("ComboBox1"))->count(),
+             power.size());
+    QVERIFY(f->findChild<QComboBox *>(QStringLiteral("DBComboBox7"))->count() > 10);
+    QVERIFY(f->findChild<QComboBox *>(QStringLiteral("ComboBox5"))->count() > 0);
+    QVERIFY(a->window(QStringLiteral("Form_lech_lekar"))->findChild<QTreeWidget *>(QStringLiteral("TreeView1"))->topLevelItemCount() > 0);
+    // Every preset picker shows today, and presetting wrote nothing.
+    for (const char *name : {"DateTimePicker1", "DateTimePicker4", "DateTimePicker9", "DateTimePicker12"})
+        QCOMPARE(f->findChild<QDateEdit *>(QString::fromLatin1(name))->date(), kToday);
+    QCOMPARE(a->window(QStringLiteral("Form_diagnoz"))->findChild<QDateEdit *>(QStringLiteral("DateTimePicker2"))->date(), kToday);
+    QCOMPARE(a->context().dm1->register_->state(), db::TableState::Browse);
+    QVERIFY(a->context().log.lines().isEmpty());
+}
+
+void Form1Test::alphabetTabs_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("*") << 0 << QStringList{"Егоров", "Ёлкин", "Яшин", "борисов", "Белов"};
+    QTest::newRow("Б is upper case only") << 2 << QStringList{"Белов"};
+    QTest::newRow("Е") << 6 << QStringList{"Егоров"};
+    QTest::newRow("Ё") << 7 << QStringList{"Ёлкин"};
+    QTest::newRow("Я") << 29 << QStringList{"Яшин"};
+    QTest::newRow("№ orders by card") << 30 << QStringList{"Яшин", "Ёлкин", "Егоров", "Белов", "борисов"};
+}
+
+void Form1Test::alphabetTabs()
+{
+    QFETCH(int, tab);
+    QFETCH(QStringList, names);
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Белов"), {}, {}, 4}, {QStringLiteral("борисов"), {}, {}, 5},
+                        {QStringLiteral("Егоров"), {}, {}, 3}, {QStringLiteral("Ёлкин"), {}, {}, 2},
+                        {QStringLiteral("Яшин"), {}, {}, 1}},
+                       dialogs);
+    QVERIFY(a);
+    a->form1()->findChild<QTabBar *>(QStringLiteral("TabControl2"))->setCurrentIndex(tab);
+    QStringList listed = listedNames(*a);
+    if (tab == 0) {
+        listed.sort();
+        names.sort();
+    }
+    QCOMPARE(listed, names);
+}
+
+void Form1Test::archiveHidesLongDischarged()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов"), kToday.addDays(-151), kToday.addDays(-160)},
+                        {QStringLiteral("Андреев"), kToday.addDays(-149), kToday.addDays(-160)},
+                        {QStringLiteral("Аксёнов")}},
+                       dialogs);
+    QVERIFY(a);
+    a->context().settings.patientArchive = true;
+    auto *tabs = a->form1()->findChild<QTabBar *>(QStringLiteral("TabControl2"));
+    tabs->setCurrentIndex(1);
+    QCOMPARE(listedNames(*a), QStringList({"Аксёнов", "Андреев"}));
+    tabs->setCurrentIndex(0);
+    QCOMPARE(listedNames(*a), QStringList({"Аксёнов", "Андреев"}));
+    QCOMPARE(a->context().dm1->register_->filter(),
+             QStringLiteral("Last_Name <> 'ЫЫЫЫЫЫЫ' AND ( Vip_date > '13.07.2026' or Vip_date < '1.1.1910 ')"));
+    // Without the archive everybody is back, and the patient count label never changed.
+    a->context().settings.patientArchive = false;
+    tabs->setCurrentIndex(1);
+    QCOMPARE(listedNames(*a).size(), 3);
+    QCOMPARE(a->form1()->findChild<QLabel *>(QStringLiteral("Label57"))->text(), QStringLiteral("3"));
+}
+
+void Form1Test::doubleClickShowsOnePatientUntilTabStar()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}, {QStringLiteral("Белов")}, {QStringLiteral("Васин")}}, dialogs);
+    QVERIFY(a);
+    db::Table &r = *a->context().dm1->register_;
+    r.setRecNo(2);
+    a->form1()->gridDoubleClicked();
+    QCOMPARE(dialogs.beeps, 1);
+    QCOMPARE(listedNames(*a), QStringList({"Белов"}));
+    auto *tabs = a->form1()->findChild<QTabBar *>(QStringLiteral("TabControl2"));
+    QCOMPARE(tabs->currentIndex(), app::kTabCurrent);
+    tabs->setCurrentIndex(0);
+    QCOMPARE(listedNames(*a).size(), 3);
+    // Tab "(*)" chosen by hand keeps exactly the patient who was current.
+    r.setRecNo(3);
+    tabs->setCurrentIndex(app::kTabCurrent);
+    QCOMPARE(listedNames(*a), QStringList({"Васин"}));
+}
+
+void Form1Test::rowColours_data()
+{
+    QTest::addColumn<QString>("flag");
+    QTest::addColumn<QVariant>("days");
+    QTest::addColumn<bool>("focused");
+    QTest::addColumn<QColor>("colour"); // invalid = standard look
+    QTest::newRow("discharged") << "-" << QVariant() << false << QColor();
+    QTest::newRow("discharged focused") << "-" << QVariant() << true << QColor();
+    QTest::newRow("focused") << "20" << QVariant(qint64(20)) << true << QColor(Qt::black);
+    QTest::newRow("0") << "0" << QVariant(qint64(0)) << false << QColor(147, 255, 76);
+    QTest::newRow("14") << "14" << QVariant(qint64(14)) << false << QColor(147, 255, 76);
+    QTest::newRow("20 days") << "20" << QVariant(qint64(20)) << false << QColor(204, 255, 102);
+    QTest::newRow("28") << "28" << QVariant(qint64(28)) << false << QColor(204, 255, 102);
+    QTest::newRow("29") << "29" << QVariant(qint64(29)) << false << QColor(252, 221, 118);
+    QTest::newRow("43") << "43" << QVariant(qint64(43)) << false << QColor(255, 202, 153);
+    QTest::newRow("57") << "57" << QVariant(qint64(57)) << false << QColor(255, 178, 178);
+    QTest::newRow("negative") << "-3" << QVariant(qint64(-3)) << false << QColor(255, 178, 178);
+    QTest::newRow("no visit") << "!" << QVariant() << false << QColor(255, 178, 178);
+}
+
+void Form1Test::rowColours()
+{
+    QFETCH(QString, flag);
+    QFETCH(QVariant, days);
+    QFETCH(bool, focused);
+    QFETCH(QColor, colour);
+    const std::optional<QColor> got = app::Form1::rowColour(flag, days, focused);
+    QCOMPARE(got.has_value(), colour.isValid());
+    if (got)
+        QCOMPARE(*got, colour);
+}
+
+void Form1Test::leavingTheCardPostsIt()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}}, dialogs);
+    QVERIFY(a);
+    app::Form1 *f = a->form1();
+    auto *edit = f->findChild<ui::DBEdit *>(QStringLiteral("DBEdit1"));
+    QVERIFY(edit);
+    edit->setFocus();
+    edit->setText(QStringLiteral("Пётр"));
+    Q_EMIT edit->textEdited(QStringLiteral("Пётр"));
+    db::Table &r = *a->context().dm1->register_;
+    QCOMPARE(r.state(), db::TableState::Edit);
+    buttonOf(f, "SpeedButton2")->click();
+    QCOMPARE(r.state(), db::TableState::Browse);
+    QCOMPARE(r.asString("First_Name"), QStringLiteral("Пётр"));
+    QVERIFY(f->sectionBox(app::Form1::AnamnezZab)->isVisible());
+    QVERIFY(!f->sectionBox(app::Form1::Register)->isVisible());
+    QCOMPARE(a->context().log.lines().size(), 1);
+    QVERIFY(a->context().log.lines().first().endsWith(
+        QStringLiteral(" - Проверка на защищенность данных со стороны register")));
+    // The change reached the file.
+    QSqlQuery q(a->context().database.sql());
+    QVERIFY(q.exec(QStringLiteral("SELECT First_Name FROM register")) && q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("Пётр"));
+}
+
+void Form1Test::newPatientFromTheSectionBar()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}}, dialogs);
+    QVERIFY(a);
+    app::Form1 *f = a->form1();
+    buttonOf(f, "SpeedButton5")->click();
+    a->context().settings.protectionOn = true;
+    buttonOf(f, "ButtonNewPatient")->click();
+    QVERIFY(f->sectionBox(app::Form1::Register)->isVisible());
+    QVERIFY(buttonOf(f, "SpeedButton1")->isChecked());
+    QVERIFY(!a->context().settings.protectionOn);
+    QCOMPARE(dialogs.transcript.last(), QStringLiteral("message: Внимание!: Запись для нового пациента создана."));
+    db::Table &r = *a->context().dm1->register_;
+    QCOMPARE(r.recordCount(), 2);
+    QCOMPARE(r.asDate("Reg_date"), kToday);
+    QCOMPARE(r.asInteger("Number"), 2);
+    QCOMPARE(f->windowTitle(), QStringLiteral("Номер амбулатороной карты был изменен"));
+    QCOMPARE(a->context().dm2->osmotr1->recordCount(), 1);
+}
+
+void Form1Test::deletingTheOnlyListedPatientIsRefused()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}, {QStringLiteral("Белов")}}, dialogs);
+    QVERIFY(a);
+    a->form1()->findChild<QTabBar *>(QStringLiteral("TabControl2"))->setCurrentIndex(2);
+    a->form1()->deletePatient();
+    QCOMPARE(dialogs.transcript,
+             QStringList{QStringLiteral("message: Внимание!: Невозможно удалить последнюю запись пациента. Создайте хотя "
+                                        "бы еще одну запись, чтобы можно было удалить эту.")});
+    a->form1()->findChild<QTabBar *>(QStringLiteral("TabControl2"))->setCurrentIndex(0);
+    QCOMPARE(listedNames(*a).size(), 2);
+    // With two listed, the question comes, and Yes deletes and shows everybody again.
+    dialogs.transcript.clear();
+    dialogs.answers << QStringLiteral("yes");
+    a->form1()->deletePatient();
+    QCOMPARE(dialogs.transcript.first(), QStringLiteral("ask: Внимание!: Вы уверены что хотите удалить данного пациента?"));
+    QCOMPARE(listedNames(*a), QStringList{QStringLiteral("Белов")});
+}
+
+void Form1Test::showAllLiftsTheArchives()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов"), kToday.addDays(-300), kToday.addDays(-310)},
+                        {QStringLiteral("Белов")}},
+                       dialogs);
+    QVERIFY(a);
+    auto *settings = a->formSettings();
+    settings->findChild<QCheckBox *>(QStringLiteral("CheckBox4"))->click();
+    QCOMPARE(listedNames(*a), QStringList{QStringLiteral("Белов")});
+    auto *tabs = a->form1()->findChild<QTabBar *>(QStringLiteral("TabControl2"));
+    tabs->setCurrentIndex(2);
+    buttonOf(a->form1(), "Button61")->click();
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(listedNames(*a).size(), 2);
+    QVERIFY(!a->context().settings.patientArchive);
+    QVERIFY(!settings->findChild<QCheckBox *>(QStringLiteral("CheckBox4"))->isChecked());
+}
+
+void Form1Test::settingsArchiveReplacesTheLetterFilter()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов"), kToday.addDays(-100), kToday.addDays(-110)},
+                        {QStringLiteral("Белов"), kToday.addDays(-200), kToday.addDays(-210)},
+                        {QStringLiteral("Борисов")}},
+                       dialogs);
+    QVERIFY(a);
+    auto *tabs = a->form1()->findChild<QTabBar *>(QStringLiteral("TabControl2"));
+    tabs->setCurrentIndex(2);
+    QCOMPARE(listedNames(*a).size(), 2);
+    auto *settings = a->formSettings();
+    settings->findChild<QCheckBox *>(QStringLiteral("CheckBox4"))->click();
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(listedNames(*a), QStringList({"Антонов", "Борисов"}));
+    settings->findChild<QSpinBox *>(QStringLiteral("SpinEdit4"))->setValue(300);
+    QCOMPARE(listedNames(*a).size(), 3);
+}
+
+void Form1Test::corruptDatabaseStopsWithMessage()
+{
+    QFile file(m_dir.filePath(db::Database::fileName()));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, '\x07'));
+    file.close();
+    ScopedScriptedDialogs dialogs;
+    dialogs.answers << QStringLiteral("zlk");
+    app::Application a({QStringLiteral("pelorin"), QStringLiteral("--data"), m_dir.path()});
+    QCOMPARE(a.start(), app::Application::Start::Failed);
+    QVERIFY(dialogs.transcript.last().contains(db::Database::fileName()));
+    QVERIFY(dialogs.transcript.last().startsWith(QStringLiteral("message: Пелорин.: ")));
+}
+
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"
