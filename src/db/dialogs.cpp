@@ -48,6 +48,17 @@ bool ScriptedDialogs::ask(const QString &text, const QString &caption, Kind)
     return next().compare(QStringLiteral("yes"), Qt::CaseInsensitive) == 0;
 }
 
+Dialogs::Answer ScriptedDialogs::question(const QString &text, const QString &caption)
+{
+    transcript << QStringLiteral("ask: ") + caption + QStringLiteral(": ") + text;
+    const QString answer = next();
+    if (answer.compare(QStringLiteral("yes"), Qt::CaseInsensitive) == 0)
+        return Answer::Yes;
+    if (answer.compare(QStringLiteral("close"), Qt::CaseInsensitive) == 0)
+        return Answer::Closed;
+    return Answer::No;
+}
+
 void ScriptedDialogs::message(const QString &text, const QString &caption, Kind)
 {
     transcript << QStringLiteral("message: ") + caption + QStringLiteral(": ") + text;

@@ -16,9 +16,17 @@ public:
 
     virtual ~Dialogs() = default;
 
+    enum class Answer { Yes, No, Closed };
+
     // Yes/No question; true only for Yes.
     virtual bool ask(const QString &text, const QString &caption = QStringLiteral("Внимание!"),
                      Kind kind = Kind::Confirmation) = 0;
+    // Yes/No question that tells a No apart from a box closed without an answer; for the rules
+    // where only an explicit No refuses. The default knows only Yes and No.
+    virtual Answer question(const QString &text, const QString &caption = QStringLiteral("Внимание!"))
+    {
+        return ask(text, caption, Kind::Confirmation) ? Answer::Yes : Answer::No;
+    }
     // Message with a single OK button.
     virtual void message(const QString &text, const QString &caption = QStringLiteral("Внимание!"),
                          Kind kind = Kind::Information) = 0;
@@ -45,6 +53,8 @@ public:
     int beeps = 0;
 
     bool ask(const QString &text, const QString &caption, Kind kind) override;
+    // "close" in the answers closes the box without an answer.
+    Answer question(const QString &text, const QString &caption) override;
     void message(const QString &text, const QString &caption, Kind kind) override;
     std::optional<QString> input(const QString &caption, const QString &prompt, const QString &initial) override;
     QString openFileName(const QString &caption, const QString &dir, const QString &filter) override;

@@ -134,7 +134,7 @@ void Protection::protectedPost(Module module, const QString &checkLine, const QD
     Dialogs &dialogs = Dialogs::instance();
     if (m_dm1.register_->asString(QStringLiteral("flag")) == QLatin1String("-")) {
         dialogs.beep();
-        if (!dialogs.ask(kDischargedQuestion, kCaption)) {
+        if (dialogs.question(kDischargedQuestion, kCaption) == Dialogs::Answer::No) {
             refuse(module, Reason::Discharged);
             return;
         }
@@ -142,7 +142,7 @@ void Protection::protectedPost(Module module, const QString &checkLine, const QD
 
     if (ageDate.daysTo(clock::today()) > m_settings.protectionDays) {
         dialogs.beep();
-        if (!dialogs.ask(kAgeQuestion, kCaption))
+        if (dialogs.question(kAgeQuestion, kCaption) == Dialogs::Answer::No)
             refuse(module, Reason::Age);
     }
 }

@@ -43,6 +43,21 @@ bool QtDialogs::ask(const QString &text, const QString &caption, Kind kind)
     return box.clickedButton() == yes;
 }
 
+Dialogs::Answer QtDialogs::question(const QString &text, const QString &caption)
+{
+    // No escape button: Escape and the close button leave the box without an answer.
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parentWindow());
+    QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.exec();
+    if (box.clickedButton() == yes)
+        return Answer::Yes;
+    if (box.clickedButton() == no)
+        return Answer::No;
+    return Answer::Closed;
+}
+
 void QtDialogs::message(const QString &text, const QString &caption, Kind kind)
 {
     QMessageBox box(iconFor(kind), caption, text, QMessageBox::NoButton, parentWindow());

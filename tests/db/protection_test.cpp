@@ -292,6 +292,9 @@ void ProtectionTest::dischargedPatientsBloodTest_data()
     QTest::newRow("old test, Yes and No")
         << 40 << QStringList{"yes", "no"} << QStringList{kBeep, kDischargedQuestion, kBeep, kAgeQuestion}
         << QStringList{kRefusedAgeDm2, analyz} << false;
+    QTest::newRow("old test, both boxes closed without an answer")
+        << 40 << QStringList{"close", "close"} << QStringList{kBeep, kDischargedQuestion, kBeep, kAgeQuestion}
+        << QStringList() << true;
     QTest::newRow("old test, No") << 40 << QStringList{"no"} << QStringList{kBeep, kDischargedQuestion}
                                   << QStringList{kRefusedDischarged, analyz} << false;
 }
