@@ -1,0 +1,1 @@
+#include "osmotr_calc.h"
