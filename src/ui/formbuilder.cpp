@@ -7,62 +7,62 @@
 
 namespace pelorin::ui {
 
-QWidget *buildControl(db::Table *table, const FieldSpec &spec, QWidget *parent)
+QWidget *buildControl(db::Table *table, const FieldSpec &fieldRow, QWidget *parent)
 {
     QWidget *control = nullptr;
-    switch (spec.kind) {
+    switch (fieldRow.kind) {
     case FieldSpec::Edit: {
-        auto *edit = new DBEdit(table, spec.field, parent);
-        if (!spec.editable)
+        auto *edit = new DBEdit(table, fieldRow.field, parent);
+        if (!fieldRow.editable)
             edit->setReadOnly(true);
         control = edit;
         break;
     }
     case FieldSpec::Memo: {
-        auto *memo = new DBMemo(table, spec.field, parent);
-        if (!spec.editable)
+        auto *memo = new DBMemo(table, fieldRow.field, parent);
+        if (!fieldRow.editable)
             memo->setReadOnly(true);
         control = memo;
         break;
     }
     case FieldSpec::Combo: {
-        auto *combo = new DBComboBox(table, spec.field, parent);
-        combo->setItems(spec.items);
-        combo->setEditable(spec.editable);
+        auto *combo = new DBComboBox(table, fieldRow.field, parent);
+        combo->setItems(fieldRow.items);
+        combo->setEditable(fieldRow.editable);
         control = combo;
         break;
     }
     case FieldSpec::Check: {
-        auto *check = new DBCheckBox(spec.caption, table, spec.field, parent);
-        if (!spec.editable)
+        auto *check = new DBCheckBox(fieldRow.caption, table, fieldRow.field, parent);
+        if (!fieldRow.editable)
             check->setReadOnly(true);
         control = check;
         break;
     }
     case FieldSpec::Radio: {
-        auto *group = new DBRadioGroup(table, spec.field, parent);
-        group->setTitle(spec.caption);
-        group->setColumns(spec.columns);
-        group->setItems(spec.items);
-        if (!spec.editable)
+        auto *group = new DBRadioGroup(table, fieldRow.field, parent);
+        group->setTitle(fieldRow.caption);
+        group->setColumns(fieldRow.columns);
+        group->setItems(fieldRow.items);
+        if (!fieldRow.editable)
             group->setReadOnly(true);
         control = group;
         break;
     }
     case FieldSpec::Date: {
-        auto *picker = new DBDatePicker(table, spec.field, parent);
-        if (!spec.editable)
+        auto *picker = new DBDatePicker(table, fieldRow.field, parent);
+        if (!fieldRow.editable)
             picker->setReadOnly(true);
         control = picker;
         break;
     }
     case FieldSpec::Text:
-        control = new DBText(table, spec.field, parent);
+        control = new DBText(table, fieldRow.field, parent);
         break;
     }
-    control->setObjectName(spec.objectName);
-    if (!spec.hint.isEmpty())
-        control->setToolTip(spec.hint);
+    control->setObjectName(fieldRow.objectName);
+    if (!fieldRow.hint.isEmpty())
+        control->setToolTip(fieldRow.hint);
     return control;
 }
 
@@ -72,20 +72,20 @@ QWidget *buildForm(db::Table *table, const QList<FieldSpec> &specs, QWidget *par
     auto *grid = new QGridLayout(form);
     grid->setColumnStretch(1, 1);
     int row = 0;
-    for (const FieldSpec &spec : specs) {
-        QWidget *control = buildControl(table, spec, form);
-        if (spec.kind == FieldSpec::Check || spec.kind == FieldSpec::Radio) {
+    for (const FieldSpec &fieldRow : specs) {
+        QWidget *control = buildControl(table, fieldRow, form);
+        if (fieldRow.kind == FieldSpec::Check || fieldRow.kind == FieldSpec::Radio) {
             grid->addWidget(control, row++, 0, 1, 2);
             continue;
         }
-        auto *label = new QLabel(spec.caption, form);
-        label->setObjectName(spec.objectName + QStringLiteral("_label"));
+        auto *label = new QLabel(fieldRow.caption, form);
+        label->setObjectName(fieldRow.objectName + QStringLiteral("_label"));
         label->setBuddy(control);
-        if (!spec.hint.isEmpty())
-            label->setToolTip(spec.hint);
+        if (!fieldRow.hint.isEmpty())
+            label->setToolTip(fieldRow.hint);
         // A memo is tall: its caption stays level with its first line.
         const Qt::Alignment align =
-            spec.kind == FieldSpec::Memo ? Qt::AlignLeft | Qt::AlignTop : Qt::AlignLeft | Qt::AlignVCenter;
+            fieldRow.kind == FieldSpec::Memo ? Qt::AlignLeft | Qt::AlignTop : Qt::AlignLeft | Qt::AlignVCenter;
         grid->addWidget(label, row, 0, align);
         grid->addWidget(control, row, 1);
         ++row;

@@ -36,6 +36,6 @@ struct FieldSpec
 QWidget *buildForm(db::Table *table, const QList<FieldSpec> &specs, QWidget *parent = nullptr);
 
 // The control of one FieldSpec row, for windows that lay out some rows themselves.
-QWidget *buildControl(db::Table *table, const FieldSpec &spec, QWidget *parent = nullptr);
+QWidget *buildControl(db::Table *table, const FieldSpec &fieldRow, QWidget *parent = nullptr);
 
 } // namespace pelorin::ui
