@@ -488,13 +488,25 @@ void Table::edit()
 
 void Table::insert()
 {
+    beginInsert(false);
+}
+
+void Table::append()
+{
+    beginInsert(true);
+}
+
+// Insert puts the new record before the current one, append after the last; both leave the
+// cursor on it in insert state, unmodified, with the link to the master filled in.
+void Table::beginInsert(bool atEnd)
+{
     if (!prepareToMove())
         return;
     fire(beforeInsert);
     fire(beforeScroll);
     auto row = std::make_shared<Row>();
     row->values.resize(size_t(m_storedCount));
-    const int pos = m_cur < 0 ? 0 : m_cur;
+    const int pos = atEnd ? int(m_view.size()) : std::max(m_cur, 0);
     m_insertReturn = m_cur;
     m_view.insert(m_view.begin() + pos, row);
     m_cur = pos;
@@ -504,35 +516,8 @@ void Table::insert()
         row->values[size_t(m_linkIndex)] = masterKeyValue();
     fire(onNewRecord);
     m_modified = false;
-    m_bof = m_eof = false;
-    m_calcDirty = true;
-    Q_EMIT rowsChanged();
-    Q_EMIT stateChanged();
-    Q_EMIT currentChanged();
-    notifyDetails();
-    fire(afterInsert);
-    fire(afterScroll);
-}
-
-void Table::append()
-{
-    if (!prepareToMove())
-        return;
-    fire(beforeInsert);
-    fire(beforeScroll);
-    auto row = std::make_shared<Row>();
-    row->values.resize(size_t(m_storedCount));
-    m_insertReturn = m_cur;
-    m_view.push_back(row);
-    m_cur = int(m_view.size()) - 1;
-    m_insertRow = row;
-    m_state = TableState::Insert;
-    if (m_master && m_linkIndex >= 0)
-        row->values[size_t(m_linkIndex)] = masterKeyValue();
-    fire(onNewRecord);
-    m_modified = false;
     m_bof = false;
-    m_eof = true;
+    m_eof = atEnd;
     m_calcDirty = true;
     Q_EMIT rowsChanged();
     Q_EMIT stateChanged();

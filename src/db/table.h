@@ -191,6 +191,7 @@ private:
     void moveToIndex(int index, bool scrollEvents);
     bool collectPendingValues();
     bool prepareToMove();
+    void beginInsert(bool atEnd);
     void masterChanged();
     void notifyDetails();
     QVariant masterKeyValue() const;
