@@ -1,4 +1,5 @@
 #include "changelog.h"
+#include "clinicfixture.h"
 #include "clock.h"
 #include "database.h"
 #include "datamodules.h"
@@ -49,43 +50,9 @@ const QString kRefusedAgeDm2 = decision(QStringLiteral(" Отменяем изм
 
 // A fresh database with the protection installed on every table and the register calculated,
 // as at start-up. Records are set up with the protection off, as it is at every start.
-struct Fixture
+struct Fixture : testing::ClinicFixture
 {
-    QTemporaryDir dir;
-    Database db;
-    RunSettings settings;
-    ChangeLog log;
-    std::unique_ptr<DM1> dm1;
-    std::unique_ptr<DM2> dm2;
-    std::unique_ptr<Protection> protection;
     qsizetype mark = 0;
-
-    Fixture()
-    {
-        QString error;
-        if (!db.open(dir.path(), &error))
-            qFatal("open failed: %s", qPrintable(error));
-        dm1 = std::make_unique<DM1>(db);
-        dm2 = std::make_unique<DM2>(db, *dm1);
-        if (!dm1->open(&error) || !dm2->open(&error))
-            qFatal("modules failed: %s", qPrintable(error));
-        installRegisterCalc(*dm1->register_, settings);
-        protection = std::make_unique<Protection>(*dm1, *dm2, settings, log);
-        protection->install();
-    }
-
-    Table &reg() { return *dm1->register_; }
-
-    void append(Table &t, const QVariantMap &fields = {})
-    {
-        t.append();
-        for (auto it = fields.begin(); it != fields.end(); ++it) {
-            if (!t.setValue(it.key(), it.value()))
-                qFatal("cannot set %s", qPrintable(it.key()));
-        }
-        if (!t.post())
-            qFatal("post to %s failed", qPrintable(t.tableName()));
-    }
 
     // Registered today and never discharged unless the fields say otherwise.
     void addPatient(QVariantMap fields = {})
@@ -107,13 +74,6 @@ struct Fixture
 
     QStringList newLines() const { return log.lines().mid(mark); }
 
-    QVariant stored(const QString &sql)
-    {
-        QSqlQuery q(db.sql());
-        if (!q.exec(sql) || !q.next())
-            qFatal("query failed: %s", qPrintable(sql));
-        return q.value(0);
-    }
 };
 
 } // namespace

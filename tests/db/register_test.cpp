@@ -1,4 +1,5 @@
 #include "changelog.h"
+#include "clinicfixture.h"
 #include "clock.h"
 #include "database.h"
 #include "datamodules.h"
@@ -23,34 +24,15 @@ const QDate kToday(2025, 2, 1);
 
 // A fresh database with both data modules wired as the program wires them: register calculation,
 // register events and the protection handlers.
-struct Fixture
+struct Fixture : testing::ClinicFixture
 {
-    QTemporaryDir dir;
-    Database db;
-    RunSettings settings;
-    ChangeLog log;
-    std::unique_ptr<DM1> dm1;
-    std::unique_ptr<DM2> dm2;
-    std::unique_ptr<Protection> protection;
     std::unique_ptr<PatientOps> ops;
 
     Fixture()
     {
-        QString error;
-        if (!db.open(dir.path(), &error))
-            qFatal("open failed: %s", qPrintable(error));
-        dm1 = std::make_unique<DM1>(db);
-        dm2 = std::make_unique<DM2>(db, *dm1);
-        if (!dm1->open(&error) || !dm2->open(&error))
-            qFatal("modules failed: %s", qPrintable(error));
-        installRegisterCalc(*dm1->register_, settings);
         installRegisterEvents(*dm1, *dm2);
-        protection = std::make_unique<Protection>(*dm1, *dm2, settings, log);
-        protection->install();
         ops = std::make_unique<PatientOps>(*dm1, *dm2, settings, log);
     }
-
-    Table &reg() { return *dm1->register_; }
 
     qint64 addPatient(const QVariantMap &fields)
     {
@@ -76,15 +58,6 @@ struct Fixture
         reg().setValue(QStringLiteral("Last_Name"), lastName);
         reg().post();
         return reg().asInteger(QStringLiteral("ID_man"));
-    }
-
-    void append(Table &t, const QVariantMap &fields)
-    {
-        t.append();
-        for (auto it = fields.begin(); it != fields.end(); ++it)
-            t.setValue(it.key(), it.value());
-        if (!t.post())
-            qFatal("post to %s failed", qPrintable(t.tableName()));
     }
 
     qint64 scalar(const QString &sql)
