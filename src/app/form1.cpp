@@ -451,8 +451,10 @@ QWidget *Form1::buildRegistrationCard()
     diagnoses->setToolTip(QStringLiteral(
         "Дважды кликните левой кнопкой мышки, чтобы перейти к странице для изменения данных."));
     el->addWidget(diagnoses);
-    el->addWidget(button(events, QStringLiteral("ButtonAutoDates"),
-                         QStringLiteral("Автоматическая простановка дат первой регистрации и последней выписки")));
+    auto *autoDates = button(events, QStringLiteral("ButtonAutoDates"),
+                             QStringLiteral("Автоматическая простановка дат первой регистрации и последней выписки"));
+    connect(autoDates, &QPushButton::clicked, this, [this] { db::autoAdmissionDates(*m_ctx->dm1, *m_ctx->dm2); });
+    el->addWidget(autoDates);
 
     auto *buttons = new QHBoxLayout;
     auto *apply = button(card, QStringLiteral("BitBtn1"), QStringLiteral("Применить изменения"));

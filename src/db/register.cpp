@@ -243,6 +243,28 @@ bool flushAll(Database &database)
     return true;
 }
 
+bool autoAdmissionDates(DM1 &dm1, DM2 &dm2)
+{
+    Table &reg = *dm1.register_;
+    Table &diagnoz = *dm2.diagnoz;
+    for (reg.first(); !reg.eof(); reg.next()) {
+        if (diagnoz.isEmpty()) {
+            Dialogs::instance().message(QStringLiteral("Не внесены записи диагноза!"), kCaption);
+            return false;
+        }
+        diagnoz.first();
+        reg.edit();
+        reg.setValue(QStringLiteral("Reg_date"), diagnoz.value(QStringLiteral("Data")));
+        reg.post();
+        diagnoz.last();
+        const bool discharge = diagnoz.asString(QStringLiteral("Text")) == QStringLiteral("Диагноз при выписке");
+        reg.edit();
+        reg.setValue(QStringLiteral("Vip_date"), discharge ? diagnoz.value(QStringLiteral("Data")) : QVariant());
+        reg.post();
+    }
+    return true;
+}
+
 PatientOps::PatientOps(DM1 &dm1, DM2 &dm2, RunSettings &settings, ChangeLog &log)
     : m_dm1(dm1), m_dm2(dm2), m_settings(settings)
 {

@@ -32,6 +32,12 @@ void installRegisterEvents(DM1 &dm1, DM2 &dm2);
 // False when the user declined or the database refused.
 bool flushAll(Database &database);
 
+// "Автоматическая простановка дат первой регистрации и последней выписки": for every patient of
+// the list, the registration date from his first diagnosis event and the discharge date from his
+// last one when it is a discharge. Stops with a message at the first patient without diagnoses;
+// the patients before him keep their new dates. False when it stopped.
+bool autoAdmissionDates(DM1 &dm1, DM2 &dm2);
+
 // Creating and deleting a patient with all his records.
 class PatientOps
 {

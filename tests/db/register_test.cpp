@@ -118,6 +118,7 @@ class RegisterTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void automaticDatesStopAtAPatientWithoutDiagnoses();
     void initTestCase();
     void cleanupTestCase();
 
@@ -646,6 +647,38 @@ void RegisterTest::flushDeclinedDoesNothing()
     QVERIFY(!flushAll(f.db));
     QCOMPARE(dialogs.transcript, QStringList{question(QStringLiteral("Сохранить последние изменения в файл?"))});
     QCOMPARE(dialogs.beeps, 0);
+}
+
+void RegisterTest::automaticDatesStopAtAPatientWithoutDiagnoses()
+{
+    ScopedScriptedDialogs dialogs;
+    Fixture f;
+    const QDate d(2026, 3, 1);
+    auto patient = [&](const QString &name, const QList<std::pair<QString, QDate>> &events) {
+        f.addPatient({{QStringLiteral("Last_Name"), name}, {QStringLiteral("Reg_date"), d.addYears(-5)},
+                      {QStringLiteral("Vip_date"), d.addYears(-4)}});
+        for (const auto &[text, date] : events)
+            f.append(*f.dm2->diagnoz, {{QStringLiteral("Text"), text}, {QStringLiteral("Data"), date}});
+    };
+    patient(QStringLiteral("Алексеев"), {{QStringLiteral("Диагноз при поступлении"), d},
+                                         {QStringLiteral("Диагноз при выписке"), d.addDays(20)}});
+    patient(QStringLiteral("Борисов"), {});
+    patient(QStringLiteral("Волков"), {{QStringLiteral("Диагноз при поступлении"), d}});
+    QVERIFY(!autoAdmissionDates(*f.dm1, *f.dm2));
+    QCOMPARE(dialogs.transcript, QStringList{QStringLiteral("message: Внимание!: Не внесены записи диагноза!")});
+    f.reg().first();
+    QCOMPARE(f.reg().asDate(QStringLiteral("Reg_date")), d);
+    QCOMPARE(f.reg().asDate(QStringLiteral("Vip_date")), d.addDays(20));
+    f.reg().last();
+    QCOMPARE(f.reg().asDate(QStringLiteral("Reg_date")), d.addYears(-5)); // not reached
+    // Without the patient lacking diagnoses the walk runs through, and an admission clears the discharge.
+    f.reg().setRecNo(2);
+    f.append(*f.dm2->diagnoz, {{QStringLiteral("Text"), QStringLiteral("Диагноз при поступлении")},
+                                {QStringLiteral("Data"), d.addDays(3)}});
+    QVERIFY(autoAdmissionDates(*f.dm1, *f.dm2));
+    f.reg().last();
+    QCOMPARE(f.reg().asDate(QStringLiteral("Reg_date")), d);
+    QVERIFY(f.reg().isNull(QStringLiteral("Vip_date")));
 }
 
 QTEST_GUILESS_MAIN(RegisterTest)
