@@ -1,6 +1,7 @@
 #pragma once
 
 #include "changelog.h"
+#include "osmotr_ops.h"
 #include "database.h"
 #include "datamodules.h"
 #include "protection.h"
@@ -22,6 +23,7 @@ struct AppContext
     std::unique_ptr<db::DM2> dm2;
     std::unique_ptr<db::Protection> protection;
     std::unique_ptr<db::PatientOps> patients;
+    std::unique_ptr<examination::OsmotrOps> examinations;
 };
 
 } // namespace pelorin::app

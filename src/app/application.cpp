@@ -8,6 +8,8 @@
 #include "form_logs.h"
 #include "form_settings.h"
 #include "formwait.h"
+#include "elements.h"
+#include "osmotr_calc.h"
 #include "placeholder.h"
 #include "programfolder.h"
 #include "reflist.h"
@@ -114,6 +116,17 @@ bool Application::openModule(int module)
             m_ctx.protection->install();
             db::installRegisterEvents(*m_ctx.dm1, *m_ctx.dm2);
             m_ctx.patients = std::make_unique<db::PatientOps>(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings, m_ctx.log);
+            examination::installOsmotrCalc(*m_ctx.dm2->osmotr1);
+            examination::installElementCalc(*m_ctx.dm2->osmotr_elem);
+            m_ctx.examinations = std::make_unique<examination::OsmotrOps>(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings,
+                                                                          m_ctx.log, *m_ctx.protection);
+            m_ctx.examinations->install();
+            m_ctx.examinations->showWait = [this](bool on) {
+                if (on)
+                    m_wait->showWaiting();
+                else
+                    m_wait->hideWaiting();
+            };
         }
     }
     if (!ok) {
@@ -236,6 +249,21 @@ Application::Start Application::start()
         createWindow(w);
     }
     m_form1->attach(m_ctx, m_settings, m_logs, window(QStringLiteral("Form_register_docks")));
+    // The "Выбрать" buttons of the examination panel open the examination windows.
+    QObject::connect(m_form1, &Form1::examinationWindowRequested, m_form1, [this](const QString &button) {
+        static const QHash<QString, QString> windows = {
+            {QStringLiteral("Button7"), QStringLiteral("Form_osmotr_index")},
+            {QStringLiteral("Button45"), QStringLiteral("Form_osmotr_index1")},
+            {QStringLiteral("Button5"), QStringLiteral("Form_osmotr_klsimp")},
+            {QStringLiteral("Button25"), QStringLiteral("Form_osmotr_proizv")},
+            {QStringLiteral("Button8"), QStringLiteral("Form_osmotr_zalobi")},
+            {QStringLiteral("Button46"), QStringLiteral("Form_osmotr_elem")},
+        };
+        if (QWidget *w = window(windows.value(button))) {
+            w->show();
+            w->raise();
+        }
+    });
 
     if (!loadLists())
         return Start::Failed;

@@ -8,6 +8,7 @@
 #include "dialogs.h"
 #include "form_settings.h"
 #include "formbuilder.h"
+#include "osmotr_ops.h"
 #include "tablemodel.h"
 #include "texts.h"
 
@@ -19,6 +20,7 @@
 #include <QDateEdit>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -232,7 +234,12 @@ void Form1::buildSections()
 
     buildAnamnesisPair(m_sections[AnamnezZab], "BitBtn3", "BitBtn4", "anamnez_zab");
     buildAnamnesisPair(m_sections[AnamnezLive], "BitBtn5", "BitBtn6", "anamnez_life");
-    for (Section s : {Osmotr, Lech, Analyz, Diagnoz}) {
+    m_osmotrHost = new QWidget(m_sections[Osmotr]);
+    m_sections[Osmotr]->setTitle(QStringLiteral("Осмотр пациента"));
+    m_sections[Osmotr]->layout()->addWidget(m_osmotrHost);
+    new QVBoxLayout(m_osmotrHost);
+    m_osmotrHost->layout()->setContentsMargins(0, 0, 0, 0);
+    for (Section s : {Lech, Analyz, Diagnoz}) {
         auto *note = new QLabel(QStringLiteral("Раздел в разработке."), m_sections[s]);
         m_sections[s]->layout()->addWidget(note);
         static_cast<QVBoxLayout *>(m_sections[s]->layout())->addStretch();
@@ -495,6 +502,174 @@ QWidget *Form1::buildRegistrationCard()
     return card;
 }
 
+QWidget *Form1::buildExaminationPanel()
+{
+    db::Table *exams = m_ctx->dm2->osmotr1;
+    examination::OsmotrOps &ops = *m_ctx->examinations;
+    using ui::FieldSpec;
+    auto *panel = new QWidget(m_osmotrHost);
+    auto *grid = new QGridLayout(panel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(4);
+
+    // The list of examinations with its buttons.
+    auto *listBox = new QWidget(panel);
+    auto *ll = new QVBoxLayout(listBox);
+    ll->setContentsMargins(0, 0, 0, 0);
+    auto *list = new ui::DBGrid(exams,
+                                {{QStringLiteral("PUVA_k"), QStringLiteral("№кур.")},
+                                 {QStringLiteral("PUVA_p"), QStringLiteral("№пр.")},
+                                 {QStringLiteral("Date"), QStringLiteral("Дата осм.")},
+                                 {QStringLiteral("PUVA"), QStringLiteral("№ ПУВА")},
+                                 {QStringLiteral("Nom_osm"), QStringLiteral("№")}},
+                                listBox);
+    list->setObjectName(QStringLiteral("DBGrid2"));
+    list->setFieldHidden(QStringLiteral("PUVA"), true);
+    list->setFieldHidden(QStringLiteral("Nom_osm"), true);
+    list->setColumnWidthChars(0, 5);
+    list->setColumnWidthChars(1, 5);
+    list->setColumnWidthChars(2, 12);
+    const int linkedIndex = exams->fieldIndex(QStringLiteral("PUVA_p"));
+    ui::TableModel *model = list->tableModel();
+    // The examination linked to the first procedure of a course stands out.
+    list->setCellBackground([model, linkedIndex](int row, int, bool focused) -> std::optional<QColor> {
+        if (model->valueAt(row, linkedIndex).toString() != QLatin1String("1"))
+            return std::nullopt;
+        return focused ? QColor(Qt::black) : QColor(204, 255, 204);
+    });
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint &pos) {
+        QMenu menu(this);
+        menu.addAction(QStringLiteral("Удалить осмотр."), this, [this] { m_ctx->examinations->deleteExamination(); });
+        menu.exec(list->viewport()->mapToGlobal(pos));
+    });
+    auto *newExam = button(listBox, QStringLiteral("Button3"), QStringLiteral("Новый осмотр"));
+    auto *copyExam = button(listBox, QStringLiteral("Button31"), QStringLiteral("Новый осмотр (копия прошлого)"));
+    connect(newExam, &QPushButton::clicked, this, [&ops] { ops.newExamination(); });
+    connect(copyExam, &QPushButton::clicked, this, [&ops] { ops.newExaminationCopy(); });
+    ll->addWidget(list, 1);
+    ll->addWidget(newExam);
+    ll->addWidget(copyExam);
+    grid->addWidget(listBox, 0, 0, 3, 1);
+
+    // Date, course of the disease and the store/discard buttons.
+    auto *head = new QWidget(panel);
+    auto *hl = new QHBoxLayout(head);
+    hl->setContentsMargins(0, 0, 0, 0);
+    hl->addWidget(new QLabel(QStringLiteral("Дата осмотра:"), head));
+    auto *picker = new ui::DBDatePicker(exams, QStringLiteral("Date"), head);
+    picker->setObjectName(QStringLiteral("DateTimePicker3"));
+    hl->addWidget(picker);
+    hl->addWidget(ui::buildControl(exams, {QString(), QStringLiteral("DBEdit19"), FieldSpec::Edit, QStringLiteral("Date"), {}, false}, head));
+    hl->addSpacing(12);
+    hl->addWidget(new QLabel(QStringLiteral("Динамика"), head));
+    hl->addWidget(new QLabel(QStringLiteral(" течения заболевания:"), head));
+    auto *course = new QComboBox(head);
+    course->setObjectName(QStringLiteral("ComboBox11"));
+    course->addItems(examination::dinamikaItems());
+    course->setCurrentIndex(-1);
+    connect(course, &QComboBox::activated, this, [&ops, course](int) { ops.pickDinamika(course->currentText()); });
+    hl->addWidget(course);
+    hl->addWidget(ui::buildControl(exams, {QString(), QStringLiteral("DBEdit9"), FieldSpec::Edit, QStringLiteral("Dinamika"), {}, false}, head));
+    auto *yes = button(head, QStringLiteral("BitBtn7"), QStringLiteral("Да"));
+    auto *no = button(head, QStringLiteral("BitBtn8"), QStringLiteral("Нет"));
+    auto *all = button(head, QStringLiteral("Button62"), QStringLiteral("Show all"));
+    connect(yes, &QPushButton::clicked, this, [&ops, exams] {
+        exams->updateRecord();
+        ops.apply();
+    });
+    connect(no, &QPushButton::clicked, this, [&ops] { ops.discard(); });
+    connect(all, &QPushButton::clicked, this, [&ops] { ops.showAll(); });
+    hl->addStretch();
+    auto *answers = new QHBoxLayout;
+    answers->addWidget(yes);
+    answers->addWidget(no);
+    answers->addWidget(all);
+    ll->addLayout(answers);
+    grid->addWidget(head, 0, 1, 1, 3);
+
+    // Read-only texts of the examination, each with the button of its window.
+    auto memoBox = [&](const QString &title, const char *memo, const QString &field, const char *choose) {
+        auto *g = new QGroupBox(title, panel);
+        auto *gl = new QVBoxLayout(g);
+        gl->setContentsMargins(4, 2, 4, 2);
+        gl->addWidget(ui::buildControl(exams, {QString(), QString::fromLatin1(memo), FieldSpec::Memo, field, {}, false}, g), 1);
+        auto *b = button(g, QString::fromLatin1(choose), QStringLiteral("Выбрать"));
+        const QString window = b->objectName();
+        connect(b, &QPushButton::clicked, this, [this, window] { Q_EMIT examinationWindowRequested(window); });
+        gl->addWidget(b, 0, Qt::AlignRight);
+        return g;
+    };
+    grid->addWidget(memoBox(QStringLiteral("Жалобы:"), "DBMemo_zalob", QStringLiteral("List_zalob1"), "Button8"), 1, 1);
+    grid->addWidget(memoBox(QStringLiteral("Состояние кожи и её производных:"), "DBMemo_proizv",
+                            QStringLiteral("List_proizv_list"), "Button25"), 1, 2);
+    grid->addWidget(memoBox(QStringLiteral("Дополнител. клинические симптомы:"), "DBMemo_simp", QStringLiteral("simp"), "Button5"), 2, 1);
+    // Elements: the names of the examination's elements and the description of the current one.
+    auto *elements = new QGroupBox(QStringLiteral("Элементы высыпания на коже:"), panel);
+    auto *elementsLayout = new QGridLayout(elements);
+    elementsLayout->setContentsMargins(4, 2, 4, 2);
+    auto *names = new ui::DBGrid(m_ctx->dm2->osmotr_elem, {{QStringLiteral("Name_elem"), QStringLiteral("Элемент")}}, elements);
+    names->setObjectName(QStringLiteral("DBGrid_elem"));
+    names->horizontalHeader()->setStretchLastSection(true);
+    names->setMaximumWidth(140);
+    elementsLayout->addWidget(names, 0, 0);
+    elementsLayout->addWidget(ui::buildControl(m_ctx->dm2->osmotr_elem, {QString(), QStringLiteral("DBMemo_elem"),
+                                                                           FieldSpec::Memo, QStringLiteral("List"), {}, false},
+                                               elements),
+                              0, 1);
+    elementsLayout->setColumnStretch(1, 2);
+    auto *elementsButton = button(elements, QStringLiteral("Button46"), QStringLiteral("Выбрать"));
+    connect(elementsButton, &QPushButton::clicked, this, [this] { Q_EMIT examinationWindowRequested(QStringLiteral("Button46")); });
+    elementsLayout->addWidget(elementsButton, 1, 1, Qt::AlignRight);
+    grid->addWidget(elements, 2, 2);
+
+    // Indices: SCORAD and PASI.
+    auto *indices = new QGroupBox(QStringLiteral("Индексы:"), panel);
+    auto *il = new QVBoxLayout(indices);
+    auto *tabs = new QTabWidget(indices);
+    auto *scorad = new QWidget(tabs);
+    auto *sl = new QFormLayout(scorad);
+    auto text = [&](const char *name, const QString &field, QWidget *parent) {
+        auto *t = new ui::DBText(exams, field, parent);
+        t->setObjectName(QString::fromLatin1(name));
+        return t;
+    };
+    sl->addRow(QStringLiteral("SCORAD:"), text("DBText_ind3", QStringLiteral("ind3"), scorad));
+    auto *area = new QHBoxLayout;
+    area->addWidget(text("DBText_B1", QStringLiteral("B1"), scorad));
+    area->addWidget(new QLabel(QStringLiteral("%"), scorad));
+    area->addStretch();
+    sl->addRow(QStringLiteral("Площадь поражения кожи"), area);
+    sl->addRow(QStringLiteral("Интенсивность воспаления"), text("DBText_ind1", QStringLiteral("ind1"), scorad));
+    sl->addRow(QStringLiteral("Зуд"), text("DBText_ind2", QStringLiteral("ind2"), scorad));
+    auto *scoradButton = button(scorad, QStringLiteral("Button7"), QStringLiteral("Выбрать"));
+    sl->addRow(scoradButton);
+    tabs->addTab(scorad, QStringLiteral("SCORAD"));
+    auto *pasi = new QWidget(tabs);
+    auto *pl = new QFormLayout(pasi);
+    pl->addRow(QStringLiteral("PASI:"), text("DBText_index1", QStringLiteral("index1"), pasi));
+    pl->addRow(ui::buildControl(exams, {QString(), QStringLiteral("DBMemo_PASI"), FieldSpec::Memo, QStringLiteral("opisPASI"), {}, false}, pasi));
+    auto *pasiButton = button(pasi, QStringLiteral("Button45"), QStringLiteral("Выбрать"));
+    pl->addRow(pasiButton);
+    tabs->addTab(pasi, QStringLiteral("PASI"));
+    for (QPushButton *b : {scoradButton, pasiButton}) {
+        const QString window = b->objectName();
+        connect(b, &QPushButton::clicked, this, [this, window] { Q_EMIT examinationWindowRequested(window); });
+    }
+    il->addWidget(tabs);
+    grid->addWidget(indices, 1, 3, 2, 1);
+    grid->setColumnStretch(0, 2);
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(2, 3);
+    grid->setColumnStretch(3, 2);
+    // The panel must fit beside the section bar on a 1366 pixels wide screen.
+    for (QWidget *w : panel->findChildren<QAbstractScrollArea *>())
+        w->setMinimumWidth(60);
+    for (const char *name : {"DBEdit19", "DBEdit9"})
+        panel->findChild<QWidget *>(QString::fromLatin1(name))->setMaximumWidth(110);
+    return panel;
+}
+
 void Form1::attach(AppContext &context, Form_settings *settings, QWidget *logs, QWidget *registerDocs)
 {
     m_ctx = &context;
@@ -548,6 +723,7 @@ void Form1::attach(AppContext &context, Form_settings *settings, QWidget *logs, 
     });
 
     m_cardHost->layout()->addWidget(buildRegistrationCard());
+    m_osmotrHost->layout()->addWidget(buildExaminationPanel());
 
     // The caption tells when a card number was changed, until the program ends.
     const int ambIndex = reg->fieldIndex(QStringLiteral("Amb_karta"));

@@ -65,6 +65,10 @@ public:
     void applyPatientArchive(bool selectFirstTab);
     void applyExamArchive();
 
+Q_SIGNALS:
+    // A "Выбрать" button of the examination panel: Button7, Button45, Button5, Button25, Button8, Button46.
+    void examinationWindowRequested(const QString &button);
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -74,6 +78,7 @@ private:
     void buildPatientList();
     void buildSections();
     QWidget *buildRegistrationCard();
+    QWidget *buildExaminationPanel();
     void buildAnamnesisPair(QGroupBox *box, const char *apply, const char *cancel, const char *tableName);
     void hideAllSections();
     void updateApplyButtons();
@@ -91,7 +96,7 @@ private:
     QGroupBox *m_sys = nullptr;
     QWidget *m_sectionArea = nullptr;
     QWidget *m_cardHost = nullptr;
-    QWidget *m_diagnozHost = nullptr;
+    QWidget *m_osmotrHost = nullptr;
     ui::DBGrid *m_grid = nullptr;
     QTabBar *m_tabs = nullptr;
     QLabel *m_count = nullptr;

@@ -97,6 +97,7 @@ private Q_SLOTS:
     void showAllLiftsTheArchives();
     void settingsArchiveReplacesTheLetterFilter();
     void corruptDatabaseStopsWithMessage();
+    void examinationPanel();
 
 private:
     std::unique_ptr<app::Application> startWith(const QList<Patient> &patients, ScopedScriptedDialogs &dialogs);
@@ -422,6 +423,34 @@ void Form1Test::corruptDatabaseStopsWithMessage()
     QCOMPARE(a.start(), app::Application::Start::Failed);
     QVERIFY(dialogs.transcript.last().contains(db::Database::fileName()));
     QVERIFY(dialogs.transcript.last().startsWith(QStringLiteral("message: Пелорин.: ")));
+}
+
+void Form1Test::examinationPanel()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}}, dialogs);
+    QVERIFY(a);
+    app::Form1 *f = a->form1();
+    buttonOf(f, "SpeedButton5")->click();
+    QVERIFY(f->sectionBox(app::Form1::Osmotr)->isVisible());
+    db::Table &exams = *a->context().dm2->osmotr1;
+    buttonOf(f, "Button3")->click();
+    buttonOf(f, "Button3")->click();
+    QCOMPARE(exams.recordCount(), 2);
+    QCOMPARE(exams.asInteger("Nom_osm"), 2);
+    QCOMPARE(exams.asDate("Date"), kToday);
+    QCOMPARE(a->context().dm2->osmotr_elem->recordCount(), 1);
+    // The course of the disease is stored at once.
+    auto *course = f->findChild<QComboBox *>(QStringLiteral("ComboBox11"));
+    course->setCurrentIndex(3);
+    Q_EMIT course->activated(3);
+    QCOMPARE(exams.state(), db::TableState::Browse);
+    QCOMPARE(exams.asString("Dinamika"), QStringLiteral("Положительная"));
+    // Each "Выбрать" opens its window.
+    buttonOf(f, "Button46")->click();
+    QVERIFY(a->window(QStringLiteral("Form_osmotr_elem"))->isVisible());
+    buttonOf(f, "Button7")->click();
+    QVERIFY(a->window(QStringLiteral("Form_osmotr_index"))->isVisible());
 }
 
 QTEST_MAIN(Form1Test)
