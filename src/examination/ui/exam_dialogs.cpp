@@ -1,0 +1,1 @@
+#include "exam_dialogs.h"

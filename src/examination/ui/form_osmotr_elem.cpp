@@ -1,0 +1,1 @@
+#include "form_osmotr_elem.h"
