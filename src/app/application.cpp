@@ -9,6 +9,7 @@
 #include "form_settings.h"
 #include "formwait.h"
 #include "elements.h"
+#include "exam_dialogs.h"
 #include "osmotr_calc.h"
 #include "placeholder.h"
 #include "programfolder.h"
@@ -105,11 +106,9 @@ bool Application::openModule(int module)
     QString error;
     bool ok = false;
     if (module == 1) {
-        m_ctx.dm1 = std::make_unique<db::DM1>(m_ctx.database);
         db::installRegisterCalc(*m_ctx.dm1->register_, m_ctx.settings);
         ok = m_ctx.dm1->open(&error);
     } else {
-        m_ctx.dm2 = std::make_unique<db::DM2>(m_ctx.database, *m_ctx.dm1);
         ok = m_ctx.dm2->open(&error);
         if (ok) {
             m_ctx.protection = std::make_unique<db::Protection>(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings, m_ctx.log);
@@ -173,15 +172,23 @@ Application::Start Application::start()
     }
     Dialogs::instance().message(QStringLiteral("Добро пожаловать в программу \"Пелорин\"."), QStringLiteral("Пелорин"));
 
+    // The table objects exist before the windows that bind to them; the data modules open them
+    // at their own steps below.
+    m_ctx.dm1 = std::make_unique<db::DM1>(m_ctx.database);
+    m_ctx.dm2 = std::make_unique<db::DM2>(m_ctx.database, *m_ctx.dm1);
+    db::DM2 &dm2 = *m_ctx.dm2;
+    db::RunSettings &settings = m_ctx.settings;
+
     m_form1 = new Form1;
     createWindow(m_form1);
     m_wait = new ui::Form_wait;
     createWindow(m_wait);
-    createWindow(new PlaceholderWindow(QStringLiteral("Form_osmotr_index"), QStringLiteral("Пелорин. Индекс SCORAD.")));
+    createWindow(new examination::Form_osmotr_index(dm2, settings, m_form1));
     createWindow(new PlaceholderWindow(QStringLiteral("Form_sys"), QStringLiteral("Пелорин.")));
     m_logs = new Form_logs(m_ctx.log);
     createWindow(m_logs);
-    createWindow(new PlaceholderWindow(QStringLiteral("Form_osm_ob"), QStringLiteral("Пелорин. Данные последнего обострения.")));
+    auto *osmOb = new examination::Form_osm_ob(dm2, settings, m_form1);
+    createWindow(osmOb);
     m_settings = new Form_settings(m_ctx.settings);
     createWindow(m_settings);
 
@@ -230,8 +237,23 @@ Application::Start Application::start()
         {"Form_recomend", "Пелорин."},
     };
     for (const auto &[name, caption] : remaining) {
-        auto *w = new PlaceholderWindow(QString::fromLatin1(name), QString::fromUtf8(caption));
-        const QString n = w->objectName();
+        const QString n = QString::fromLatin1(name);
+        QDialog *real = nullptr;
+        if (n == QLatin1String("Form_osmotr_klsimp"))
+            real = new examination::Form_osmotr_klsimp(dm2, settings, m_form1);
+        else if (n == QLatin1String("Form_osmotr_zalobi")) {
+            auto *zalobi = new examination::Form_osmotr_zalobi(dm2, settings, m_form1);
+            zalobi->setExacerbationDialog(osmOb);
+            real = zalobi;
+        } else if (n == QLatin1String("Form_osmotr_proizv"))
+            real = new examination::Form_osmotr_proizv(dm2, settings, m_form1);
+        else if (n == QLatin1String("Form_osmotr_index1"))
+            real = new examination::Form_osmotr_index1(dm2, settings, m_form1);
+        if (real) {
+            createWindow(real);
+            continue;
+        }
+        auto *w = new PlaceholderWindow(n, QString::fromUtf8(caption));
         if (n == QLatin1String("Form_lech_puva_edit")) {
             for (const char *c : {"DBComboBox6", "DBComboBox13", "DBComboBox12", "DBComboBox14", "DBComboBox1",
                                   "DBComboBox3", "DBComboBox7"})

@@ -213,6 +213,9 @@ bool Table::open(QString *error)
     m_bof = true;
     m_eof = m_view.empty();
     m_calcDirty = true;
+    // Controls bound before the table opened show its first record now.
+    Q_EMIT rowsChanged();
+    Q_EMIT currentChanged();
     return true;
 }
 

@@ -113,6 +113,13 @@ ExamDialog::ExamDialog(const QString &name, const QString &caption, db::DM2 &dm2
     setWindowFlag(Qt::WindowStaysOnTopHint);
 }
 
+// A dialog destroyed while shown gives its lock back, so a later main window at the same
+// address does not inherit a stale count.
+ExamDialog::~ExamDialog()
+{
+    unlockMainWindow();
+}
+
 void ExamDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);

@@ -27,6 +27,7 @@ class ExamDialog : public QDialog
     Q_OBJECT
 
 public:
+    ~ExamDialog() override;
     db::Table &osmotr() const { return *m_osmotr; }
     // True while this dialog keeps the main window disabled.
     bool locksMainWindow() const { return m_locking; }
