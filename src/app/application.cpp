@@ -10,6 +10,7 @@
 #include "formwait.h"
 #include "elements.h"
 #include "exam_dialogs.h"
+#include "form_osmotr_elem.h"
 #include "osmotr_calc.h"
 #include "placeholder.h"
 #include "programfolder.h"
@@ -249,6 +250,11 @@ Application::Start Application::start()
             real = new examination::Form_osmotr_proizv(dm2, settings, m_form1);
         else if (n == QLatin1String("Form_osmotr_index1"))
             real = new examination::Form_osmotr_index1(dm2, settings, m_form1);
+        else if (n == QLatin1String("Form_osmotr_elem")) {
+            auto *elements = new examination::Form_osmotr_elem(dm2, settings);
+            elements->setMainWindow(m_form1);
+            real = elements;
+        }
         if (real) {
             createWindow(real);
             continue;

@@ -224,6 +224,11 @@ void Form1::buildSections()
         auto *box = group(m_sectionArea, QString::fromLatin1(kSections[i].box), QString::fromUtf8(kSections[i].title));
         new QVBoxLayout(box);
         m_sections[i] = box;
+        // Every section keeps its size while hidden, so the list and the section bar stay put
+        // whichever section is shown.
+        QSizePolicy policy = box->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        box->setSizePolicy(policy);
         grid->addWidget(box, 0, 0);
         box->setVisible(i == Register);
     }
@@ -252,37 +257,39 @@ void Form1::buildSections()
                                 QStringLiteral("Справки"), QStringLiteral("Направления"),
                                 QStringLiteral("Динамика лечения в графиках")}) {
         auto *w = new QWidget(m_docsPages);
-        auto *wl = new QHBoxLayout(w);
+        auto *wl = new QGridLayout(w);
+        // Pickers in the first column, pick lists in two columns beside them.
+        auto addPickers = [&](std::initializer_list<const char *> names) {
+            int row = 0;
+            for (const char *name : names) {
+                auto *d = new QDateEdit(w);
+                d->setObjectName(QString::fromLatin1(name));
+                d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+                d->setCalendarPopup(true);
+                wl->addWidget(d, row++, 0);
+            }
+        };
+        auto addCombos = [&](std::initializer_list<const char *> names) {
+            int i = 0;
+            for (const char *name : names) {
+                auto *c = new QComboBox(w);
+                c->setObjectName(QString::fromLatin1(name));
+                c->setEditable(true);
+                c->setMinimumContentsLength(12);
+                c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+                wl->addWidget(c, i / 2, 1 + i % 2);
+                ++i;
+            }
+        };
         if (page == QStringLiteral("Справки")) {
-            for (const char *name : {"DateTimePicker2", "DateTimePicker3"}) {
-                auto *d = new QDateEdit(w);
-                d->setObjectName(QString::fromLatin1(name));
-                d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-                d->setCalendarPopup(true);
-                wl->addWidget(d);
-            }
-            for (const char *name : {"ComboBox1", "ComboBox2"}) {
-                auto *c = new QComboBox(w);
-                c->setObjectName(QString::fromLatin1(name));
-                c->setEditable(true);
-                wl->addWidget(c, 1);
-            }
+            addPickers({"DateTimePicker2", "DateTimePicker3"});
+            addCombos({"ComboBox1", "ComboBox2"});
         } else if (page == QStringLiteral("Направления")) {
-            for (const char *name : {"DateTimePicker9", "DateTimePicker10", "DateTimePicker11", "DateTimePicker12"}) {
-                auto *d = new QDateEdit(w);
-                d->setObjectName(QString::fromLatin1(name));
-                d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-                d->setCalendarPopup(true);
-                wl->addWidget(d);
-            }
-            for (const char *name : {"ComboBox6", "ComboBox7", "ComboBox3", "ComboBox8", "ComboBox9", "ComboBox5"}) {
-                auto *c = new QComboBox(w);
-                c->setObjectName(QString::fromLatin1(name));
-                c->setEditable(true);
-                wl->addWidget(c, 1);
-            }
+            addPickers({"DateTimePicker9", "DateTimePicker10", "DateTimePicker11", "DateTimePicker12"});
+            addCombos({"ComboBox6", "ComboBox7", "ComboBox3", "ComboBox8", "ComboBox9", "ComboBox5"});
         }
-        wl->addStretch();
+        wl->setColumnStretch(1, 1);
+        wl->setColumnStretch(2, 1);
         m_docsPages->addTab(w, page);
     }
     m_richEdit = new QTextEdit(m_sections[Docs]);
