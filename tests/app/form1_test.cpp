@@ -448,7 +448,12 @@ void Form1Test::examinationPanel()
     QCOMPARE(exams.asString("Dinamika"), QStringLiteral("Положительная"));
     // Each "Выбрать" opens its window.
     buttonOf(f, "Button46")->click();
-    QVERIFY(a->window(QStringLiteral("Form_osmotr_elem"))->isVisible());
+    QWidget *elements = a->window(QStringLiteral("Form_osmotr_elem"));
+    QVERIFY(elements->isVisible());
+    // No fast scrolling: the main window waits until the window is closed.
+    QVERIFY(!f->isEnabled());
+    elements->close();
+    QVERIFY(f->isEnabled());
     buttonOf(f, "Button7")->click();
     QVERIFY(a->window(QStringLiteral("Form_osmotr_index"))->isVisible());
 }
