@@ -25,6 +25,8 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSet>
 #include <QShowEvent>
@@ -564,9 +566,19 @@ Form_osmotr_elem::Form_osmotr_elem(db::DM2 &dm2, db::RunSettings &settings, QWid
     bottom->addWidget(m_apply);
     bottom->addWidget(m_cancel);
 
-    auto *main = new QVBoxLayout(this);
+    // On a small screen the whole window scrolls rather than losing its lower part.
+    auto *content = new QWidget;
+    auto *main = new QVBoxLayout(content);
     main->addWidget(m_pages, 1);
     main->addLayout(bottom);
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("ScrollBoxWindow"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(content);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
 
     setView(Vid2);
 }
@@ -583,7 +595,10 @@ void Form_osmotr_elem::setView(View view)
     m_pages->setCurrentIndex(view == Vid1 ? 0 : 1);
     m_locationColumn->setVisible(view == Vid2);
     m_bodyColumn->setVisible(view == Vid3);
-    resize(view == Vid3 ? QSize(1250, 760) : view == Vid2 ? QSize(1100, 760) : QSize(900, 760));
+    QSize wanted = view == Vid3 ? QSize(1250, 760) : view == Vid2 ? QSize(1100, 760) : QSize(900, 760);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        wanted = wanted.boundedTo(screen->availableSize() - QSize(0, 40));
+    resize(wanted);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -818,7 +833,16 @@ QWidget *Form_osmotr_elem::buildVid2()
 
     auto *charColumn = new QGroupBox(QStringLiteral("Характеристики элем. высыпания"));
     auto *cv = new QVBoxLayout(charColumn);
-    cv->addWidget(buildCharacteristics(false, QStringLiteral("_vid2")));
+    // The characteristics are taller than a 768 pixels high screen: they scroll.
+    auto *charScroll = new QScrollArea;
+    charScroll->setObjectName(QStringLiteral("ScrollBoxCharacteristics"));
+    charScroll->setWidgetResizable(true);
+    charScroll->setFrameShape(QFrame::NoFrame);
+    charScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QWidget *characteristics = buildCharacteristics(false, QStringLiteral("_vid2"));
+    charScroll->setWidget(characteristics);
+    charScroll->setMinimumWidth(characteristics->sizeHint().width() + 20);
+    cv->addWidget(charScroll);
     h->addWidget(charColumn, 4);
 
     m_locationColumn = new QGroupBox(QStringLiteral("Расположение элем. высыпания"));
