@@ -1,0 +1,1 @@
+#include "analyz_calc.h"

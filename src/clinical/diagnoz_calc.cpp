@@ -1,0 +1,1 @@
+#include "diagnoz_calc.h"

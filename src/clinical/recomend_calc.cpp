@@ -1,0 +1,1 @@
+#include "recomend_calc.h"
