@@ -10,6 +10,7 @@
 //
 // The demo database is generated once into $PELORIN_BENCH_DATA (default: bench-data beside the
 // program) and reused by later runs.
+#include "benchdata.h"
 #include "database.h"
 #include "datamodules.h"
 #include "demo.h"
@@ -26,38 +27,11 @@
 #include <random>
 
 using namespace pelorin;
+using pelorin::bench::benchFolder;
+using pelorin::bench::ensureDemo;
 
 namespace {
 
-constexpr int kPatients = 10000;
-
-QString benchFolder()
-{
-    const QString env = qEnvironmentVariable("PELORIN_BENCH_DATA");
-    return env.isEmpty() ? QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("bench-data"))
-                         : env;
-}
-
-bool ensureDemo()
-{
-    const QString folder = benchFolder();
-    if (QFile::exists(QDir(folder).absoluteFilePath(db::Database::fileName())))
-        return true;
-    db::Database database;
-    QString error;
-    if (!database.open(folder, &error)) {
-        fprintf(stderr, "%s\n", qPrintable(error));
-        return false;
-    }
-    cli::DemoOptions options;
-    options.patients = kPatients;
-    options.seed = 42;
-    options.today = QDate(2026, 12, 10);
-    const cli::DemoResult result = cli::generateDemo(database.sql(), options);
-    if (!result.ok)
-        fprintf(stderr, "%s\n", qPrintable(result.error));
-    return result.ok;
-}
 
 struct Clinic
 {

@@ -11,6 +11,7 @@
 //
 // The demo database is shared with engine_bench ($PELORIN_BENCH_DATA, default bench-data).
 #include "application.h"
+#include "benchdata.h"
 #include "archive.h"
 #include "clock.h"
 #include "dbgrid.h"
@@ -28,30 +29,11 @@
 #include <benchmark/benchmark.h>
 
 using namespace pelorin;
+using pelorin::bench::benchFolder;
+using pelorin::bench::ensureDemo;
 
 namespace {
 
-QString benchFolder()
-{
-    const QString env = qEnvironmentVariable("PELORIN_BENCH_DATA");
-    return env.isEmpty() ? QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("bench-data"))
-                         : env;
-}
-
-bool ensureDemo()
-{
-    if (QFile::exists(QDir(benchFolder()).absoluteFilePath(db::Database::fileName())))
-        return true;
-    db::Database database;
-    QString error;
-    if (!database.open(benchFolder(), &error))
-        return false;
-    cli::DemoOptions options;
-    options.patients = 10000;
-    options.seed = 42;
-    options.today = QDate(2026, 12, 10);
-    return cli::generateDemo(database.sql(), options).ok;
-}
 
 std::unique_ptr<app::Application> startProgram(ScriptedDialogs &dialogs)
 {
@@ -140,6 +122,16 @@ void BM_TabChangeFloor(benchmark::State &state)
 }
 BENCHMARK(BM_TabChangeFloor)->Unit(benchmark::kMillisecond);
 
+// One page down per iteration (back to the top at the end), painting the viewport each time.
+void scrollPages(benchmark::State &state, QAbstractItemView &view)
+{
+    QScrollBar *bar = view.verticalScrollBar();
+    for (auto _ : state) {
+        bar->setValue(bar->value() + bar->pageStep() > bar->maximum() ? 0 : bar->value() + bar->pageStep());
+        benchmark::DoNotOptimize(view.viewport()->grab());
+    }
+}
+
 void BM_GridScroll(benchmark::State &state)
 {
     ScriptedDialogs dialogs;
@@ -149,12 +141,7 @@ void BM_GridScroll(benchmark::State &state)
         state.SkipWithError("start-up failed");
         return;
     }
-    ui::DBGrid *grid = a->form1()->patientGrid();
-    QScrollBar *bar = grid->verticalScrollBar();
-    for (auto _ : state) {
-        bar->setValue(bar->value() + bar->pageStep() > bar->maximum() ? 0 : bar->value() + bar->pageStep());
-        benchmark::DoNotOptimize(grid->viewport()->grab());
-    }
+    scrollPages(state, *a->form1()->patientGrid());
     a.reset();
     Dialogs::setInstance(nullptr);
 }
@@ -179,11 +166,7 @@ void BM_GridScrollFloor(benchmark::State &state)
     view.setModel(&plain);
     view.resize(grid->size());
     view.show();
-    QScrollBar *bar = view.verticalScrollBar();
-    for (auto _ : state) {
-        bar->setValue(bar->value() + bar->pageStep() > bar->maximum() ? 0 : bar->value() + bar->pageStep());
-        benchmark::DoNotOptimize(view.viewport()->grab());
-    }
+    scrollPages(state, view);
     a.reset();
     Dialogs::setInstance(nullptr);
 }
