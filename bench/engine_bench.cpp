@@ -14,6 +14,8 @@
 #include "database.h"
 #include "datamodules.h"
 #include "demo.h"
+#include "elements.h"
+#include "osmotr_calc.h"
 #include "register.h"
 #include "settings.h"
 #include "table.h"
@@ -48,6 +50,8 @@ struct Clinic
         dm1 = std::make_unique<db::DM1>(database);
         dm2 = std::make_unique<db::DM2>(database, *dm1);
         db::installRegisterCalc(*dm1->register_, settings);
+        examination::installOsmotrCalc(*dm2->osmotr1);
+        examination::installElementCalc(*dm2->osmotr_elem);
         return dm1->open(&error) && dm2->open(&error);
     }
 };
