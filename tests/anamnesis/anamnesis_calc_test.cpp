@@ -1,11 +1,493 @@
+#include "anamnesis_calc.h"
+
+#include "clinicfixture.h"
+
 #include <QtTest>
+
+using namespace pelorin;
+using namespace pelorin::anamnesis;
+
+using Record = QHash<QString, QVariant>;
+Q_DECLARE_METATYPE(Record)
+
+namespace {
+
+const QVariant yes(true);
+
+// A record with every Boolean field of the table ticked: checks the order of all the phrases at once and,
+// on the real tables, that every field name the texts read exists.
+void tickAll(db::Table &t)
+{
+    for (int i = 0; i < t.storedFieldCount(); ++i) {
+        if (t.fieldDef(i).type == db::FieldType::Boolean)
+            QVERIFY(t.setValue(i, true));
+    }
+}
+
+Record allTicked(const db::TableDef &def)
+{
+    Record r;
+    for (const db::FieldDef &f : def.fields) {
+        if (f.type == db::FieldType::Boolean)
+            r.insert(QString::fromLatin1(f.name), yes);
+    }
+    return r;
+}
+
+const QString kAllTriggersButA1_15 = QStringLiteral(
+    "пищевые продукты, шерсть животных, пыльца растений, пыль, плесень, прием лекарств, зима, лето, весна, осень, "
+    "потение, расчесывание кожи, синтетическая одежда, химические раздражающие средства, перенесенная инфекция, "
+    "обострение хронических заболеваний, стресс, отрицательные эмоции, нарушение сна, беременность, ");
+
+// 520 characters: the summary keeps its first 500.
+const QString kAllObostrLech = QStringLiteral(
+    "гемодез, гемосорбция, плазмоферез, антигистаминные препараты (per os, в инъекциях), седативные препараты, "
+    "метотрескат, сандимун, кортикостероиды per os, кортикостероиды в инъекциях, креон, фестал, мезим форте, "
+    "энтеросгель, лактофильтрум, имуномодуляторы, витамины, фитосборы, гомеопатические средства, "
+    "наружно - мази/кремы/лосьоны, содержащие кортикостероиды, дёготь, нафталан, кальципотриол, дитранол, "
+    "салициловую кислоту, мочевину, цинк, ПУВА, Ре-ПУВА, Ме-ПУВА, СФТ, иглорефлексотерапия, лечебные ванны, "
+    "грязелечение. ");
+
+const QString kAllZalobi = QStringLiteral(
+    "высыпания на голове, верхних конечностях, нижних конечностях, туловище; боль в области высыпаний, "
+    "чувство стянутости, зуд, жжение, сухость, шелушение, трещины, покраснение, мокнутие кожи; боль в суставах, "
+    "изменение формы ногтей, изменение формы суставов, выпадение волос;  головокружение, головная боль, "
+    "потеря аппетита, повышение температуры, ухудшение общего состояния, снижение массы тела, нарушение сна. ");
+
+const QString kAllRanlech = QStringLiteral(
+    "стационарное, амбулаторное, стандартное. седативные препараты, иммуномодуляторы, витамины, фитосборы, "
+    "ПУВА-терапия, иммунодепрессанты, гомеопатические препараты, физиотерапевтическое. наружные препараты, "
+    "содержащие нестероидные ср-ва, стероидные ср-ва. ");
+
+// Every disease of one relative, in the grid's order.
+const QString kAllDiseases = QStringLiteral("псориаз, бронхиальная астма, атопический ринит, атопический конъюктивит, "
+                                            "поллиноз, атопический дерматит. ");
+
+} // namespace
 
 class AnamnesisCalcTest : public QObject
 {
     Q_OBJECT
+
+private:
+    static void textColumns()
+    {
+        QTest::addColumn<Record>("record");
+        QTest::addColumn<QString>("expected");
+    }
+
 private Q_SLOTS:
-    void placeholder() {}
+    void zabStart_data();
+    void zabStart();
+    void zabObostrPrich_data();
+    void zabObostrPrich();
+    void zabRanlech_data();
+    void zabRanlech();
+    void zabObostrLech_data();
+    void zabObostrLech();
+    void zabZalobi_data();
+    void zabZalobi();
+    void lifeZab_data();
+    void lifeZab();
+    void lifeList10_data();
+    void lifeList10();
+    void lifeSem_data();
+    void lifeSem();
+    void installedOnTables();
 };
+
+// ---------------------------------------------------------------- onset and exacerbation triggers
+
+void AnamnesisCalcTest::zabStart_data()
+{
+    textColumns();
+    QTest::newRow("nothing checked") << Record{} << QString();
+    QTest::newRow("unticked boxes") << Record{{"Allerg_pil", false}, {"A1_1", false}} << QString();
+    QTest::newRow("allergic other only") << Record{{"Allerg_other", "мёд"}} << QStringLiteral("мёд. ");
+    QTest::newRow("example") << Record{{"Allerg_pil", yes}, {"A1_1", yes}, {"A1_11", yes}}
+                             << QStringLiteral("пыль, зима, стресс. ");
+    QTest::newRow("A1_15 at the start") << Record{{"A1_15", yes}} << QStringLiteral("ни с чем не связывает. ");
+    QTest::newRow("non-allergic other only") << Record{{"Neallerg_other", "переезд"}} << QStringLiteral("переезд. ");
+    QTest::newRow("both others around the boxes")
+        << Record{{"Allerg_lek", yes}, {"Allerg_other", "мёд"}, {"A1_14", yes}, {"Neallerg_other", "переезд"}}
+        << QStringLiteral("прием лекарств, мёд, беременность, переезд. ");
+    QTest::newRow("number order, not text order")
+        << Record{{"A1_10", yes}, {"A1_2", yes}, {"A1_13", yes}}
+        << QStringLiteral("лето, обострение хронических заболеваний, нарушение сна. ");
+    QTest::newRow("allergic fields in field order")
+        << Record{{"Allerg_plesen", yes}, {"Allerg_eda", yes}, {"Allerg_piltsa", yes}, {"Allerg_zivotnie", yes}}
+        << QStringLiteral("пищевые продукты, шерсть животных, пыльца растений, плесень. ");
+    Record all = allTicked(*db::findTableByObject(QStringLiteral("anamnez_zab_start")));
+    QTest::newRow("everything") << all << kAllTriggersButA1_15 + QStringLiteral("ни с чем не связывает. ");
+    all.insert(QStringLiteral("Allerg_other"), QString(30, QLatin1Char('x')));
+    all.insert(QStringLiteral("Neallerg_other"), QString(200, QLatin1Char('y')));
+    const QString full = kAllTriggersButA1_15 + QStringLiteral("ни с чем не связывает, ");
+    const QString allergicEnd = QStringLiteral("прием лекарств, ");
+    const int cut = int(full.indexOf(allergicEnd)) + int(allergicEnd.size());
+    const QString longText = full.left(cut) + QString(30, QLatin1Char('x')) + QStringLiteral(", ") + full.mid(cut) +
+                             QString(200, QLatin1Char('y')) + QStringLiteral(". ");
+    QVERIFY(longText.size() > 500);
+    QTest::newRow("cut to 500") << all << longText.left(500);
+}
+
+void AnamnesisCalcTest::zabStart()
+{
+    QFETCH(Record, record);
+    QFETCH(QString, expected);
+    QCOMPARE(zabStartList(AnamnezRecord::fromHash(record)), expected);
+}
+
+void AnamnesisCalcTest::zabObostrPrich_data()
+{
+    textColumns();
+    QTest::newRow("nothing checked") << Record{} << QString();
+    QTest::newRow("A1_15 is childbirth") << Record{{"A1_15", yes}} << QStringLiteral("роды. ");
+    QTest::newRow("example") << Record{{"Allerg_pil", yes}, {"A1_1", yes}, {"A1_11", yes}}
+                             << QStringLiteral("пыль, зима, стресс. ");
+    QTest::newRow("A1_12 has no box but still counts")
+        << Record{{"A1_12", yes}} << QStringLiteral("отрицательные эмоции. ");
+    QTest::newRow("blank other is not empty") << Record{{"Allerg_other", " "}} << QStringLiteral(" . ");
+    QTest::newRow("everything") << allTicked(*db::findTableByObject(QStringLiteral("anamnez_zab_obostr_prich")))
+                                << kAllTriggersButA1_15 + QStringLiteral("роды. ");
+}
+
+void AnamnesisCalcTest::zabObostrPrich()
+{
+    QFETCH(Record, record);
+    QFETCH(QString, expected);
+    QCOMPARE(zabObostrPrichList(AnamnezRecord::fromHash(record)), expected);
+}
+
+// ---------------------------------------------------------------- treatment before
+
+void AnamnesisCalcTest::zabRanlech_data()
+{
+    textColumns();
+    QTest::newRow("nothing checked") << Record{} << QString();
+    QTest::newRow("example") << Record{{"A1_1", yes}, {"A2_4_1", yes}, {"A2_1_1", yes}}
+                             << QStringLiteral("стационарное. витамины, ПУВА-терапия. ");
+    QTest::newRow("no treatment wins") << Record{{"Lech", yes}, {"A1_1", yes}} << QStringLiteral("не проводилось.");
+    QTest::newRow("no treatment wins over other")
+        << Record{{"Lech", yes}, {"Other", "мази"}} << QStringLiteral("не проводилось.");
+    QTest::newRow("other only") << Record{{"Other", "мази"}} << QStringLiteral("мази.");
+    QTest::newRow("kind and other") << Record{{"A1_2", yes}, {"Other", "мази"}}
+                                    << QStringLiteral("амбулаторное. мази.");
+    QTest::newRow("standard is a kind") << Record{{"A2_7_1", yes}, {"A1_1", yes}}
+                                        << QStringLiteral("стационарное, стандартное. ");
+    QTest::newRow("methods in their own order")
+        << Record{{"A2_3_1", yes}, {"A2_2_1", yes}, {"A2_1_2", yes}, {"A2_5_1", yes}, {"A2_3_4", yes}, {"A2_3_3", yes}}
+        << QStringLiteral("седативные препараты, иммуномодуляторы, фитосборы, иммунодепрессанты, "
+                          "гомеопатические препараты, физиотерапевтическое. ");
+    QTest::newRow("unused boxes say nothing")
+        << Record{{"A1_3", yes}, {"A2_3_2", yes}, {"A3_2", yes}, {"A4_1", yes}, {"A5_5", yes}} << QString();
+    QTest::newRow("steroid only") << Record{{"A3_1", yes}}
+                                  << QStringLiteral("наружные препараты, содержащие стероидные ср-ва. ");
+    QTest::newRow("external after methods, before other")
+        << Record{{"A2_6_1", yes}, {"A2_4_1", yes}, {"Other", "мази"}}
+        << QStringLiteral("витамины. наружные препараты, содержащие нестероидные ср-ва. мази.");
+    QTest::newRow("everything but no treatment") << [] {
+        Record r = allTicked(*db::findTableByObject(QStringLiteral("anamnez_zab_ranlech")));
+        r.remove(QStringLiteral("Lech"));
+        return r;
+    }() << kAllRanlech;
+}
+
+void AnamnesisCalcTest::zabRanlech()
+{
+    QFETCH(Record, record);
+    QFETCH(QString, expected);
+    QCOMPARE(zabRanlechList(AnamnezRecord::fromHash(record)), expected);
+}
+
+// ---------------------------------------------------------------- treatment of the last exacerbation
+
+void AnamnesisCalcTest::zabObostrLech_data()
+{
+    textColumns();
+    QTest::newRow("nothing checked") << Record{} << QString();
+    QTest::newRow("example")
+        << Record{{"A1_1", yes}, {"A2_1_1", yes}, {"A4_2", yes}, {"A4_8", yes}}
+        << QStringLiteral("гемодез, антигистаминные препараты (per os), наружно - мази/кремы/лосьоны, содержащие "
+                          "дёготь, цинк. ");
+    QTest::newRow("injections only") << Record{{"A2_1_2", yes}}
+                                     << QStringLiteral("антигистаминные препараты (в инъекциях). ");
+    QTest::newRow("both antihistamines")
+        << Record{{"A2_1_1", yes}, {"A2_1_2", yes}, {"A2_2_1", yes}}
+        << QStringLiteral("антигистаминные препараты (per os, в инъекциях), седативные препараты. ");
+    QTest::newRow("no treatment wins") << Record{{"Lech", yes}, {"A3_1", yes}, {"Other", "мази"}}
+                                       << QStringLiteral("не проводилось.");
+    QTest::newRow("other only, after a blank") << Record{{"Other", "мази"}} << QStringLiteral(" мази. ");
+    QTest::newRow("other after phrases: two blanks")
+        << Record{{"A3_1", yes}, {"Other", "мази"}} << QStringLiteral("ПУВА,  мази. ");
+    QTest::newRow("enzymes, sorbents, then immunomodulators")
+        << Record{{"A2_7_1", yes}, {"A2_4_1", yes}, {"A5_5", yes}, {"A5_1", yes}, {"A2_3_2", yes}}
+        << QStringLiteral("сандимун, креон, лактофильтрум, имуномодуляторы, гомеопатические средства. ");
+    QTest::newRow("ointments before light")
+        << Record{{"A3_7", yes}, {"A4_6", yes}, {"A3_4", yes}}
+        << QStringLiteral("наружно - мази/кремы/лосьоны, содержащие салициловую кислоту, СФТ, грязелечение. ");
+    QTest::newRow("everything but no treatment") << [] {
+        Record r = allTicked(*db::findTableByObject(QStringLiteral("anamnez_zab_obostr_lech")));
+        r.remove(QStringLiteral("Lech"));
+        return r;
+    }() << kAllObostrLech.left(500);
+}
+
+void AnamnesisCalcTest::zabObostrLech()
+{
+    QFETCH(Record, record);
+    QFETCH(QString, expected);
+    QCOMPARE(zabObostrLechList(AnamnezRecord::fromHash(record)), expected);
+}
+
+// ---------------------------------------------------------------- complaints
+
+void AnamnesisCalcTest::zabZalobi_data()
+{
+    textColumns();
+    QTest::newRow("nothing") << Record{} << QStringLiteral("Жалоб нет");
+    QTest::newRow("other only") << Record{{"Other", "слабость"}} << QStringLiteral("слабость.");
+    QTest::newRow("example") << Record{{"A2_8", yes}, {"A2_3", yes}, {"A1_2", yes}}
+                             << QStringLiteral("высыпания на голове; зуд кожи;  головная боль. ");
+    QTest::newRow("sites") << Record{{"A2_8", yes}, {"A2_11", yes}}
+                           << QStringLiteral("высыпания на голове, туловище. ");
+    QTest::newRow("skin") << Record{{"A2_3", yes}, {"A2_4", yes}} << QStringLiteral("зуд, жжение кожи. ");
+    QTest::newRow("dryness between burning and scaling")
+        << Record{{"A2_5", yes}, {"A1_4", yes}, {"A2_4", yes}, {"A2_12", yes}}
+        << QStringLiteral("жжение, сухость, шелушение, трещины кожи. ");
+    QTest::newRow("joints") << Record{{"A3_1", yes}} << QStringLiteral("боль в суставах. ");
+    QTest::newRow("general keeps its leading blank") << Record{{"A1_2", yes}} << QStringLiteral(" головная боль. ");
+    QTest::newRow("sleep is general, last")
+        << Record{{"A3_5", yes}, {"A1_1", yes}} << QStringLiteral(" головокружение, нарушение сна. ");
+    QTest::newRow("other after the groups")
+        << Record{{"A2_3", yes}, {"Other", "слабость"}} << QStringLiteral("зуд кожи; слабость.");
+    QTest::newRow("everything") << allTicked(*db::findTableByObject(QStringLiteral("anamnez_zab_zalobi")))
+                                << kAllZalobi;
+}
+
+void AnamnesisCalcTest::zabZalobi()
+{
+    QFETCH(Record, record);
+    QFETCH(QString, expected);
+    QCOMPARE(zabZalobiList(AnamnezRecord::fromHash(record)), expected);
+}
+
+// ---------------------------------------------------------------- accompanying diseases
+
+void AnamnesisCalcTest::lifeZab_data()
+{
+    // One row per case, the number of the text and its expected value.
+    QTest::addColumn<Record>("record");
+    QTest::addColumn<int>("list");
+    QTest::addColumn<QString>("expected");
+
+    for (int n = 1; n <= 9; ++n)
+        QTest::addRow("list%d blank", n) << Record{} << n << QString();
+    QTest::newRow("list1 example") << Record{{"A1_1", yes}, {"A2_1", yes}} << 1
+                                   << QStringLiteral("тонзиллит, карие") + QLatin1Char('c') + QStringLiteral(". ");
+    QTest::newRow("list1 all") << Record{{"A1_1", yes}, {"A1_2", yes}, {"A1_3", yes},
+                                         {"A1_4", yes}, {"A2_1", yes}, {"A2_2", yes}}
+                               << 1 << QStringLiteral("тонзиллит, гайморит, аденоидит, отит, кариеc, парадонтоз. ");
+    QTest::newRow("list2 other only") << Record{{"A10_5_1", "мёд"}} << 2 << QStringLiteral("мёд. ");
+    QTest::newRow("list2 all") << Record{{"A12_1", yes}, {"A12_2", yes}, {"A12_3", yes},    {"A12_4", yes},
+                                         {"A12_5", yes}, {"A12_6", yes}, {"A10_5_1", "мёд"}}
+                               << 2
+                               << QStringLiteral("пищевые продукты, пыльца растений, плесень, шерсть животных, пыль, "
+                                                 "прием лекарств, мёд. ");
+    QTest::newRow("list3 pancreatitis last")
+        << Record{{"A11_1", yes}, {"A3_8", yes}, {"A3_1", yes}} << 3 << QStringLiteral("гастрит, ДЖВП, панкреатит. ");
+    QTest::newRow("list3 all")
+        << Record{{"A3_1", yes}, {"A3_2", yes}, {"A3_3", yes}, {"A3_4", yes}, {"A3_5", yes},
+                  {"A3_6", yes}, {"A3_7", yes}, {"A3_8", yes}, {"A11_1", yes}}
+        << 3
+        << QStringLiteral("гастрит, дуоденит, гастродуоденит, дизбиоз кишечника, желчекаменная болезнь, холецистит, "
+                          "гепатит, ДЖВП, панкреатит. ");
+    QTest::newRow("list4 all") << Record{{"A4_1", yes}, {"A4_2", yes}, {"A4_3", yes}} << 4
+                               << QStringLiteral("вегето-сосудистая дистония, органические поражения ЦНС, "
+                                                 "невротические реакции. ");
+    QTest::newRow("list5 example") << Record{{"A5_1", yes}, {"A5_1_1", 2}, {"A5_1_2", 4}} << 5
+                                   << QStringLiteral("частые ОРВИ ( от 2 до 4 раз в год). ");
+    QTest::newRow("list5 blank frequency")
+        << Record{{"A5_1", yes}} << 5 << QStringLiteral("частые ОРВИ ( от 0 до 0 раз в год). ");
+    QTest::newRow("list5 frequency without the box") << Record{{"A5_1_1", 2}, {"A5_1_2", 4}} << 5 << QString();
+    QTest::newRow("list5 bronchitis") << Record{{"A5_2", yes}} << 5 << QStringLiteral("рецидивирующие бронхиты. ");
+    QTest::newRow("list5 both") << Record{{"A5_1", yes}, {"A5_1_1", 10}, {"A5_1_2", 20}, {"A5_2", yes}} << 5
+                                << QStringLiteral("частые ОРВИ ( от 10 до 20 раз в год), рецидивирующие бронхиты. ");
+    QTest::newRow("list6 glomerulonephritis last")
+        << Record{{"A5_3", yes}, {"A6_1", yes}, {"A6_2", yes}, {"A6_3", yes}} << 6
+        << QStringLiteral("пиелонефрит, мочекаменная болезнь, цистит, гломерулонефрит. ");
+    QTest::newRow("list6 A5_3 is not respiratory") << Record{{"A5_3", yes}} << 5 << QString();
+    QTest::newRow("list7 all") << Record{{"A7_1", yes}, {"A7_2", yes}, {"A7_3", yes}, {"A7_4", yes}} << 7
+                               << QStringLiteral("энтеробиоз, аскоридоз, лямблиоз, описторхоз. ");
+    QTest::newRow("list8 all") << Record{{"A8_1", yes}, {"A8_2", yes}, {"A8_3", yes}, {"A8_4", yes}} << 8
+                               << QStringLiteral("псориаз, атопический дерматит, ихтиоз, пиодермия. ");
+    QTest::newRow("list8 one") << Record{{"A8_3", yes}} << 8 << QStringLiteral("ихтиоз. ");
+    QTest::newRow("list9 all") << Record{{"A9_1", yes}, {"A9_2", yes}, {"A9_3", yes}, {"A9_4", yes}} << 9
+                               << QStringLiteral("бронхиальная астма, атопический ринит, атопический конъюнктивит, "
+                                                 "поллиноз. ");
+}
+
+void AnamnesisCalcTest::lifeZab()
+{
+    QFETCH(Record, record);
+    QFETCH(int, list);
+    QFETCH(QString, expected);
+    using ListFn = QString (*)(const AnamnezRecord &);
+    static const ListFn kLists[] = {lifeList1, lifeList2, lifeList3, lifeList4, lifeList5,
+                                    lifeList6, lifeList7, lifeList8, lifeList9};
+    QCOMPARE(kLists[list - 1](AnamnezRecord::fromHash(record)), expected);
+}
+
+void AnamnesisCalcTest::lifeList10_data()
+{
+    QTest::addColumn<Record>("record");
+    QTest::addColumn<QString>("sex");
+    QTest::addColumn<QString>("expected");
+    const QString male = QStringLiteral("Мужской");
+    const QString female = QStringLiteral("Женский");
+    QTest::newRow("blank") << Record{} << male << QString();
+    QTest::newRow("other only") << Record{{"Other", "часто болеет"}} << male << QStringLiteral("часто болеет. ");
+    QTest::newRow("hepatitis, man") << Record{{"Gepatit", yes}} << male << QStringLiteral("болел гепатитом. ");
+    QTest::newRow("hepatitis, woman") << Record{{"Gepatit", yes}} << female << QStringLiteral("болела гепатитом. ");
+    QTest::newRow("hepatitis, sex not chosen") << Record{{"Gepatit", yes}} << QString() << QString();
+    QTest::newRow("hepatitis, sex not chosen, with injuries")
+        << Record{{"Gepatit", yes}, {"Travm", yes}} << QString() << QStringLiteral("были операции или травмы. ");
+    QTest::newRow("all") << Record{{"Travm", yes}, {"Gepatit", yes}, {"Other", "часто болеет"}} << female
+                         << QStringLiteral("были операции или травмы, болела гепатитом, часто болеет. ");
+    const QString longOther(255, QLatin1Char('z'));
+    QTest::newRow("cut to 255") << Record{{"Travm", yes}, {"Other", longOther}} << male
+                                << QString(QStringLiteral("были операции или травмы, ") + longOther).left(255);
+}
+
+void AnamnesisCalcTest::lifeList10()
+{
+    QFETCH(Record, record);
+    QFETCH(QString, sex);
+    QFETCH(QString, expected);
+    QCOMPARE(anamnesis::lifeList10(AnamnezRecord::fromHash(record), sex), expected);
+}
+
+// ---------------------------------------------------------------- relatives' diseases
+
+void AnamnesisCalcTest::lifeSem_data()
+{
+    textColumns();
+    QTest::newRow("blank") << Record{} << QString();
+    QTest::newRow("example") << Record{{"A10", yes}, {"A23", yes}}
+                             << QStringLiteral(" У матери - псориаз.   У отца - бронхиальная астма.  ");
+    QTest::newRow("other only, no full stop") << Record{{"Other", "среди родственников есть больные псориазом"}}
+                                              << QStringLiteral("среди родственников есть больные псориазом");
+    QTest::newRow("all six diseases of the sister")
+        << Record{{"A17", yes}, {"A27", yes}, {"A37", yes}, {"A47", yes}, {"A57", yes}, {"A67", yes}}
+        << QStringLiteral(" У сестры - ") + kAllDiseases + QStringLiteral(" ");
+    QTest::newRow("grandparents in order, then other")
+        << Record{{"A45", yes}, {"A64", yes}, {"A51", yes}, {"A32", yes}, {"Other", "нет"}}
+        << QStringLiteral(" У бабушки (линия по матери) - поллиноз.   У дедушки (линия по матери) - атопический "
+                          "ринит.   У бабушки (линия по отцу) - атопический дерматит.   У дедушки (линия по отцу) - "
+                          "атопический конъюктивит.  нет");
+    QTest::newRow("brother") << Record{{"A16", yes}, {"A66", yes}}
+                             << QStringLiteral(" У брата - псориаз, атопический дерматит.  ");
+    Record everyone = allTicked(*db::findTableByObject(QStringLiteral("anamnez_life_sem")));
+    const QString full =
+        QStringLiteral(" У матери - ") + kAllDiseases +
+        QStringLiteral("  У бабушки (линия по "
+                       "матери) - ") +
+        kAllDiseases + QStringLiteral("  У дедушки (линия по матери) - ") + kAllDiseases +
+        QStringLiteral("  У отца - ") + kAllDiseases + QStringLiteral("  У бабушки (линия по отцу) - ") + kAllDiseases +
+        QStringLiteral("  У дедушки (линия по отцу) - ") + kAllDiseases + QStringLiteral("  У брата - ") +
+        kAllDiseases + QStringLiteral("  У сестры - ") + kAllDiseases + QStringLiteral(" ");
+    QVERIFY(full.size() > 500);
+    QTest::newRow("everyone, cut to 500") << everyone << full.left(500);
+}
+
+void AnamnesisCalcTest::lifeSem()
+{
+    QFETCH(Record, record);
+    QFETCH(QString, expected);
+    QCOMPARE(lifeSemList(AnamnezRecord::fromHash(record)), expected);
+}
+
+// ---------------------------------------------------------------- on the real tables
+
+void AnamnesisCalcTest::installedOnTables()
+{
+    testing::ClinicFixture f;
+    installAnamnesisCalc(*f.dm1);
+    db::DM1 &dm1 = *f.dm1;
+    f.append(f.reg(), {{QStringLiteral("Last_Name"), QStringLiteral("Белова")}});
+    f.append(*dm1.anamnez_zab);
+    f.append(*dm1.anamnez_life);
+
+    // Blank records, as created with the patient.
+    for (db::Table *t :
+         {dm1.anamnez_zab_start, dm1.anamnez_zab_obostr_prich, dm1.anamnez_zab_ranlech, dm1.anamnez_zab_obostr_lech,
+          dm1.anamnez_zab_zalobi, dm1.anamnez_life_zab, dm1.anamnez_life_sem})
+        f.append(*t);
+    QCOMPARE(dm1.anamnez_zab_start->asString(QStringLiteral("List")), QString());
+    QCOMPARE(dm1.anamnez_zab_zalobi->asString(QStringLiteral("List")), QStringLiteral("Жалоб нет"));
+    QCOMPARE(dm1.anamnez_life_zab->asString(QStringLiteral("list10")), QString());
+    QCOMPARE(dm1.anamnez_life_sem->asString(QStringLiteral("List")), QString());
+
+    // Every box ticked: each field the texts read exists in its table.
+    const auto tickAndPost = [](db::Table &t) {
+        t.edit();
+        tickAll(t);
+        QVERIFY(t.post());
+    };
+    tickAndPost(*dm1.anamnez_zab_start);
+    QCOMPARE(dm1.anamnez_zab_start->asString(QStringLiteral("List")),
+             kAllTriggersButA1_15 + QStringLiteral("ни с чем не связывает. "));
+    tickAndPost(*dm1.anamnez_zab_obostr_prich);
+    QCOMPARE(dm1.anamnez_zab_obostr_prich->asString(QStringLiteral("List")),
+             kAllTriggersButA1_15 + QStringLiteral("роды. "));
+    tickAndPost(*dm1.anamnez_zab_zalobi);
+    QCOMPARE(dm1.anamnez_zab_zalobi->asString(QStringLiteral("List")), kAllZalobi);
+
+    for (db::Table *t : {dm1.anamnez_zab_ranlech, dm1.anamnez_zab_obostr_lech}) {
+        tickAndPost(*t);
+        QCOMPARE(t->asString(QStringLiteral("List")), QStringLiteral("не проводилось."));
+        t->edit();
+        t->setValue(QStringLiteral("Lech"), false);
+        QVERIFY(t->post());
+    }
+    QCOMPARE(dm1.anamnez_zab_ranlech->asString(QStringLiteral("List")), kAllRanlech);
+    QCOMPARE(dm1.anamnez_zab_obostr_lech->asString(QStringLiteral("List")), kAllObostrLech.left(500));
+
+    // The accompanying diseases, with the hepatitis phrase following the register's sex.
+    db::Table &zab = *dm1.anamnez_life_zab;
+    zab.edit();
+    tickAll(zab);
+    zab.setValue(QStringLiteral("A5_1_1"), 2);
+    zab.setValue(QStringLiteral("A5_1_2"), 4);
+    zab.setValue(QStringLiteral("Other"), QStringLiteral("часто болеет"));
+    QVERIFY(zab.post());
+    QCOMPARE(zab.asString(QStringLiteral("list1")),
+             QStringLiteral("тонзиллит, гайморит, аденоидит, отит, кариеc, парадонтоз. "));
+    QCOMPARE(zab.asString(QStringLiteral("list5")),
+             QStringLiteral("частые ОРВИ ( от 2 до 4 раз в год), рецидивирующие бронхиты. "));
+    QCOMPARE(zab.asString(QStringLiteral("list6")),
+             QStringLiteral("пиелонефрит, мочекаменная болезнь, цистит, гломерулонефрит. "));
+    QCOMPARE(zab.asString(QStringLiteral("list10")), QStringLiteral("были операции или травмы, часто болеет. "));
+    f.reg().edit();
+    f.reg().setValue(QStringLiteral("Sex"), QStringLiteral("Женский"));
+    QCOMPARE(zab.asString(QStringLiteral("list10")),
+             QStringLiteral("были операции или травмы, болела гепатитом, часто болеет. "));
+    QVERIFY(f.reg().post());
+    QCOMPARE(zab.asString(QStringLiteral("list10")),
+             QStringLiteral("были операции или травмы, болела гепатитом, часто болеет. "));
+
+    db::Table &sem = *dm1.anamnez_life_sem;
+    sem.edit();
+    sem.setValue(QStringLiteral("A10"), true);
+    sem.setValue(QStringLiteral("A23"), true);
+    QVERIFY(sem.post());
+    QCOMPARE(sem.asString(QStringLiteral("List")),
+             QStringLiteral(" У матери - псориаз.   У отца - бронхиальная астма.  "));
+
+    // The texts are never stored.
+    QCOMPARE(f.stored(QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('anamnez_life_sem') WHERE name = 'List'"))
+                 .toInt(),
+             0);
+}
 
 QTEST_GUILESS_MAIN(AnamnesisCalcTest)
 #include "anamnesis_calc_test.moc"
