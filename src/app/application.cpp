@@ -8,7 +8,12 @@
 #include "form_logs.h"
 #include "form_settings.h"
 #include "formwait.h"
+#include "analyz_calc.h"
+#include "anamnesis_calc.h"
+#include "diagnoz_calc.h"
 #include "elements.h"
+#include "puva_calc.h"
+#include "recomend_calc.h"
 #include "exam_dialogs.h"
 #include "form_osmotr_elem.h"
 #include "osmotr_calc.h"
@@ -108,16 +113,21 @@ bool Application::openModule(int module)
     bool ok = false;
     if (module == 1) {
         db::installRegisterCalc(*m_ctx.dm1->register_, m_ctx.settings);
+        anamnesis::installAnamnesisCalc(*m_ctx.dm1);
         ok = m_ctx.dm1->open(&error);
     } else {
+        examination::installOsmotrCalc(*m_ctx.dm2->osmotr1);
+        examination::installElementCalc(*m_ctx.dm2->osmotr_elem);
+        treatment::installPuvaCalc(*m_ctx.dm2->lech_puva);
+        clinical::installDiagnozCalc(*m_ctx.dm2->diagnoz);
+        clinical::installAnalyzCalc(*m_ctx.dm2->analyz);
+        clinical::installRecomendCalc(*m_ctx.dm2->recomend);
         ok = m_ctx.dm2->open(&error);
         if (ok) {
             m_ctx.protection = std::make_unique<db::Protection>(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings, m_ctx.log);
             m_ctx.protection->install();
             db::installRegisterEvents(*m_ctx.dm1, *m_ctx.dm2);
             m_ctx.patients = std::make_unique<db::PatientOps>(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings, m_ctx.log);
-            examination::installOsmotrCalc(*m_ctx.dm2->osmotr1);
-            examination::installElementCalc(*m_ctx.dm2->osmotr_elem);
             m_ctx.examinations = std::make_unique<examination::OsmotrOps>(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings,
                                                                           m_ctx.log, *m_ctx.protection);
             m_ctx.examinations->install();

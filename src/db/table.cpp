@@ -564,6 +564,7 @@ void Table::cancel()
         notifyDetails();
     } else {
         Q_EMIT recordChanged(-1);
+        invalidateDetailCalc();
     }
     fire(afterCancel);
 }
@@ -747,6 +748,7 @@ bool Table::setValue(int index, const QVariant &value)
     m_modified = true;
     m_calcDirty = true;
     Q_EMIT recordChanged(index);
+    invalidateDetailCalc();
     return true;
 }
 
@@ -819,6 +821,19 @@ void Table::addCalcHandler(Handler handler)
 {
     m_calcHandlers.push_back(std::move(handler));
     m_calcDirty = true;
+}
+
+void Table::invalidateDetailCalc()
+{
+    // Calculated fields of details may read this record (the weight for the photosensitiser
+    // dose, the first course for the course numbers of the diagnoses).
+    for (Table *d : m_details) {
+        if (!d->m_open)
+            continue;
+        d->m_calcDirty = true;
+        Q_EMIT d->recordChanged(-1);
+        d->invalidateDetailCalc();
+    }
 }
 
 void Table::invalidateCalc()

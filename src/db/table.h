@@ -154,6 +154,8 @@ public:
     bool isCalculating() const { return m_calcRow != nullptr; }
     // Marks the current record's calculated values stale (a master field they read has changed).
     void invalidateCalc();
+    // The same for every detail down the chain, after a field of this table changed.
+    void invalidateDetailCalc();
 
     QString lastError() const { return m_lastError; }
 

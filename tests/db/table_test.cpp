@@ -109,6 +109,7 @@ private Q_SLOTS:
     void malformedFilterKeepsThePreviousOne();
     void walkVisitsEveryRecordOnce();
     void calculatedFieldsStartBlankAndAreCut();
+    void detailCalculationsFollowTheMaster();
     void postedRecordsSurviveReopening();
     void lechPuvaKeepsCreationOrder();
     void corruptFileGivesMessage();
@@ -577,6 +578,22 @@ void TableTest::calculatedFieldsStartBlankAndAreCut()
     r.cancel();
     QCOMPARE(r.asInteger("flag_day"), 10);
     QVERIFY(!r.setValue("flag", QStringLiteral("x"))); // never written by the program
+}
+
+void TableTest::detailCalculationsFollowTheMaster()
+{
+    Fixture f;
+    f.addPatient(QStringLiteral("Антонов"));
+    f.addExamination(QDate(2026, 1, 10));
+    Table &r = *f.dm1->register_;
+    Table &o = *f.dm2->osmotr1;
+    o.addCalcHandler([&r](Table &t) { t.setValue("Dinam", qRound64(r.asFloat("Ves"))); });
+    QCOMPARE(o.asInteger("Dinam"), 0);
+    r.edit();
+    r.setValue("Ves", 71);
+    QCOMPARE(o.asInteger("Dinam"), 71);
+    r.cancel();
+    QCOMPARE(o.asInteger("Dinam"), 0);
 }
 
 void TableTest::postedRecordsSurviveReopening()
