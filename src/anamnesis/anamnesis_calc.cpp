@@ -89,30 +89,10 @@ QString triggers(const AnamnezRecord &r, const QString &a1_15)
 
 // ---------------------------------------------------------------- record access
 
-bool AnamnezRecord::b(const QString &name) const
-{
-    return db::valueAsBoolean(value(name));
-}
 
-QString AnamnezRecord::s(const QString &name) const
-{
-    return db::valueAsString(db::FieldType::String, value(name));
-}
 
-qint64 AnamnezRecord::i(const QString &name) const
-{
-    return db::valueAsInteger(value(name));
-}
 
-AnamnezRecord AnamnezRecord::fromHash(QHash<QString, QVariant> values)
-{
-    return AnamnezRecord{[values = std::move(values)](const QString &name) { return values.value(name); }};
-}
 
-AnamnezRecord AnamnezRecord::fromTable(const db::Table &table)
-{
-    return AnamnezRecord{[&table](const QString &name) { return table.value(name); }};
-}
 
 // ---------------------------------------------------------------- disease anamnesis
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recordview.h"
+
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -16,21 +18,7 @@ class Table;
 // AnamnezRecord so that the texts can be checked without a database.
 namespace pelorin::anamnesis {
 
-// Read-only view of one anamnesis record. Reads follow the tables' blank rules: a blank field is empty text,
-// 0 or false.
-struct AnamnezRecord
-{
-    std::function<QVariant(const QString &)> value; // invalid QVariant for a blank or unknown field
-
-    bool b(const QString &name) const;
-    QString s(const QString &name) const;
-    qint64 i(const QString &name) const;
-
-    // A record given as field name -> value (names as the table spells them); missing fields are blank.
-    static AnamnezRecord fromHash(QHash<QString, QVariant> values);
-    // The record the table is reading: its current row, or the row being calculated.
-    static AnamnezRecord fromTable(const db::Table &table);
-};
+using AnamnezRecord = db::RecordView;
 
 // Widths of the calculated text fields; every function below returns its text already cut to them.
 namespace width {

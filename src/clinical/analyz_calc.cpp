@@ -180,25 +180,9 @@ void stoolTest(QString &w, const AnalyzRecord &r, const char *done, const char *
 
 // ---------------------------------------------------------------- record access
 
-bool AnalyzRecord::b(const QString &name) const
-{
-    return db::valueAsBoolean(value(name));
-}
 
-QString AnalyzRecord::s(const QString &name) const
-{
-    return db::valueAsString(db::FieldType::String, value(name));
-}
 
-AnalyzRecord AnalyzRecord::fromHash(QHash<QString, QVariant> values)
-{
-    return AnalyzRecord{[values = std::move(values)](const QString &name) { return values.value(name); }};
-}
 
-AnalyzRecord AnalyzRecord::fromTable(const db::Table &table)
-{
-    return AnalyzRecord{[&table](const QString &name) { return table.value(name); }};
-}
 
 // ---------------------------------------------------------------- parts
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recordview.h"
+
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -13,19 +15,7 @@ class Table;
 // blood, stool and other-methods parts, and the whole of it.
 namespace pelorin::clinical {
 
-// Read-only view of one test record. A blank field reads as empty text or false.
-struct AnalyzRecord
-{
-    std::function<QVariant(const QString &)> value; // invalid QVariant for a blank or unknown field
-
-    bool b(const QString &name) const;
-    QString s(const QString &name) const;
-
-    // A record given as field name -> value (names as the table spells them); missing fields are blank.
-    static AnalyzRecord fromHash(QHash<QString, QVariant> values);
-    // The record the table is reading: its current row, or the row being calculated.
-    static AnalyzRecord fromTable(const db::Table &table);
-};
+using AnalyzRecord = db::RecordView;
 
 namespace analyz_width {
 inline constexpr int List1 = 500;

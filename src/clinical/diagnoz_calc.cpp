@@ -146,30 +146,10 @@ int placeInList(const db::Table &t)
 
 } // namespace
 
-bool DiagnozRecord::b(const QString &name) const
-{
-    return db::valueAsBoolean(value(name));
-}
 
-QString DiagnozRecord::s(const QString &name) const
-{
-    return db::valueAsString(db::FieldType::String, value(name));
-}
 
-qint64 DiagnozRecord::i(const QString &name) const
-{
-    return db::valueAsInteger(value(name));
-}
 
-DiagnozRecord DiagnozRecord::fromHash(QHash<QString, QVariant> values)
-{
-    return DiagnozRecord{[values = std::move(values)](const QString &name) { return values.value(name); }};
-}
 
-DiagnozRecord DiagnozRecord::fromTable(const db::Table &table)
-{
-    return DiagnozRecord{[&table](const QString &name) { return table.value(name); }};
-}
 
 QString diagnozList(const DiagnozRecord &r)
 {

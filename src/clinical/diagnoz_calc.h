@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recordview.h"
+
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -13,20 +15,7 @@ class Table;
 // and the course number the event's place in the patient's list gives.
 namespace pelorin::clinical {
 
-// Read-only view of one diagnosis event. A blank field reads as empty text, 0 or false.
-struct DiagnozRecord
-{
-    std::function<QVariant(const QString &)> value; // invalid QVariant for a blank or unknown field
-
-    bool b(const QString &name) const;
-    QString s(const QString &name) const;
-    qint64 i(const QString &name) const;
-
-    // A record given as field name -> value (names as the table spells them); missing fields are blank.
-    static DiagnozRecord fromHash(QHash<QString, QVariant> values);
-    // The record the table is reading: its current row, or the row being calculated.
-    static DiagnozRecord fromTable(const db::Table &table);
-};
+using DiagnozRecord = db::RecordView;
 
 namespace diagnoz_width {
 inline constexpr int List = 300;

@@ -11,25 +11,9 @@ using text::cutToWidth;
 
 // ---------------------------------------------------------------- record access
 
-bool RecomendRecord::b(const QString &name) const
-{
-    return db::valueAsBoolean(value(name));
-}
 
-QString RecomendRecord::s(const QString &name) const
-{
-    return db::valueAsString(db::FieldType::String, value(name));
-}
 
-RecomendRecord RecomendRecord::fromHash(QHash<QString, QVariant> values)
-{
-    return RecomendRecord{[values = std::move(values)](const QString &name) { return values.value(name); }};
-}
 
-RecomendRecord RecomendRecord::fromTable(const db::Table &table)
-{
-    return RecomendRecord{[&table](const QString &name) { return table.value(name); }};
-}
 
 // ---------------------------------------------------------------- text
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recordview.h"
+
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -12,19 +14,7 @@ class Table;
 // Calculated field of the recommendations table recomend: the recommendations as one Russian text.
 namespace pelorin::clinical {
 
-// Read-only view of one recommendations record. A blank field reads as empty text or false.
-struct RecomendRecord
-{
-    std::function<QVariant(const QString &)> value; // invalid QVariant for a blank or unknown field
-
-    bool b(const QString &name) const;
-    QString s(const QString &name) const;
-
-    // A record given as field name -> value (names as the table spells them); missing fields are blank.
-    static RecomendRecord fromHash(QHash<QString, QVariant> values);
-    // The record the table is reading: its current row, or the row being calculated.
-    static RecomendRecord fromTable(const db::Table &table);
-};
+using RecomendRecord = db::RecordView;
 
 namespace recomend_width {
 inline constexpr int List = 1000;

@@ -150,36 +150,11 @@ qint64 sumOf(const OsmotrRecord &r, std::initializer_list<const char *> names)
 
 // ---------------------------------------------------------------- record access
 
-bool OsmotrRecord::b(const QString &name) const
-{
-    return db::valueAsBoolean(value(name));
-}
 
-QString OsmotrRecord::s(const QString &name) const
-{
-    // Only text and number fields are read as text here; a number reads as its digits.
-    return db::valueAsString(db::FieldType::String, value(name));
-}
 
-qint64 OsmotrRecord::i(const QString &name) const
-{
-    return db::valueAsInteger(value(name));
-}
 
-QDate OsmotrRecord::d(const QString &name) const
-{
-    return db::valueAsDate(value(name));
-}
 
-OsmotrRecord OsmotrRecord::fromHash(QHash<QString, QVariant> values)
-{
-    return OsmotrRecord{[values = std::move(values)](const QString &name) { return values.value(name); }};
-}
 
-OsmotrRecord OsmotrRecord::fromTable(const db::Table &table)
-{
-    return OsmotrRecord{[&table](const QString &name) { return table.value(name); }};
-}
 
 // ---------------------------------------------------------------- texts
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recordview.h"
+
 #include <QDate>
 #include <QHash>
 #include <QString>
@@ -15,22 +17,7 @@ class Table;
 // through OsmotrRecord so that the texts can be checked without a database.
 namespace pelorin::examination {
 
-// Read-only view of one examination record. Reads follow the tables' blank rules: a blank field
-// is empty text, 0, false or the zero date.
-struct OsmotrRecord
-{
-    std::function<QVariant(const QString &)> value; // invalid QVariant for a blank or unknown field
-
-    bool b(const QString &name) const;
-    QString s(const QString &name) const;
-    qint64 i(const QString &name) const;
-    QDate d(const QString &name) const; // 30.12.1899 for blank
-
-    // A record given as field name -> value (names as the table spells them); missing fields are blank.
-    static OsmotrRecord fromHash(QHash<QString, QVariant> values);
-    // The record the table is reading: its current row, or the row being calculated.
-    static OsmotrRecord fromTable(const db::Table &table);
-};
+using OsmotrRecord = db::RecordView;
 
 // Widths of the calculated text fields; every function below returns its text already cut to them.
 namespace width {

@@ -28,30 +28,10 @@ QString unitField(const char *prefix, int unit)
 
 } // namespace
 
-bool PuvaRecord::b(const QString &name) const
-{
-    return db::valueAsBoolean(value(name));
-}
 
-QString PuvaRecord::s(const QString &name) const
-{
-    return db::valueAsString(db::FieldType::String, value(name));
-}
 
-qint64 PuvaRecord::i(const QString &name) const
-{
-    return db::valueAsInteger(value(name));
-}
 
-PuvaRecord PuvaRecord::fromHash(QHash<QString, QVariant> values)
-{
-    return PuvaRecord{[values = std::move(values)](const QString &name) { return values.value(name); }};
-}
 
-PuvaRecord PuvaRecord::fromTable(const db::Table &table)
-{
-    return PuvaRecord{[&table](const QString &name) { return table.value(name); }};
-}
 
 // ---------------------------------------------------------------- doses
 

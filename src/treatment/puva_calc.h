@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recordview.h"
+
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -14,20 +16,7 @@ class Table;
 // Each is a pure function of one procedure record (the weight comes from the register).
 namespace pelorin::treatment {
 
-// Read-only view of one procedure record. A blank field reads as empty text, 0 or false.
-struct PuvaRecord
-{
-    std::function<QVariant(const QString &)> value; // invalid QVariant for a blank or unknown field
-
-    bool b(const QString &name) const;
-    QString s(const QString &name) const;
-    qint64 i(const QString &name) const;
-
-    // A record given as field name -> value; missing fields are blank.
-    static PuvaRecord fromHash(QHash<QString, QVariant> values);
-    // The record the table is reading: its current row, or the row being calculated.
-    static PuvaRecord fromTable(const db::Table &table);
-};
+using PuvaRecord = db::RecordView;
 
 // Widths of the calculated text fields; the text functions return their text already cut to them.
 namespace width {
