@@ -677,6 +677,62 @@ QWidget *Form1::buildExaminationPanel()
     return panel;
 }
 
+void Form1::buildSummaries()
+{
+    using ui::FieldSpec;
+    // Read-only summaries of the sections whose entry windows come later: what has been recorded
+    // for the patient is visible already.
+    struct Summary
+    {
+        const char *caption;
+        db::Table *table;
+        const char *field;
+    };
+    auto place = [this](Section section, const QList<Summary> &rows, int columns) {
+        QGroupBox *box = m_sections[section];
+        for (QLabel *note : box->findChildren<QLabel *>()) {
+            if (note->text() == QStringLiteral("Раздел в разработке."))
+                note->hide();
+        }
+        auto *host = new QWidget(box);
+        auto *grid = new QGridLayout(host);
+        grid->setContentsMargins(0, 0, 0, 0);
+        int i = 0;
+        for (const Summary &row : rows) {
+            auto *g = new QGroupBox(QString::fromUtf8(row.caption), host);
+            auto *gl = new QVBoxLayout(g);
+            gl->setContentsMargins(4, 2, 4, 2);
+            const QString name = QStringLiteral("DBMemo_%1_%2").arg(row.table->tableName(), QString::fromLatin1(row.field));
+            QWidget *memo = ui::buildControl(row.table, {QString(), name, FieldSpec::Memo, QString::fromLatin1(row.field), {}, false}, g);
+            memo->setMinimumWidth(60);
+            gl->addWidget(memo);
+            grid->addWidget(g, i / columns, i % columns);
+            ++i;
+        }
+        static_cast<QVBoxLayout *>(box->layout())->insertWidget(0, host, 1);
+    };
+    db::DM1 &dm1 = *m_ctx->dm1;
+    db::DM2 &dm2 = *m_ctx->dm2;
+    place(AnamnezZab, {{"Жалобы:", dm1.anamnez_zab_zalobi, "List"},
+                       {"Начало заболевания:", dm1.anamnez_zab_start, "List"},
+                       {"Ранее проводимое лечение:", dm1.anamnez_zab_ranlech, "List"},
+                       {"Провоцируют обострение:", dm1.anamnez_zab_obostr_prich, "List"},
+                       {"Лечение при последнем обострении:", dm1.anamnez_zab_obostr_lech, "List"}},
+          2);
+    QList<Summary> life;
+    static const char *const lists[] = {"list1", "list2", "list3", "list4", "list5",
+                                        "list6", "list7", "list8", "list9", "list10"};
+    for (const char *l : lists)
+        life.append({"Сопутствующие заболевания:", dm1.anamnez_life_zab, l});
+    life.append({"Семейный анамнез:", dm1.anamnez_life_sem, "List"});
+    place(AnamnezLive, life, 3);
+    place(Analyz, {{"Исследование крови:", dm2.analyz, "List1"},
+                   {"Исследование кала:", dm2.analyz, "List2"},
+                   {"Другие методы исследования:", dm2.analyz, "List3"}},
+          1);
+    place(Diagnoz, {{"Диагноз:", dm2.diagnoz, "List"}, {"Рекомендации:", dm2.recomend, "List"}}, 1);
+}
+
 void Form1::attach(AppContext &context, Form_settings *settings, QWidget *logs, QWidget *registerDocs)
 {
     m_ctx = &context;
@@ -731,6 +787,7 @@ void Form1::attach(AppContext &context, Form_settings *settings, QWidget *logs, 
 
     m_cardHost->layout()->addWidget(buildRegistrationCard());
     m_osmotrHost->layout()->addWidget(buildExaminationPanel());
+    buildSummaries();
 
     // The caption tells when a card number was changed, until the program ends.
     const int ambIndex = reg->fieldIndex(QStringLiteral("Amb_karta"));

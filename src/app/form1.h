@@ -79,6 +79,7 @@ private:
     void buildSections();
     QWidget *buildRegistrationCard();
     QWidget *buildExaminationPanel();
+    void buildSummaries();
     void buildAnamnesisPair(QGroupBox *box, const char *apply, const char *cancel, const char *tableName);
     void hideAllSections();
     void updateApplyButtons();

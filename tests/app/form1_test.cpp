@@ -98,6 +98,7 @@ private Q_SLOTS:
     void settingsArchiveReplacesTheLetterFilter();
     void corruptDatabaseStopsWithMessage();
     void examinationPanel();
+    void sectionSummariesFollowThePatient();
 
 private:
     std::unique_ptr<app::Application> startWith(const QList<Patient> &patients, ScopedScriptedDialogs &dialogs);
@@ -456,6 +457,21 @@ void Form1Test::examinationPanel()
     QVERIFY(f->isEnabled());
     buttonOf(f, "Button7")->click();
     QVERIFY(a->window(QStringLiteral("Form_osmotr_index"))->isVisible());
+}
+
+void Form1Test::sectionSummariesFollowThePatient()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}}, dialogs);
+    QVERIFY(a);
+    db::Table &tests = *a->context().dm2->analyz;
+    tests.append();
+    tests.setValue(QStringLiteral("B9"), true);
+    QVERIFY(tests.post());
+    auto *memo = a->form1()->findChild<QPlainTextEdit *>(QStringLiteral("DBMemo_analyz_List2"));
+    QVERIFY(memo);
+    QVERIFY(memo->isReadOnly());
+    QCOMPARE(memo->toPlainText(), QStringLiteral("Кал на яйца гельминтов: норма. "));
 }
 
 QTEST_MAIN(Form1Test)
