@@ -282,10 +282,10 @@ void Form1::buildSections()
             }
         };
         if (page == QStringLiteral("Справки")) {
-            addPickers({"DateTimePicker2", "DateTimePicker3"});
+            addPickers({"DateTimePicker11", "DateTimePicker12", "DateTimePicker9"});
             addCombos({"ComboBox1", "ComboBox2"});
         } else if (page == QStringLiteral("Направления")) {
-            addPickers({"DateTimePicker9", "DateTimePicker10", "DateTimePicker11", "DateTimePicker12"});
+            addPickers({"DateTimePicker10"});
             addCombos({"ComboBox6", "ComboBox7", "ComboBox3", "ComboBox8", "ComboBox9", "ComboBox5"});
         }
         wl->setColumnStretch(1, 1);
@@ -730,6 +730,22 @@ void Form1::buildSummaries()
                    {"Исследование кала:", dm2.analyz, "List2"},
                    {"Другие методы исследования:", dm2.analyz, "List3"}},
           1);
+    // The blood test's date: a picked date is stored at once.
+    {
+        auto *row = new QWidget(m_sections[Analyz]);
+        auto *rl = new QHBoxLayout(row);
+        rl->setContentsMargins(0, 0, 0, 0);
+        rl->addWidget(new QLabel(QStringLiteral("Дата обследования:"), row));
+        auto *picker = new ui::DBDatePicker(dm2.analyz, QStringLiteral("Data"), row);
+        picker->setObjectName(QStringLiteral("DateTimePicker2"));
+        connect(picker, &QDateEdit::dateChanged, this, [&dm2] {
+            if (dm2.analyz->modified())
+                dm2.analyz->post();
+        });
+        rl->addWidget(picker);
+        rl->addStretch();
+        static_cast<QVBoxLayout *>(m_sections[Analyz]->layout())->insertWidget(0, row);
+    }
     place(Diagnoz, {{"Диагноз:", dm2.diagnoz, "List"}, {"Рекомендации:", dm2.recomend, "List"}}, 1);
 }
 
