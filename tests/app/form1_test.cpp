@@ -31,8 +31,8 @@ const QDate kToday(2026, 12, 10);
 struct Patient
 {
     QString lastName;
-    QDate vipDate;  // discharge, blank when never discharged
-    QDate datPosl;  // last visit
+    QDate vipDate = {}; // discharge, blank when never discharged
+    QDate datPosl = {}; // last visit
     int ambKarta = 0;
 };
 
