@@ -1,0 +1,1 @@
+#include "puva_ops.h"
