@@ -1,1 +1,156 @@
 #include "prescriptions.h"
+
+#include "datamodules.h"
+#include "dialogs.h"
+#include "settings.h"
+#include "table.h"
+
+#include <QVariant>
+#include <utility>
+#include <vector>
+
+namespace pelorin::treatment {
+
+namespace {
+
+const QString kData = QStringLiteral("Data");
+const QString kLek = QStringLiteral("Lek");
+const QString kRecept = QStringLiteral("Recept");
+const QString kKomm = QStringLiteral("Komm");
+
+const QString kLocalMark = QStringLiteral("Наружно");
+constexpr int kReceptWidth = 100;
+
+// One prescription held while the patient's list is rewritten. The values are kept as read, so
+// a blank date or text stays blank.
+struct Entry
+{
+    QVariant data;
+    QVariant lek;
+    QVariant recept;
+    QVariant komm;
+    QDate date; // the date compared; a blank date counts as the zero date
+
+    bool isLocal() const { return lek.toString().left(7) == kLocalMark; }
+};
+
+std::vector<Entry> readEntries(db::Table &t)
+{
+    std::vector<Entry> entries;
+    t.first();
+    while (!t.eof()) {
+        Entry e;
+        e.data = t.value(kData);
+        e.lek = t.value(kLek);
+        const QVariant recept = t.value(kRecept);
+        e.recept = recept.isValid() ? QVariant(recept.toString().left(kReceptWidth)) : recept;
+        e.komm = t.value(kKomm);
+        e.date = t.asDate(kData);
+        entries.push_back(std::move(e));
+        t.next();
+    }
+    return entries;
+}
+
+// Deletes every prescription of the patient and appends the entries in their order, each posted.
+void rewrite(db::Table &t, const std::vector<Entry> &entries)
+{
+    t.first();
+    while (!t.isEmpty()) {
+        if (!t.deleteRecord())
+            return;
+    }
+    for (const Entry &e : entries) {
+        t.append();
+        t.setValue(kData, e.data);
+        t.setValue(kLek, e.lek);
+        t.setValue(kRecept, e.recept);
+        t.setValue(kKomm, e.komm);
+        if (!t.post())
+            return;
+    }
+}
+
+// The exchange passes over entries 1 … n: for i = 1 … n−1, for j = i … n, exchange when swap(i, j).
+template<typename Swap>
+void exchangePass(std::vector<Entry> &entries, Swap swap)
+{
+    const size_t n = entries.size();
+    for (size_t i = 0; i + 1 < n; ++i) {
+        for (size_t j = i; j < n; ++j) {
+            if (swap(entries[i], entries[j]))
+                std::swap(entries[i], entries[j]);
+        }
+    }
+}
+
+void setSuspended(db::RunSettings &settings, bool suspended)
+{
+    settings.protectionSuspended = suspended;
+    settings.notifyChanged();
+}
+
+} // namespace
+
+bool prescribe(db::DM2 &dm2, db::RunSettings &settings, const QDate &date, const QString &drugText,
+               const QString &dosageText, bool localTreatment, bool nodeClicked)
+{
+    db::Table &t = *dm2.lech_lekar;
+    if (!t.checkBrowseMode())
+        return false;
+    t.first();
+    if (t.recordCount() == 1 && t.asString(kLek).isEmpty())
+        t.edit();
+    else
+        t.insert();
+
+    t.setValue(kData, date);
+    if (nodeClicked) {
+        t.setValue(kLek, localTreatment ? QString::fromUtf16(kLocalPrefix) + drugText : drugText);
+        t.setValue(kRecept, dosageText);
+    }
+    if (!t.post()) {
+        t.cancel();
+        return false;
+    }
+
+    setSuspended(settings, true);
+    resortWindow(t);
+    setSuspended(settings, false);
+    return true;
+}
+
+void resortWindow(db::Table &lech_lekar)
+{
+    std::vector<Entry> entries = readEntries(lech_lekar);
+    exchangePass(entries, [](const Entry &a, const Entry &b) { return a.date > b.date; });
+    exchangePass(entries, [](const Entry &a, const Entry &b) {
+        return a.date == b.date && a.isLocal() && !b.isLocal();
+    });
+    rewrite(lech_lekar, entries);
+}
+
+void resortPanel(db::Table &lech_lekar)
+{
+    Dialogs::instance().beep();
+    std::vector<Entry> entries = readEntries(lech_lekar);
+    exchangePass(entries, [](const Entry &a, const Entry &b) { return a.date >= b.date; });
+    rewrite(lech_lekar, entries);
+    Dialogs::instance().beep();
+}
+
+bool deletePrescription(db::Table &lech_lekar)
+{
+    if (!Dialogs::instance().ask(QStringLiteral("Вы уверены что хотите удалить это лечение?"),
+                                 QStringLiteral("Внимание!")))
+        return false;
+    if (!lech_lekar.isEmpty())
+        lech_lekar.deleteRecord();
+    if (lech_lekar.isEmpty()) {
+        lech_lekar.insert();
+        lech_lekar.post();
+    }
+    return true;
+}
+
+} // namespace pelorin::treatment
