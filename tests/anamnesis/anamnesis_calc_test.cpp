@@ -1,4 +1,5 @@
 #include "anamnesis_calc.h"
+#include "calctable.h"
 
 #include "clinicfixture.h"
 
@@ -7,8 +8,6 @@
 using namespace pelorin;
 using namespace pelorin::anamnesis;
 
-using Record = QHash<QString, QVariant>;
-Q_DECLARE_METATYPE(Record)
 
 namespace {
 
@@ -69,13 +68,6 @@ class AnamnesisCalcTest : public QObject
 {
     Q_OBJECT
 
-private:
-    static void textColumns()
-    {
-        QTest::addColumn<Record>("record");
-        QTest::addColumn<QString>("expected");
-    }
-
 private Q_SLOTS:
     void zabStart_data();
     void zabStart();
@@ -100,7 +92,7 @@ private Q_SLOTS:
 
 void AnamnesisCalcTest::zabStart_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("nothing checked") << Record{} << QString();
     QTest::newRow("unticked boxes") << Record{{"Allerg_pil", false}, {"A1_1", false}} << QString();
     QTest::newRow("allergic other only") << Record{{"Allerg_other", "мёд"}} << QStringLiteral("мёд. ");
@@ -139,7 +131,7 @@ void AnamnesisCalcTest::zabStart()
 
 void AnamnesisCalcTest::zabObostrPrich_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("nothing checked") << Record{} << QString();
     QTest::newRow("A1_15 is childbirth") << Record{{"A1_15", yes}} << QStringLiteral("роды. ");
     QTest::newRow("example") << Record{{"Allerg_pil", yes}, {"A1_1", yes}, {"A1_11", yes}}
@@ -162,7 +154,7 @@ void AnamnesisCalcTest::zabObostrPrich()
 
 void AnamnesisCalcTest::zabRanlech_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("nothing checked") << Record{} << QString();
     QTest::newRow("example") << Record{{"A1_1", yes}, {"A2_4_1", yes}, {"A2_1_1", yes}}
                              << QStringLiteral("стационарное. витамины, ПУВА-терапия. ");
@@ -203,7 +195,7 @@ void AnamnesisCalcTest::zabRanlech()
 
 void AnamnesisCalcTest::zabObostrLech_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("nothing checked") << Record{} << QString();
     QTest::newRow("example")
         << Record{{"A1_1", yes}, {"A2_1_1", yes}, {"A4_2", yes}, {"A4_8", yes}}
@@ -243,7 +235,7 @@ void AnamnesisCalcTest::zabObostrLech()
 
 void AnamnesisCalcTest::zabZalobi_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("nothing") << Record{} << QStringLiteral("Жалоб нет");
     QTest::newRow("other only") << Record{{"Other", "слабость"}} << QStringLiteral("слабость.");
     QTest::newRow("example") << Record{{"A2_8", yes}, {"A2_3", yes}, {"A1_2", yes}}
@@ -370,7 +362,7 @@ void AnamnesisCalcTest::lifeList10()
 
 void AnamnesisCalcTest::lifeSem_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("blank") << Record{} << QString();
     QTest::newRow("example") << Record{{"A10", yes}, {"A23", yes}}
                              << QStringLiteral(" У матери - псориаз.   У отца - бронхиальная астма.  ");

@@ -1,4 +1,5 @@
 #include "analyz_calc.h"
+#include "calctable.h"
 #include "recomend_calc.h"
 
 #include "clinicfixture.h"
@@ -9,8 +10,6 @@
 using namespace pelorin;
 using namespace pelorin::clinical;
 
-using Record = QHash<QString, QVariant>;
-Q_DECLARE_METATYPE(Record)
 
 namespace {
 
@@ -25,13 +24,6 @@ const QString kAllNegative =
 class ClinicalCalcTest : public QObject
 {
     Q_OBJECT
-
-private:
-    static void textColumns()
-    {
-        QTest::addColumn<Record>("record");
-        QTest::addColumn<QString>("expected");
-    }
 
 private Q_SLOTS:
     void analyzList1_data();
@@ -51,7 +43,7 @@ private Q_SLOTS:
 
 void ClinicalCalcTest::analyzList1_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("nothing ticked") << Record{} << QString();
     QTest::newRow("values without their check box") << Record{{"B11", "12"}, {"B21", "5"}, {"B3", "100"}} << QString();
     QTest::newRow("clinical normal despite values") << Record{{"B1", yes}, {"C1", yes}, {"B11", "12"}, {"B13", "6,1"}}
@@ -160,7 +152,7 @@ void ClinicalCalcTest::analyzList1()
 
 void ClinicalCalcTest::analyzList2_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("nothing ticked") << Record{} << QString();
     QTest::newRow("helminth eggs normal") << Record{{"B9", yes}} << QStringLiteral("Кал на яйца гельминтов: норма. ");
     QTest::newRow("helminth eggs normal, description ignored")
@@ -193,7 +185,7 @@ void ClinicalCalcTest::analyzList2()
 
 void ClinicalCalcTest::analyzList3_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("nothing ticked") << Record{} << QString();
     QTest::newRow("ultrasound normal") << Record{{"B8", yes}, {"B82", QStringLiteral("не читается")}}
                                        << QStringLiteral("УЗИ органов брюшной полости: патологических изменений нет. ");
@@ -218,7 +210,7 @@ void ClinicalCalcTest::analyzList3()
 
 void ClinicalCalcTest::analyzList_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("nothing ticked") << Record{} << QString();
     QTest::newRow("consultations alone") << Record{{"D2", QStringLiteral("Осмотр окулиста")}}
                                          << QStringLiteral("Осмотр окулиста");
@@ -277,7 +269,7 @@ void ClinicalCalcTest::analyzList()
 
 void ClinicalCalcTest::recomendList_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("nothing set") << Record{} << QString();
     QTest::newRow("unread flags and texts") << Record{{"A6", yes}, {"B8", yes}, {"B13", yes}, {"L1", "x"}} << QString();
     QTest::newRow("spa under both") << Record{{"A4", yes}, {"B6", yes}}

@@ -1,4 +1,5 @@
 #include "osmotr_calc.h"
+#include "calctable.h"
 
 #include "database.h"
 #include "datamodules.h"
@@ -11,8 +12,6 @@
 using namespace pelorin;
 using namespace pelorin::examination;
 
-using Record = QHash<QString, QVariant>;
-Q_DECLARE_METATYPE(Record)
 
 namespace {
 
@@ -34,14 +33,6 @@ const QString kNoPasi = QStringLiteral("На элементах высыпани
 class OsmotrCalcTest : public QObject
 {
     Q_OBJECT
-
-private:
-    // Every text table has the same two columns.
-    static void textColumns()
-    {
-        QTest::addColumn<Record>("record");
-        QTest::addColumn<QString>("expected");
-    }
 
 private Q_SLOTS:
     void obostrenie_data();
@@ -71,7 +62,7 @@ private Q_SLOTS:
 
 void OsmotrCalcTest::obostrenie_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("no data") << Record{} << QString();
     QTest::newRow("Ob not ticked, triggers ignored")
         << Record{{"Ob_pr_a11", yes}, {"Ob_ndate", 2}, {"Ob_pr_lech", "мази"}} << QString();
@@ -136,7 +127,7 @@ void OsmotrCalcTest::obostrenie()
 
 void OsmotrCalcTest::opisPASI_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("no scores") << Record{} << kNoPasi;
     QTest::newRow("zeros as blanks") << Record{{"Bb11", 0}, {"Bb12", 0}, {"Bb13", 0}, {"Bb14", 0}, {"Bb33", 0}}
                                      << kNoPasi;
@@ -169,7 +160,7 @@ void OsmotrCalcTest::opisPASI()
 
 void OsmotrCalcTest::dateTxt_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("date") << Record{{"Date", QDate(2025, 3, 5)}} << QStringLiteral("05.03.2025");
     QTest::newRow("end of year") << Record{{"Date", QDate(2024, 12, 31)}} << QStringLiteral("31.12.2024");
     QTest::newRow("blank reads as the zero date") << Record{} << QStringLiteral("30.12.1899");
@@ -186,7 +177,7 @@ void OsmotrCalcTest::dateTxt()
 
 void OsmotrCalcTest::simp_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("no signs") << Record{} << QString();
     QTest::newRow("one sign") << Record{{"A1", yes}} << QStringLiteral("ладонный ихтиоз. ");
     QTest::newRow("the same, alone") << Record{{"Teze_kl_simp", yes}} << QStringLiteral("те же");
@@ -262,7 +253,7 @@ void OsmotrCalcTest::simp()
 
 void OsmotrCalcTest::listZalob_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("no complaints") << Record{} << QStringLiteral("нет.");
     QTest::newRow("no complaints, blank short text") << Record{{"Zalob", " "}} << QStringLiteral("нет.");
     QTest::newRow("no complaints, short text")
@@ -319,7 +310,7 @@ void OsmotrCalcTest::listZalob()
 
 void OsmotrCalcTest::listZalob1_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("no complaints, no exacerbation") << Record{} << QStringLiteral("нет. ");
     QTest::newRow("complaints, no exacerbation") << Record{{"A2_3", yes}} << QStringLiteral("зуд кожи.  ");
     QTest::newRow("exacerbation data not ticked")
@@ -345,7 +336,7 @@ void OsmotrCalcTest::listZalob1()
 
 void OsmotrCalcTest::kozaOpisanie_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("neither") << Record{} << QString();
     QTest::newRow("both") << Record{{"AAA", "умеренной влажности"}, {"AAA1", "бледно-розового цвета"}}
                           << QStringLiteral("Кожа умеренной влажности, бледно-розового цвета. ");
@@ -371,7 +362,7 @@ void OsmotrCalcTest::kozaOpisanie()
 
 void OsmotrCalcTest::listProizv_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("nothing") << Record{} << QString();
     QTest::newRow("skin alone is not an appendage") << Record{{"AAA", "повышенной сухости"}} << QString();
     QTest::newRow("diffuse hair loss") << Record{{"C", yes}, {"C12", "Диффузное"}}
@@ -413,7 +404,7 @@ void OsmotrCalcTest::listProizv()
 
 void OsmotrCalcTest::listProizvList_data()
 {
-    textColumns();
+    testing::addTextColumns();
     QTest::newRow("nothing") << Record{} << QString();
     QTest::newRow("skin only") << Record{{"AAA1", "бледная"}} << QStringLiteral("Кожа бледная. ");
     QTest::newRow("appendages only") << Record{{"C", yes}} << QStringLiteral(" выпадение волос. ");

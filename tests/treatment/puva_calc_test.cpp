@@ -1,4 +1,5 @@
 #include "puva_calc.h"
+#include "calctable.h"
 
 #include "clinicfixture.h"
 #include "table.h"
@@ -8,8 +9,6 @@
 using namespace pelorin;
 using namespace pelorin::treatment;
 
-using Record = QHash<QString, QVariant>;
-Q_DECLARE_METATYPE(Record)
 
 namespace {
 
