@@ -20,6 +20,7 @@
 #include "placeholder.h"
 #include "programfolder.h"
 #include "reflist.h"
+#include "wiring.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -63,12 +64,14 @@ const ListTarget kLists[] = {
     {"docs_napr_place.txt", "Form1", "ComboBox5"},
 };
 
-void fillTree(QTreeWidgetItem *parent, const treatment::DrugNode &node)
+// The window an area of the program owns under this name, else nullptr.
+QDialog *createAreaWindow(Application &app, const QString &name)
 {
-    for (const auto &child : node.children) {
-        auto *item = new QTreeWidgetItem(parent, {child->text});
-        fillTree(item, *child);
+    for (auto create : {createAnamnesisWindow, createClinicalWindow, createPhotoWindow, createPuvaWindow}) {
+        if (QDialog *w = create(app, name))
+            return w;
     }
+    return nullptr;
 }
 
 } // namespace
@@ -223,8 +226,10 @@ Application::Start Application::start()
         {"Form_amamnez_life_zab", "Пелорин. Сопутствующие заболевания."},
         {"Form_amamnez_life_sem", "Пелорин. Семейный анализ."},
     };
-    for (const auto &[name, caption] : pickLists)
-        createWindow(new PlaceholderWindow(QString::fromLatin1(name), QString::fromUtf8(caption)));
+    for (const auto &[name, caption] : pickLists) {
+        QDialog *real = createAreaWindow(*this, QString::fromLatin1(name));
+        createWindow(real ? real : new PlaceholderWindow(QString::fromLatin1(name), QString::fromUtf8(caption)));
+    }
 
     if (!openModule(2))
         return Start::Failed;
@@ -249,8 +254,10 @@ Application::Start Application::start()
     };
     for (const auto &[name, caption] : remaining) {
         const QString n = QString::fromLatin1(name);
-        QDialog *real = nullptr;
-        if (n == QLatin1String("Form_osmotr_klsimp"))
+        QDialog *real = createAreaWindow(*this, n);
+        if (real) {
+            // owned by its area
+        } else if (n == QLatin1String("Form_osmotr_klsimp"))
             real = new examination::Form_osmotr_klsimp(dm2, settings, m_form1);
         else if (n == QLatin1String("Form_osmotr_zalobi")) {
             auto *zalobi = new examination::Form_osmotr_zalobi(dm2, settings, m_form1);
@@ -287,6 +294,10 @@ Application::Start Application::start()
         createWindow(w);
     }
     m_form1->attach(m_ctx, m_settings, m_logs, window(QStringLiteral("Form_register_docks")));
+    wireAnamnesis(*this);
+    wireClinical(*this);
+    wirePhotos(*this);
+    wirePuva(*this);
     // The "Выбрать" buttons of the examination panel open the examination windows.
     QObject::connect(m_form1, &Form1::examinationWindowRequested, m_form1, [this](const QString &button) {
         static const QHash<QString, QString> windows = {
@@ -307,14 +318,11 @@ Application::Start Application::start()
         return Start::Failed;
     m_form1->setPatientCount(m_ctx.dm1->register_->recordCount());
 
-    treatment::DrugTree tree;
-    if (!tree.load(folder::sourses() + QStringLiteral("lekar.txt"), &error)) {
+    if (!loadDrugTree(*this, &error)) {
         m_wait->hideWaiting();
         Dialogs::instance().message(error, QStringLiteral("Пелорин."), Dialogs::Kind::Error);
         return Start::Failed;
     }
-    if (auto *view = window(QStringLiteral("Form_lech_lekar"))->findChild<QTreeWidget *>(QStringLiteral("TreeView1")))
-        fillTree(view->invisibleRootItem(), tree.root());
     m_wait->hideWaiting();
 
     // Presetting a picker writes nothing: the bound pickers only write what the user picks.

@@ -69,6 +69,15 @@ QGroupBox *group(QWidget *parent, const QString &name, const QString &title)
     return g;
 }
 
+// An empty place of the main window that an area of the program fills once the data exist.
+QWidget *newHost(QWidget *parent, const char *name)
+{
+    auto *host = new QWidget(parent);
+    host->setObjectName(QString::fromLatin1(name));
+    (new QVBoxLayout(host))->setContentsMargins(0, 0, 0, 0);
+    return host;
+}
+
 struct SectionInfo
 {
     const char *button;
@@ -124,6 +133,11 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
 }
 
 Form1::~Form1() = default;
+
+QWidget *Form1::host(const QString &name) const
+{
+    return findChild<QWidget *>(name);
+}
 
 void Form1::buildSectionBar()
 {
@@ -237,25 +251,33 @@ void Form1::buildSections()
     new QVBoxLayout(m_cardHost);
     m_cardHost->layout()->setContentsMargins(0, 0, 0, 0);
 
-    buildAnamnesisPair(m_sections[AnamnezZab], "BitBtn3", "BitBtn4", "anamnez_zab");
-    buildAnamnesisPair(m_sections[AnamnezLive], "BitBtn5", "BitBtn6", "anamnez_life");
+    buildAnamnesisPair(m_sections[AnamnezZab], "HostAnamnezZab", "BitBtn3", "BitBtn4", "anamnez_zab");
+    buildAnamnesisPair(m_sections[AnamnezLive], "HostAnamnezLive", "BitBtn5", "BitBtn6", "anamnez_life");
     m_osmotrHost = new QWidget(m_sections[Osmotr]);
     m_sections[Osmotr]->setTitle(QStringLiteral("Осмотр пациента"));
     m_sections[Osmotr]->layout()->addWidget(m_osmotrHost);
     new QVBoxLayout(m_osmotrHost);
     m_osmotrHost->layout()->setContentsMargins(0, 0, 0, 0);
-    for (Section s : {Lech, Analyz, Diagnoz}) {
-        auto *note = new QLabel(QStringLiteral("Раздел в разработке."), m_sections[s]);
-        m_sections[s]->layout()->addWidget(note);
-        static_cast<QVBoxLayout *>(m_sections[s]->layout())->addStretch();
-    }
+    // Sections of several pages: each page is an empty place its area of the program fills.
+    auto pagedSection = [this](Section s, const char *name, std::initializer_list<std::pair<const char *, const char *>> pages) {
+        auto *tabs = new QTabWidget(m_sections[s]);
+        tabs->setObjectName(QString::fromLatin1(name));
+        for (const auto &[caption, host] : pages)
+            tabs->addTab(newHost(tabs, host), QString::fromUtf8(caption));
+        m_sections[s]->layout()->addWidget(tabs);
+    };
+    pagedSection(Lech, "PageControl_lech",
+                 {{"Фототерапия подробно", "HostLechPuva"}, {"Назначеное лечение", "HostLechLekar"}});
+    m_sections[Analyz]->layout()->addWidget(newHost(m_sections[Analyz], "HostAnalyz"));
+    pagedSection(Diagnoz, "PageControl_diagnoz",
+                 {{"Поставленные диагнозы", "HostDiagnoz"}, {"Рекомендации", "HostRecomend"}});
 
     // Documents: the pages and the documents text area, which gives way to the chart page.
     m_docsPages = new QTabWidget(m_sections[Docs]);
     m_docsPages->setObjectName(QStringLiteral("PageControl2"));
     for (const QString &page : {QStringLiteral("Выписка"), QStringLiteral("Амбулаторная карта"),
                                 QStringLiteral("Справки"), QStringLiteral("Направления"),
-                                QStringLiteral("Динамика лечения в графиках")}) {
+                                QStringLiteral("Динамика лечения в графиках"), QStringLiteral("Рекомендации пациенту")}) {
         auto *w = new QWidget(m_docsPages);
         auto *wl = new QGridLayout(w);
         // Pickers in the first column, pick lists in two columns beside them.
@@ -287,6 +309,10 @@ void Form1::buildSections()
         } else if (page == QStringLiteral("Направления")) {
             addPickers({"DateTimePicker10"});
             addCombos({"ComboBox6", "ComboBox7", "ComboBox3", "ComboBox8", "ComboBox9", "ComboBox5"});
+        } else if (page == QStringLiteral("Динамика лечения в графиках")) {
+            wl->addWidget(newHost(w, "HostChart"), 0, 0, 1, 3);
+        } else if (page == QStringLiteral("Рекомендации пациенту")) {
+            wl->addWidget(newHost(w, "HostDocsRecomend"), 0, 0, 1, 3);
         }
         wl->setColumnStretch(1, 1);
         wl->setColumnStretch(2, 1);
@@ -329,6 +355,10 @@ void Form1::buildSections()
             pl->addWidget(settings);
             gl->addWidget(panels);
             gl->addStretch();
+        } else if (page == QStringLiteral("Осмотр->ПУВА")) {
+            (new QVBoxLayout(w))->addWidget(newHost(w, "HostSysPuva"));
+        } else if (page == QStringLiteral("Лекарства")) {
+            (new QVBoxLayout(w))->addWidget(newHost(w, "HostSysLekar"));
         }
         pages->addTab(w, page);
     }
@@ -341,7 +371,8 @@ void Form1::buildSections()
     m_sys->hide();
 }
 
-void Form1::buildAnamnesisPair(QGroupBox *box, const char *apply, const char *cancel, const char *tableName)
+void Form1::buildAnamnesisPair(QGroupBox *box, const char *hostName, const char *apply, const char *cancel,
+                               const char *tableName)
 {
     auto *row = new QHBoxLayout;
     auto *a = button(box, QString::fromLatin1(apply), QStringLiteral("Применить изменения"));
@@ -351,9 +382,7 @@ void Form1::buildAnamnesisPair(QGroupBox *box, const char *apply, const char *ca
     row->addStretch();
     row->addWidget(a);
     row->addWidget(c);
-    auto *note = new QLabel(QStringLiteral("Раздел в разработке."), box);
-    static_cast<QVBoxLayout *>(box->layout())->addWidget(note);
-    static_cast<QVBoxLayout *>(box->layout())->addStretch();
+    static_cast<QVBoxLayout *>(box->layout())->addWidget(newHost(box, hostName), 1);
     static_cast<QVBoxLayout *>(box->layout())->addLayout(row);
     const QString name = QString::fromLatin1(tableName);
     auto act = [this, a, c, name](bool post) {
@@ -664,7 +693,8 @@ QWidget *Form1::buildExaminationPanel()
         connect(b, &QPushButton::clicked, this, [this, window] { Q_EMIT examinationWindowRequested(window); });
     }
     il->addWidget(tabs);
-    grid->addWidget(indices, 1, 3, 2, 1);
+    grid->addWidget(indices, 1, 3);
+    grid->addWidget(newHost(panel, "HostPhotos"), 2, 3);
     grid->setColumnStretch(0, 2);
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(2, 3);
@@ -675,78 +705,6 @@ QWidget *Form1::buildExaminationPanel()
     for (const char *name : {"DBEdit19", "DBEdit9"})
         panel->findChild<QWidget *>(QString::fromLatin1(name))->setMaximumWidth(110);
     return panel;
-}
-
-void Form1::buildSummaries()
-{
-    using ui::FieldSpec;
-    // Read-only summaries of the sections whose entry windows come later: what has been recorded
-    // for the patient is visible already.
-    struct Summary
-    {
-        const char *caption;
-        db::Table *table;
-        const char *field;
-    };
-    auto place = [this](Section section, const QList<Summary> &rows, int columns) {
-        QGroupBox *box = m_sections[section];
-        for (QLabel *note : box->findChildren<QLabel *>()) {
-            if (note->text() == QStringLiteral("Раздел в разработке."))
-                note->hide();
-        }
-        auto *host = new QWidget(box);
-        auto *grid = new QGridLayout(host);
-        grid->setContentsMargins(0, 0, 0, 0);
-        int i = 0;
-        for (const Summary &row : rows) {
-            auto *g = new QGroupBox(QString::fromUtf8(row.caption), host);
-            auto *gl = new QVBoxLayout(g);
-            gl->setContentsMargins(4, 2, 4, 2);
-            const QString name = QStringLiteral("DBMemo_%1_%2").arg(row.table->tableName(), QString::fromLatin1(row.field));
-            QWidget *memo = ui::buildControl(row.table, {QString(), name, FieldSpec::Memo, QString::fromLatin1(row.field), {}, false}, g);
-            memo->setMinimumWidth(60);
-            gl->addWidget(memo);
-            grid->addWidget(g, i / columns, i % columns);
-            ++i;
-        }
-        static_cast<QVBoxLayout *>(box->layout())->insertWidget(0, host, 1);
-    };
-    db::DM1 &dm1 = *m_ctx->dm1;
-    db::DM2 &dm2 = *m_ctx->dm2;
-    place(AnamnezZab, {{"Жалобы:", dm1.anamnez_zab_zalobi, "List"},
-                       {"Начало заболевания:", dm1.anamnez_zab_start, "List"},
-                       {"Ранее проводимое лечение:", dm1.anamnez_zab_ranlech, "List"},
-                       {"Провоцируют обострение:", dm1.anamnez_zab_obostr_prich, "List"},
-                       {"Лечение при последнем обострении:", dm1.anamnez_zab_obostr_lech, "List"}},
-          2);
-    QList<Summary> life;
-    static const char *const lists[] = {"list1", "list2", "list3", "list4", "list5",
-                                        "list6", "list7", "list8", "list9", "list10"};
-    for (const char *l : lists)
-        life.append({"Сопутствующие заболевания:", dm1.anamnez_life_zab, l});
-    life.append({"Семейный анамнез:", dm1.anamnez_life_sem, "List"});
-    place(AnamnezLive, life, 3);
-    place(Analyz, {{"Исследование крови:", dm2.analyz, "List1"},
-                   {"Исследование кала:", dm2.analyz, "List2"},
-                   {"Другие методы исследования:", dm2.analyz, "List3"}},
-          1);
-    // The blood test's date: a picked date is stored at once.
-    {
-        auto *row = new QWidget(m_sections[Analyz]);
-        auto *rl = new QHBoxLayout(row);
-        rl->setContentsMargins(0, 0, 0, 0);
-        rl->addWidget(new QLabel(QStringLiteral("Дата обследования:"), row));
-        auto *picker = new ui::DBDatePicker(dm2.analyz, QStringLiteral("Data"), row);
-        picker->setObjectName(QStringLiteral("DateTimePicker2"));
-        connect(picker, &QDateEdit::dateChanged, this, [&dm2] {
-            if (dm2.analyz->modified())
-                dm2.analyz->post();
-        });
-        rl->addWidget(picker);
-        rl->addStretch();
-        static_cast<QVBoxLayout *>(m_sections[Analyz]->layout())->insertWidget(0, row);
-    }
-    place(Diagnoz, {{"Диагноз:", dm2.diagnoz, "List"}, {"Рекомендации:", dm2.recomend, "List"}}, 1);
 }
 
 void Form1::attach(AppContext &context, Form_settings *settings, QWidget *logs, QWidget *registerDocs)
@@ -803,7 +761,6 @@ void Form1::attach(AppContext &context, Form_settings *settings, QWidget *logs, 
 
     m_cardHost->layout()->addWidget(buildRegistrationCard());
     m_osmotrHost->layout()->addWidget(buildExaminationPanel());
-    buildSummaries();
 
     // The caption tells when a card number was changed, until the program ends.
     const int ambIndex = reg->fieldIndex(QStringLiteral("Amb_karta"));

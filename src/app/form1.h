@@ -39,6 +39,13 @@ public:
     void showSection(Section section);
     Section currentSection() const { return m_current; }
     QGroupBox *sectionBox(Section section) const { return m_sections[section]; }
+    // A place the areas of the program fill: HostAnamnezZab, HostAnamnezLive, HostPhotos, HostLechPuva,
+    // HostLechLekar, HostAnalyz, HostDiagnoz, HostRecomend, HostChart, HostDocsRecomend, HostSysPuva,
+    // HostSysLekar. Each has an empty vertical layout.
+    QWidget *host(const QString &name) const;
+    QTextEdit *documentsText() const { return m_richEdit; }
+    QTabWidget *documentsPages() const { return m_docsPages; }
+    AppContext *context() const { return m_ctx; }
 
     // Alphabet tab change (0 "*", 1..29 letters, 30 "№", 31 "(*)").
     void selectTab(int tab);
@@ -79,8 +86,8 @@ private:
     void buildSections();
     QWidget *buildRegistrationCard();
     QWidget *buildExaminationPanel();
-    void buildSummaries();
-    void buildAnamnesisPair(QGroupBox *box, const char *apply, const char *cancel, const char *tableName);
+    void buildAnamnesisPair(QGroupBox *box, const char *hostName, const char *apply, const char *cancel,
+                            const char *tableName);
     void hideAllSections();
     void updateApplyButtons();
     QPushButton *visibleApply() const;
