@@ -1,0 +1,1 @@
+#include "anamnesis_windows.h"

@@ -1,0 +1,1 @@
+#include "clinical_windows.h"

@@ -1,0 +1,1 @@
+#include "documents_windows.h"

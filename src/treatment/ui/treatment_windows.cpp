@@ -1,0 +1,1 @@
+#include "treatment_windows.h"
