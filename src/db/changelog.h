@@ -1,5 +1,8 @@
 #pragma once
 
+#include "clock.h"
+#include "texts.h"
+
 #include <QObject>
 #include <QStringList>
 
@@ -19,6 +22,8 @@ public:
         m_lines << line;
         Q_EMIT lineAppended(line);
     }
+    // A line of an operation's own: decision-format timestamp of now, " - ", the message.
+    void note(const QString &message) { append(text::decisionTimestamp(clock::now()) + QStringLiteral(" - ") + message); }
     const QStringList &lines() const { return m_lines; }
 
 Q_SIGNALS:
