@@ -1,5 +1,6 @@
 #include "drugtree.h"
 
+#include "dialogs.h"
 #include "reflist.h"
 
 #include <QFile>
@@ -26,8 +27,39 @@ DrugNode *DrugNode::addChild(const QString &text)
     return children.back().get();
 }
 
+void DrugNode::removeChild(const DrugNode *child)
+{
+    for (auto it = children.begin(); it != children.end(); ++it) {
+        if (it->get() == child) {
+            children.erase(it);
+            return;
+        }
+    }
+}
+
+DrugNodeKind kindOf(const DrugNode &node)
+{
+    switch (node.depth()) {
+    case 0:
+        return DrugNodeKind::Section;
+    case 1:
+        return DrugNodeKind::Group;
+    case 2:
+        return DrugNodeKind::Drug;
+    case 3:
+        return DrugNodeKind::Dosage;
+    default:
+        return DrugNodeKind::Deeper;
+    }
+}
+
 DrugTree::DrugTree() : m_root(std::make_unique<DrugNode>())
 {
+}
+
+void DrugTree::clear()
+{
+    m_root = std::make_unique<DrugNode>();
 }
 
 bool DrugTree::parse(const QStringList &lines, QString *error)
@@ -108,6 +140,105 @@ int DrugTree::nodeCount() const
         return c;
     };
     return count(*m_root);
+}
+
+namespace {
+
+// A new child of parent from an input box; an empty or cancelled answer adds nothing.
+DrugNode *askChild(DrugNode &parent, const QString &caption, const QString &prompt)
+{
+    const std::optional<QString> answer = Dialogs::instance().input(caption, prompt, QString());
+    if (!answer || answer->isEmpty())
+        return nullptr;
+    return parent.addChild(*answer);
+}
+
+QString quoted(const QString &text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+} // namespace
+
+DrugNode *askAddNode(DrugNode &selected, AddCommand command)
+{
+    const bool menu = command == AddCommand::Menu;
+    switch (kindOf(selected)) {
+    case DrugNodeKind::Section:
+        return askChild(selected,
+                        menu ? QStringLiteral("Добавление группы препаратов.")
+                             : QStringLiteral("Вы не указали группу препаратов."),
+                        QStringLiteral("Введите новую группу препаратов, если хотите ее добавить в раздел ")
+                            + quoted(selected.text) + QStringLiteral(" :"));
+    case DrugNodeKind::Group:
+        // "Ввдите" is the wording the doctors have always seen.
+        return askChild(selected,
+                        menu ? QStringLiteral("Добавление препарата.") : QStringLiteral("Вы не указали препарат."),
+                        QStringLiteral("Ввдите новый препарат, если хотите его добавить в группу ")
+                            + quoted(selected.text) + QStringLiteral(" :"));
+    case DrugNodeKind::Drug:
+        return askChild(selected,
+                        menu ? QStringLiteral("Добавление дозировки препарата.")
+                             : QStringLiteral("Вы не указали дозировку препарата."),
+                        QStringLiteral("Введите новую дозировку препарата ") + quoted(selected.text)
+                            + QStringLiteral(", если хотите ее добавить:"));
+    case DrugNodeKind::Dosage:
+        if (!menu)
+            return nullptr;
+        return askChild(*selected.parent, QStringLiteral("Добавление дозировки препарата."),
+                        QStringLiteral("Введите новую дозировку препарата ") + quoted(selected.parent->text)
+                            + QStringLiteral(", если хотите ее добавить:"));
+    case DrugNodeKind::Deeper:
+        return nullptr;
+    }
+    return nullptr;
+}
+
+bool askChangeNode(DrugNode &node)
+{
+    const QString caption = QStringLiteral("Введите новый тест");
+    const std::optional<QString> answer = Dialogs::instance().input(caption, caption, node.text);
+    if (!answer || answer->isEmpty())
+        return false;
+    node.text = *answer;
+    return true;
+}
+
+bool askDeleteNode(DrugNode &node)
+{
+    QString question;
+    switch (kindOf(node)) {
+    case DrugNodeKind::Group:
+    case DrugNodeKind::Drug:
+        question = QStringLiteral("Вы уверены что хотите удалить данное лекарство (") + node.text
+                   + QStringLiteral(") ?");
+        break;
+    case DrugNodeKind::Dosage:
+        question = QStringLiteral("Вы уверены что хотите удалить данный способ применения (") + node.text
+                   + QStringLiteral(") ?");
+        break;
+    case DrugNodeKind::Section:
+    case DrugNodeKind::Deeper:
+        return false;
+    }
+    if (!Dialogs::instance().ask(question, QStringLiteral("Внимание!")))
+        return false;
+    node.parent->removeChild(&node);
+    return true;
+}
+
+DosagePick dosagePick(const DrugNode &dosage)
+{
+    DosagePick pick;
+    pick.dosage = dosage.text;
+    const DrugNode *drug = dosage.parent;
+    if (!drug)
+        return pick;
+    pick.drug = drug->text;
+    const DrugNode *group = drug->parent;
+    const DrugNode *section = group ? group->parent : nullptr;
+    pick.local = section && section->text == QString::fromUtf16(kLocalSection);
+    return pick;
 }
 
 } // namespace pelorin::treatment

@@ -17,7 +17,16 @@ struct DrugNode
 
     int depth() const;
     DrugNode *addChild(const QString &text);
+    // Destroys child with everything under it.
+    void removeChild(const DrugNode *child);
 };
+
+// What a node is by its depth; anything deeper than a dosage takes no part in the commands.
+enum class DrugNodeKind { Section, Group, Drug, Dosage, Deeper };
+DrugNodeKind kindOf(const DrugNode &node);
+
+// The section whose drugs are prescribed as local treatment ("Наружно: " + drug).
+inline constexpr char16_t kLocalSection[] = u"Местное лечение";
 
 class DrugTree
 {
@@ -37,9 +46,37 @@ public:
     bool save(const QString &path, QString *error) const;
 
     int nodeCount() const;
+    // Empties the tree (a failed load leaves it so).
+    void clear();
 
 private:
     std::unique_ptr<DrugNode> m_root;
 };
+
+// The commands of the drug window on a node, with their questions through Dialogs.
+//
+// "Добавить" asks for a new group (selected section), drug (selected group) or dosage (selected
+// drug); from the pop-up menu a selected dosage asks for a new dosage of the same drug. A
+// non-empty answer becomes the last child of that parent. The button and the menu ask the same
+// questions under different captions.
+enum class AddCommand { Button, Menu };
+// The new node, or nullptr when the answer was cancelled or empty, or when the command does not
+// add under this node (the button on a dosage prescribes instead; deeper nodes take nothing).
+DrugNode *askAddNode(DrugNode &selected, AddCommand command);
+// "Изменить": a non-empty answer replaces the node's text. True when the text was replaced.
+bool askChangeNode(DrugNode &node);
+// "Удалить": a group or a drug (with everything under it) or a dosage, after a Yes. Sections are
+// never deleted. True when the node was deleted; it is destroyed then.
+bool askDeleteNode(DrugNode &node);
+
+// The prescription a dosage node gives: its drug, its own text as the way of use, and whether
+// the drug belongs to local treatment.
+struct DosagePick
+{
+    QString drug;
+    QString dosage;
+    bool local = false;
+};
+DosagePick dosagePick(const DrugNode &dosage);
 
 } // namespace pelorin::treatment

@@ -6,6 +6,7 @@
 #include "table.h"
 
 #include <QVariant>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,7 @@ namespace pelorin::treatment {
 
 namespace {
 
+const QString kId = QStringLiteral("Id");
 const QString kData = QStringLiteral("Data");
 const QString kLek = QStringLiteral("Lek");
 const QString kRecept = QStringLiteral("Recept");
@@ -52,24 +54,67 @@ std::vector<Entry> readEntries(db::Table &t)
     return entries;
 }
 
-// Deletes every prescription of the patient and appends the entries in their order, each posted.
-void rewrite(db::Table &t, const std::vector<Entry> &entries)
+// Appends the entries in their order, each posted, then deletes the records the patient had
+// before. The result is the list the entries make; when a post fails, the records appended so far
+// are taken away again and the list stays as it was.
+bool rewrite(db::Table &t, const std::vector<Entry> &entries)
 {
-    t.first();
-    while (!t.isEmpty()) {
-        if (!t.deleteRecord())
-            return;
-    }
+    std::vector<qint64> before;
+    for (t.first(); !t.eof(); t.next())
+        before.push_back(t.currentRowKey());
+
+    std::vector<qint64> appended;
     for (const Entry &e : entries) {
         t.append();
         t.setValue(kData, e.data);
         t.setValue(kLek, e.lek);
         t.setValue(kRecept, e.recept);
         t.setValue(kKomm, e.komm);
-        if (!t.post())
-            return;
+        // A before-post handler may also drop the new record and still let the post succeed.
+        const bool stored = t.post() && !t.isEditing() && t.currentRowKey() != 0
+                            && std::find(before.begin(), before.end(), t.currentRowKey()) == before.end()
+                            && std::find(appended.begin(), appended.end(), t.currentRowKey()) == appended.end();
+        if (!stored) {
+            if (t.isEditing())
+                t.cancel();
+            for (qint64 key : appended) {
+                if (t.locate(kId, key))
+                    t.deleteRecord();
+            }
+            t.first();
+            return false;
+        }
+        appended.push_back(t.currentRowKey());
     }
+    for (qint64 key : before) {
+        if (t.locate(kId, key))
+            t.deleteRecord();
+    }
+    t.first();
+    return true;
 }
+
+// The protection questions are off while the guard lives; the flag then takes its former value.
+class SuspendedQuestions
+{
+public:
+    explicit SuspendedQuestions(db::RunSettings &settings) : m_settings(settings), m_was(settings.protectionSuspended)
+    {
+        set(true);
+    }
+    ~SuspendedQuestions() { set(m_was); }
+    SuspendedQuestions(const SuspendedQuestions &) = delete;
+    SuspendedQuestions &operator=(const SuspendedQuestions &) = delete;
+
+private:
+    void set(bool suspended)
+    {
+        m_settings.protectionSuspended = suspended;
+        m_settings.notifyChanged();
+    }
+    db::RunSettings &m_settings;
+    bool m_was;
+};
 
 // The exchange passes over entries 1 … n: for i = 1 … n−1, for j = i … n, exchange when swap(i, j).
 template<typename Swap>
@@ -82,12 +127,6 @@ void exchangePass(std::vector<Entry> &entries, Swap swap)
                 std::swap(entries[i], entries[j]);
         }
     }
-}
-
-void setSuspended(db::RunSettings &settings, bool suspended)
-{
-    settings.protectionSuspended = suspended;
-    settings.notifyChanged();
 }
 
 } // namespace
@@ -114,43 +153,48 @@ bool prescribe(db::DM2 &dm2, db::RunSettings &settings, const QDate &date, const
         return false;
     }
 
-    setSuspended(settings, true);
-    resortWindow(t);
-    setSuspended(settings, false);
-    return true;
+    const SuspendedQuestions suspended(settings);
+    return resortWindow(t);
 }
 
-void resortWindow(db::Table &lech_lekar)
+bool resortWindow(db::Table &lech_lekar)
 {
     std::vector<Entry> entries = readEntries(lech_lekar);
     exchangePass(entries, [](const Entry &a, const Entry &b) { return a.date > b.date; });
     exchangePass(entries, [](const Entry &a, const Entry &b) {
         return a.date == b.date && a.isLocal() && !b.isLocal();
     });
-    rewrite(lech_lekar, entries);
+    return rewrite(lech_lekar, entries);
 }
 
-void resortPanel(db::Table &lech_lekar)
+bool resortPanel(db::Table &lech_lekar, db::RunSettings &settings)
 {
     Dialogs::instance().beep();
+    if (!lech_lekar.checkBrowseMode())
+        return false;
     std::vector<Entry> entries = readEntries(lech_lekar);
     exchangePass(entries, [](const Entry &a, const Entry &b) { return a.date >= b.date; });
-    rewrite(lech_lekar, entries);
+    bool done = false;
+    {
+        const SuspendedQuestions suspended(settings);
+        done = rewrite(lech_lekar, entries);
+    }
     Dialogs::instance().beep();
+    return done;
 }
 
 bool deletePrescription(db::Table &lech_lekar)
 {
-    if (!Dialogs::instance().ask(QStringLiteral("Вы уверены что хотите удалить это лечение?"),
-                                 QStringLiteral("Внимание!")))
-        return false;
-    if (!lech_lekar.isEmpty())
+    const bool yes = Dialogs::instance().ask(QStringLiteral("Вы уверены что хотите удалить это лечение?"),
+                                             QStringLiteral("Внимание!"));
+    if (yes && !lech_lekar.isEmpty())
         lech_lekar.deleteRecord();
     if (lech_lekar.isEmpty()) {
         lech_lekar.insert();
-        lech_lekar.post();
+        if (!lech_lekar.post() && lech_lekar.isEditing())
+            lech_lekar.cancel();
     }
-    return true;
+    return yes;
 }
 
 } // namespace pelorin::treatment

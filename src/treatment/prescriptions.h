@@ -24,15 +24,20 @@ bool prescribe(db::DM2 &dm2, db::RunSettings &settings, const QDate &date, const
                const QString &dosageText, bool localTreatment, bool nodeClicked);
 
 // Rewrites the current patient's prescriptions in date order, local treatment after the internal
-// drugs of the same day. The drug text is kept whole and the comment is carried over.
-void resortWindow(db::Table &lech_lekar);
+// drugs of the same day. The drug text is kept whole and the comment is carried over. The new
+// records are appended before the old ones are deleted, so a failed post loses nothing. False
+// when a post failed; the list is then as before.
+bool resortWindow(db::Table &lech_lekar);
 
 // The system panel's re-sort: a beep, the patient's prescriptions rewritten by date (records of
-// the same date swap places at every run), a beep. Each appended record passes the protection rule.
-void resortPanel(db::Table &lech_lekar);
+// the same date swap places at every run), a beep. Each appended record logs its protection check,
+// but the questions are suspended for the rewrite: a No there would have dropped a prescription
+// that had already been taken off the list.
+bool resortPanel(db::Table &lech_lekar, db::RunSettings &settings);
 
-// "Удалить текущее.": asks, on Yes deletes the current prescription when there is one and, when
-// the patient has none left, posts one empty placeholder record. True when the answer was Yes.
+// "Удалить текущее.": asks, on Yes deletes the current prescription when there is one; then, when
+// the patient has no prescription left (whatever the answer), posts one empty placeholder record.
+// True when the answer was Yes.
 bool deletePrescription(db::Table &lech_lekar);
 
 } // namespace pelorin::treatment

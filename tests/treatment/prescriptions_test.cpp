@@ -58,6 +58,8 @@ private Q_SLOTS:
     void init() { clock::setFixedToday(kToday); }
     void cleanup() { clock::reset(); }
 
+    void resortOrders_data();
+    void resortOrders();
     void prescribingSortsByDateLocalLast();
     void prescribingWithoutClickStoresDateOnly();
     void windowResortKeepsLongDrugAndComment();
@@ -65,7 +67,80 @@ private Q_SLOTS:
     void deletingLastLeavesPlaceholderThatIsReused();
     void deleteAnsweredNoChangesNothing();
     void protectionSuspendedDuringWindowResort();
+    void panelResortKeepsEveryRecordWhenProtectionWouldRefuse();
+    void failedAppendLeavesTheListAsItWas_data();
+    void failedAppendLeavesTheListAsItWas();
 };
+
+struct Listed
+{
+    int month;
+    int day;
+    const char16_t *drug;
+};
+Q_DECLARE_METATYPE(QList<Listed>)
+
+void PrescriptionsTest::resortOrders_data()
+{
+    QTest::addColumn<bool>("panel");
+    QTest::addColumn<QList<Listed>>("before");
+    QTest::addColumn<QStringList>("after");
+    const QString blank = QStringLiteral(" | ");
+    QTest::newRow("window: 1 May, 5 May local, 5 May internal")
+        << false << QList<Listed>{{5, 1, u"Супрастин"}, {5, 5, u"Наружно: Белосалик"}, {5, 5, u"Кларитин"}}
+        << QStringList{row(5, 1, QStringLiteral("Супрастин")), row(5, 5, QStringLiteral("Кларитин")),
+                       row(5, 5, QStringLiteral("Наружно: Белосалик"))};
+    QTest::newRow("panel: 1 May, 5 May local, 5 May internal")
+        << true << QList<Listed>{{5, 1, u"Супрастин"}, {5, 5, u"Наружно: Белосалик"}, {5, 5, u"Кларитин"}}
+        << QStringList{row(5, 1, QStringLiteral("Супрастин")), row(5, 5, QStringLiteral("Кларитин")),
+                       row(5, 5, QStringLiteral("Наружно: Белосалик"))};
+    QTest::newRow("window: dates in reverse")
+        << false << QList<Listed>{{5, 9, u"В"}, {5, 5, u"Б"}, {5, 1, u"А"}}
+        << QStringList{row(5, 1, QStringLiteral("А")), row(5, 5, QStringLiteral("Б")), row(5, 9, QStringLiteral("В"))};
+    QTest::newRow("window: local of an earlier day stays first")
+        << false << QList<Listed>{{5, 3, u"Кларитин"}, {5, 1, u"Наружно: Элоком"}}
+        << QStringList{row(5, 1, QStringLiteral("Наружно: Элоком")), row(5, 3, QStringLiteral("Кларитин"))};
+    // The second pass moves the internal drug to the front, which turns the two local ones round.
+    QTest::newRow("window: two local and one internal of one day")
+        << false << QList<Listed>{{5, 5, u"Наружно: А"}, {5, 5, u"Наружно: Б"}, {5, 5, u"Кларитин"}}
+        << QStringList{row(5, 5, QStringLiteral("Кларитин")), row(5, 5, QStringLiteral("Наружно: Б")),
+                       row(5, 5, QStringLiteral("Наружно: А"))};
+    QTest::newRow("window: \"Наружно\" without the colon counts as local")
+        << false << QList<Listed>{{5, 5, u"Наружно мазь"}, {5, 5, u"Кларитин"}}
+        << QStringList{row(5, 5, QStringLiteral("Кларитин")), row(5, 5, QStringLiteral("Наружно мазь"))};
+    QTest::newRow("window: the placeholder without a date goes first")
+        << false << QList<Listed>{{5, 2, u"Кларитин"}, {0, 0, u""}}
+        << QStringList{QDate(1899, 12, 30).toString(Qt::ISODate) + blank, row(5, 2, QStringLiteral("Кларитин"))};
+    QTest::newRow("panel: dates in reverse")
+        << true << QList<Listed>{{5, 9, u"В"}, {5, 5, u"Б"}, {5, 1, u"А"}}
+        << QStringList{row(5, 1, QStringLiteral("А")), row(5, 5, QStringLiteral("Б")), row(5, 9, QStringLiteral("В"))};
+    QTest::newRow("panel: local stays before internal when it comes second")
+        << true << QList<Listed>{{5, 5, u"Кларитин"}, {5, 5, u"Наружно: Белосалик"}}
+        << QStringList{row(5, 5, QStringLiteral("Наружно: Белосалик")), row(5, 5, QStringLiteral("Кларитин"))};
+    QTest::newRow("single prescription") << true << QList<Listed>{{5, 5, u"Кларитин"}}
+                                         << QStringList{row(5, 5, QStringLiteral("Кларитин"))};
+    QTest::newRow("no prescription") << false << QList<Listed>{} << QStringList{};
+}
+
+void PrescriptionsTest::resortOrders()
+{
+    QFETCH(bool, panel);
+    QFETCH(QList<Listed>, before);
+    QFETCH(QStringList, after);
+    ScopedScriptedDialogs dialogs;
+    Fixture f;
+    for (const Listed &p : before) {
+        if (p.month == 0)
+            f.append(f.lek());
+        else
+            f.addPrescription(QDate(2025, p.month, p.day), QString::fromUtf16(p.drug));
+    }
+    const bool done = panel ? treatment::resortPanel(f.lek(), f.settings) : treatment::resortWindow(f.lek());
+    QVERIFY(done);
+    QCOMPARE(f.rows(), after);
+    QCOMPARE(f.stored(QStringLiteral("SELECT COUNT(*) FROM lech_lekar")).toInt(), int(before.size()));
+    QVERIFY(!f.settings.protectionSuspended);
+}
 
 void PrescriptionsTest::prescribingSortsByDateLocalLast()
 {
@@ -130,17 +205,17 @@ void PrescriptionsTest::panelResortSwapsSameDateRows()
     f.addPrescription(QDate(2025, 5, 5), QStringLiteral("Б"));
     f.addPrescription(QDate(2025, 5, 1), QStringLiteral("В"), QStringLiteral("x"), QStringLiteral("комментарий"));
 
-    treatment::resortPanel(f.lek());
+    QVERIFY(treatment::resortPanel(f.lek(), f.settings));
     const QStringList once = f.rows();
     QCOMPARE(once.first(), row(5, 1, QStringLiteral("В")));
     QCOMPARE(dialogs.transcript, (QStringList{QStringLiteral("beep"), QStringLiteral("beep")}));
 
-    treatment::resortPanel(f.lek());
+    QVERIFY(treatment::resortPanel(f.lek(), f.settings));
     const QStringList twice = f.rows();
     QCOMPARE(twice.first(), row(5, 1, QStringLiteral("В")));
     QCOMPARE(twice.mid(1), (QStringList{once[2], once[1]}));
 
-    treatment::resortPanel(f.lek());
+    QVERIFY(treatment::resortPanel(f.lek(), f.settings));
     QCOMPARE(f.rows(), once);
     f.lek().first();
     QCOMPARE(f.lek().asString(QStringLiteral("Komm")), QStringLiteral("комментарий"));
@@ -193,6 +268,15 @@ void PrescriptionsTest::deleteAnsweredNoChangesNothing()
     dialogs.answers << QStringLiteral("yes");
     QVERIFY(treatment::deletePrescription(f.lek()));
     QCOMPARE(f.rows(), QStringList{row(5, 2, QStringLiteral("Кларитин"))});
+
+    // A patient without any prescription receives the placeholder whatever the answer.
+    f.append(f.reg(), {{"Last_Name", QStringLiteral("Петров")}});
+    QVERIFY(f.lek().isEmpty());
+    dialogs.answers << QStringLiteral("no");
+    QVERIFY(!treatment::deletePrescription(f.lek()));
+    QCOMPARE(f.lek().recordCount(), 1);
+    QVERIFY(f.lek().isNull(QStringLiteral("Data")));
+    QVERIFY(f.lek().isNull(QStringLiteral("Lek")));
 }
 
 void PrescriptionsTest::protectionSuspendedDuringWindowResort()
@@ -223,10 +307,89 @@ void PrescriptionsTest::protectionSuspendedDuringWindowResort()
                                     row(2, 10, QStringLiteral("Наружно: Белосалик")),
                                     row(5, 20, QStringLiteral("Кларитин"))}));
 
-    // The panel re-sort leaves the questions on: each old record is questioned.
-    dialogs.answers << QStringLiteral("yes") << QStringLiteral("yes");
-    treatment::resortPanel(f.lek());
-    QCOMPARE(dialogs.transcript.filter(QStringLiteral("ask:")).size(), 2);
+}
+
+void PrescriptionsTest::panelResortKeepsEveryRecordWhenProtectionWouldRefuse()
+{
+    ScopedScriptedDialogs dialogs;
+    Fixture f;
+    f.addPrescription(QDate(2025, 2, 10), QStringLiteral("Наружно: Белосалик"), QStringLiteral("2 раза"),
+                      QStringLiteral("на ночь"));
+    f.addPrescription(QDate(2025, 1, 10), QStringLiteral("Супрастин"));
+    f.addPrescription(kToday, QStringLiteral("Кларитин"));
+    f.settings.protectionOn = true;
+    f.settings.protectionDays = 30;
+    // Were a question asked, every answer would refuse the record.
+    dialogs.answers << QStringLiteral("no") << QStringLiteral("no") << QStringLiteral("no");
+    const qsizetype mark = f.log.lines().size();
+    QList<bool> suspendedAtPost;
+    f.lek().afterPost = [&](Table &) { suspendedAtPost << f.settings.protectionSuspended; };
+
+    QVERIFY(treatment::resortPanel(f.lek(), f.settings));
+    f.lek().afterPost = nullptr;
+
+    QCOMPARE(dialogs.transcript, (QStringList{QStringLiteral("beep"), QStringLiteral("beep")}));
+    QCOMPARE(suspendedAtPost, (QList<bool>{true, true, true}));
+    QVERIFY(!f.settings.protectionSuspended);
+    const QStringList lines = f.log.lines().mid(mark);
+    QCOMPARE(lines.size(), 3); // each appended record still passes the rule and logs its check
+    for (const QString &line : lines)
+        QVERIFY2(line.endsWith(kCheckText), qPrintable(line));
+    QCOMPARE(f.rows(), (QStringList{row(1, 10, QStringLiteral("Супрастин")),
+                                    row(2, 10, QStringLiteral("Наружно: Белосалик")),
+                                    row(5, 20, QStringLiteral("Кларитин"))}));
+    QCOMPARE(f.stored(QStringLiteral("SELECT Komm FROM lech_lekar WHERE Data = '2025-02-10'")).toString(),
+             QStringLiteral("на ночь"));
+    QCOMPARE(f.stored(QStringLiteral("SELECT COUNT(*) FROM lech_lekar")).toInt(), 3);
+
+    // A flag already set by an operation around the re-sort stays set.
+    f.settings.protectionSuspended = true;
+    QVERIFY(treatment::resortPanel(f.lek(), f.settings));
+    QVERIFY(f.settings.protectionSuspended);
+}
+
+void PrescriptionsTest::failedAppendLeavesTheListAsItWas_data()
+{
+    QTest::addColumn<bool>("refuseByControl");
+    QTest::newRow("a control refuses the post") << true;
+    QTest::newRow("a handler drops the new record") << false;
+}
+
+void PrescriptionsTest::failedAppendLeavesTheListAsItWas()
+{
+    QFETCH(bool, refuseByControl);
+    ScopedScriptedDialogs dialogs;
+    Fixture f;
+    f.addPrescription(QDate(2025, 5, 9), QStringLiteral("В"));
+    f.addPrescription(QDate(2025, 5, 5), QStringLiteral("Б"), QStringLiteral("1 т."), QStringLiteral("комментарий"));
+    f.addPrescription(QDate(2025, 5, 1), QStringLiteral("А"));
+    const QStringList before = f.rows();
+
+    // The second append of the rewrite fails.
+    int posts = 0;
+    QMetaObject::Connection refusal;
+    if (refuseByControl) {
+        refusal = QObject::connect(&f.lek(), &Table::updateRecordRequested, [&] {
+            if (f.lek().state() == TableState::Insert && ++posts == 2)
+                f.lek().refuseUpdate(QStringLiteral("Значение не подходит."));
+        });
+    } else {
+        auto check = f.lek().beforePost;
+        f.lek().beforePost = [&, check](Table &t) {
+            if (t.state() == TableState::Insert && ++posts == 2)
+                t.cancel();
+            else if (check)
+                check(t);
+        };
+    }
+    QVERIFY(!treatment::resortWindow(f.lek()));
+    QObject::disconnect(refusal);
+    f.lek().beforePost = nullptr;
+
+    QCOMPARE(f.rows(), before);
+    QCOMPARE(f.stored(QStringLiteral("SELECT COUNT(*) FROM lech_lekar")).toInt(), 3);
+    QCOMPARE(f.stored(QStringLiteral("SELECT Komm FROM lech_lekar WHERE Lek = 'Б'")).toString(),
+             QStringLiteral("комментарий"));
 }
 
 QTEST_GUILESS_MAIN(PrescriptionsTest)
