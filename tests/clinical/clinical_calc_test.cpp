@@ -52,6 +52,11 @@ void ClinicalCalcTest::analyzList1_data()
         << Record{{"B1", yes}, {"B11", "12"}, {"B13", "6,1"}}
         << QStringLiteral("Клинический анализ крови: СОЭ -12мм\\ч, лейкоциты -6,1х 10^9/л. ");
     QTest::newRow("clinical heading alone") << Record{{"B1", yes}} << QStringLiteral("Клинический анализ крови: ");
+    QTest::newRow("normal flags without their check boxes") << Record{{"C1", yes}, {"C2", yes}} << QString();
+    QTest::newRow("clinical remark alone keeps its own stop")
+        << Record{{"B1", yes}, {"B14", QStringLiteral("тромбоциты 250")}}
+        << QStringLiteral("Клинический анализ крови: тромбоциты 250. ");
+    QTest::newRow("biochemical heading alone") << Record{{"B2", yes}} << QStringLiteral("Биохимический анализ крови: ");
     QTest::newRow("clinical all values and remark")
         << Record{{"B1", yes}, {"B11", "7"}, {"B12", "4"}, {"B13", "5"}, {"B14", "тромбоциты в норме"}}
         << QStringLiteral("Клинический анализ крови: СОЭ -7мм\\ч, эозинофилы -4%, лейкоциты -5х 10^9/л, "
@@ -215,6 +220,11 @@ void ClinicalCalcTest::analyzList_data()
     QTest::newRow("consultations alone") << Record{{"D2", QStringLiteral("Осмотр окулиста")}}
                                          << QStringLiteral("Осмотр окулиста");
     QTest::newRow("stool part only") << Record{{"B9", yes}} << QStringLiteral("Кал на яйца гельминтов: норма. ");
+    QTest::newRow("every part normal")
+        << Record{{"B1", yes}, {"C1", yes}, {"B2", yes}, {"C2", yes}, {"B10_0", yes}, {"B8", yes}}
+        << QStringLiteral("Клинический анализ крови: норма.Биохимический анализ крови: норма. "
+                          "Кал на патогенные простейшие: норма. УЗИ органов брюшной полости: патологических "
+                          "изменений нет. ");
     QTest::newRow("clinical normal runs into stool")
         << Record{{"B1", yes}, {"C1", yes}, {"B9", yes}}
         << QStringLiteral("Клинический анализ крови: норма.Кал на яйца гельминтов: норма. ");
