@@ -1,6 +1,7 @@
 #pragma once
 
 #include "changelog.h"
+#include "diagnoz_ops.h"
 #include "osmotr_ops.h"
 #include "database.h"
 #include "datamodules.h"
@@ -24,6 +25,7 @@ struct AppContext
     std::unique_ptr<db::Protection> protection;
     std::unique_ptr<db::PatientOps> patients;
     std::unique_ptr<examination::OsmotrOps> examinations;
+    std::unique_ptr<clinical::DiagnozOps> diagnoses;
 };
 
 } // namespace pelorin::app

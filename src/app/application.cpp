@@ -134,6 +134,9 @@ bool Application::openModule(int module)
             m_ctx.examinations = std::make_unique<examination::OsmotrOps>(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings,
                                                                           m_ctx.log, *m_ctx.protection);
             m_ctx.examinations->install();
+            m_ctx.diagnoses = std::make_unique<clinical::DiagnozOps>(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings,
+                                                                     m_ctx.log, *m_ctx.protection);
+            m_ctx.diagnoses->install();
             m_ctx.examinations->showWait = [this](bool on) {
                 if (on)
                     m_wait->showWaiting();

@@ -867,6 +867,7 @@ void Form1::showSection(Section section)
     m_sectionButtons[section]->setChecked(true);
     if (section == AnamnezZab)
         m_ctx->dm2->diagnoz->first();
+    Q_EMIT sectionShown(section);
 }
 
 int Form1::currentTab() const

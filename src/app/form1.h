@@ -75,6 +75,8 @@ public:
 Q_SIGNALS:
     // A "Выбрать" button of the examination panel: Button7, Button45, Button5, Button25, Button8, Button46.
     void examinationWindowRequested(const QString &button);
+    // A section was shown by its button (a Section value).
+    void sectionShown(int section);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -1,0 +1,614 @@
+#include "puva_windows.h"
+
+#include "datamodules.h"
+#include "dbcontrols.h"
+#include "dbgrid.h"
+#include "dialogs.h"
+#include "puva_links.h"
+#include "puva_ops.h"
+#include "settings.h"
+#include "table.h"
+#include "tablemodel.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace pelorin::treatment {
+
+namespace {
+
+const QString kCaption = QStringLiteral("Пелорин.");
+
+QPushButton *button(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QStringList numbers(int from, int to)
+{
+    QStringList out;
+    for (int i = from; i <= to; ++i)
+        out << QString::number(i);
+    return out;
+}
+
+ui::DBComboBox *combo(db::Table *t, const char *field, const char *name, const QStringList &items, bool editable,
+                      QWidget *parent)
+{
+    auto *c = new ui::DBComboBox(t, QString::fromLatin1(field), parent);
+    c->setObjectName(QString::fromLatin1(name));
+    c->setEditable(editable);
+    c->setItems(items);
+    return c;
+}
+
+ui::DBText *text(db::Table *t, const char *field, QWidget *parent)
+{
+    auto *l = new ui::DBText(t, QString::fromLatin1(field), parent);
+    l->setObjectName(QStringLiteral("DBText_") + QString::fromLatin1(field));
+    return l;
+}
+
+// A row of widgets and captions.
+QHBoxLayout *row(std::initializer_list<QWidget *> widgets)
+{
+    auto *l = new QHBoxLayout;
+    for (QWidget *w : widgets)
+        l->addWidget(w);
+    l->addStretch();
+    return l;
+}
+
+QLabel *label(const QString &text, QWidget *parent)
+{
+    return new QLabel(text, parent);
+}
+
+void topWindow(QDialog *w, const char *name, const QString &caption)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    w->setWindowTitle(caption);
+    w->setWindowFlag(Qt::WindowStaysOnTopHint);
+    w->setModal(false);
+}
+
+void reshow(QWidget *w)
+{
+    w->hide();
+    w->show();
+    w->raise();
+}
+
+} // namespace
+
+void markFirstProcedures(ui::DBGrid *grid, db::Table *lech_puva)
+{
+    const int number = lech_puva->fieldIndex(QStringLiteral("Nom_proc"));
+    ui::TableModel *model = grid->tableModel();
+    grid->setCellBackground([model, number](int row, int, bool focused) -> std::optional<QColor> {
+        if (model->valueAt(row, number).toString() != QLatin1String("1"))
+            return std::nullopt;
+        return focused ? QColor(Qt::black) : QColor(204, 255, 204);
+    });
+}
+
+CourseViewBar::CourseViewBar(db::Table *reg, db::Table *lech_puva, db::RunSettings &settings, QWidget *parent)
+    : QGroupBox(parent)
+{
+    setObjectName(QStringLiteral("CourseViewBar"));
+    auto *l = new QGridLayout(this);
+    m_course = new QSpinBox(this);
+    m_course->setObjectName(QStringLiteral("SpinEditCourse"));
+    m_course->setRange(1, 10);
+    m_course->setValue(1);
+    struct View
+    {
+        const char *name;
+        const char *caption;
+        CourseView view;
+    };
+    const View views[] = {{"ButtonAllCourses", "Вывести все полученные курсы", CourseView::All},
+                          {"ButtonCourse", "Вывести курс №", CourseView::Course},
+                          {"ButtonLastCourse", "Вывести последний курс", CourseView::Last},
+                          {"ButtonAllButLast", "Вывести все курсы кроме последнего", CourseView::AllButLast}};
+    int r = 0;
+    for (const View &v : views) {
+        auto *b = button(this, v.name, QString::fromUtf8(v.caption));
+        const CourseView view = v.view;
+        connect(b, &QPushButton::clicked, this, [=, &settings, this] {
+            chooseCourseView(*reg, *lech_puva, settings, view, m_course->value());
+        });
+        l->addWidget(b, r, 0);
+        if (view == CourseView::Course)
+            l->addWidget(m_course, r, 1);
+        ++r;
+    }
+}
+
+CourseSelector::CourseSelector(db::Table *reg, db::Table *lech_puva, db::RunSettings &settings, QSpinBox *courseBox,
+                               QWidget *parent)
+    : QGroupBox(parent), m_group(new QButtonGroup(this))
+{
+    setObjectName(QStringLiteral("RadioGroup1"));
+    auto *l = new QVBoxLayout(this);
+    const char *items[] = {"Вывести все полученые курсы.", "Вывести курс №", "Вывести последний курс.",
+                           "Вывести все курсы кроме последнего."};
+    int id = 0;
+    for (const char *item : items) {
+        auto *b = new QRadioButton(QString::fromUtf8(item), this);
+        m_group->addButton(b, id++);
+        l->addWidget(b);
+    }
+    m_group->button(0)->setChecked(true);
+    connect(m_group, &QButtonGroup::idToggled, this, [=, &settings](int id, bool on) {
+        if (!on)
+            return;
+        chooseCourseView(*reg, *lech_puva, settings, CourseView(id), courseBox ? courseBox->value() : 1,
+                         ViewPost::Checked);
+    });
+    hide();
+}
+
+void CourseSelector::select(int item)
+{
+    if (item < 0) {
+        m_group->setExclusive(false);
+        if (QAbstractButton *b = m_group->checkedButton())
+            b->setChecked(false);
+        m_group->setExclusive(true);
+        // No choice lists every course, as the first.
+        return;
+    }
+    m_group->button(item)->setChecked(true);
+}
+
+int CourseSelector::selected() const
+{
+    return m_group->checkedId();
+}
+
+PuvaPage::PuvaPage(db::DM1 &dm1, db::DM2 &dm2, db::RunSettings &settings, QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("PuvaPage"));
+    db::Table *puva = dm2.lech_puva;
+    db::Table *reg = dm1.register_;
+    auto *l = new QGridLayout(this);
+    l->setContentsMargins(0, 0, 0, 0);
+    m_grid = new ui::DBGrid(puva,
+                            {{QStringLiteral("Id_kurs"), QStringLiteral("№ курса")},
+                             {QStringLiteral("Nom_proc"), QStringLiteral("№ проц.")},
+                             {QStringLiteral("Date"), QStringLiteral("Дата")},
+                             {QStringLiteral("Type1"), QStringLiteral("Установка")},
+                             {QStringLiteral("Time1"), QStringLiteral("t,мин")},
+                             {QStringLiteral("Type_kurs"), QStringLiteral("Тип лечения")},
+                             {QStringLiteral("Doza_text"), QStringLiteral("Доза УФА")},
+                             {QStringLiteral("Type_prep"), QStringLiteral("Прим. фотосенс.")},
+                             {QStringLiteral("Osmotr1"), QStringLiteral("Осмотр")},
+                             {QStringLiteral("Oslozn"), QStringLiteral("Примечание")},
+                             {QStringLiteral("Osmotr"), QStringLiteral("№ Осмотра")}},
+                            this);
+    m_grid->setObjectName(QStringLiteral("DBGrid3"));
+    const int widths[] = {7, 7, 11, 9, 6, 11, 9, 13, 7, 30, 9};
+    for (int i = 0; i < int(std::size(widths)); ++i)
+        m_grid->setColumnWidthChars(i, widths[i]);
+    markFirstProcedures(m_grid, puva);
+    l->addWidget(m_grid, 0, 0, 3, 1);
+
+    auto *open = button(this, "Button16", QStringLiteral("Добавить новую процедуру/редактировать старые"));
+    connect(open, &QPushButton::clicked, this, &PuvaPage::editorRequested);
+    l->addWidget(open, 0, 1);
+    auto *totals = new QGroupBox(this);
+    totals->setObjectName(QStringLiteral("GroupBoxTotals"));
+    auto *tl = new QFormLayout(totals);
+    tl->addRow(QStringLiteral("Вес пациента:"), row({text(reg, "Ves", totals), label(QStringLiteral("кг"), totals)}));
+    tl->addRow(QStringLiteral("Полученая доза:"),
+               row({text(reg, "Doza_txt", totals), label(QStringLiteral("ДЖ"), totals)}));
+    l->addWidget(totals, 1, 1);
+    auto *bar = new CourseViewBar(reg, puva, settings, this);
+    l->addWidget(bar, 2, 1, Qt::AlignTop);
+    m_selector = new CourseSelector(reg, puva, settings, bar->courseBox(), this);
+    l->addWidget(m_selector, 3, 1);
+    l->setColumnStretch(0, 1);
+}
+
+Form_lech_puva_edit::Form_lech_puva_edit(db::DM1 &dm1, db::DM2 &dm2, db::RunSettings &settings, db::ChangeLog &log,
+                                         QWidget *mainWindow)
+    : m_dm1(dm1), m_dm2(dm2), m_settings(settings), m_ops(dm1, dm2, settings, log), m_mainWindow(mainWindow)
+{
+    topWindow(this, "Form_lech_puva_edit", QStringLiteral("Пелорин. ПУВА-терапия."));
+    db::Table *t = dm2.lech_puva;
+    auto *outer = new QVBoxLayout(this);
+    auto *title = new QLabel(QStringLiteral("Добавить новую процедуру/редактировать старые"), this);
+    title->setObjectName(QStringLiteral("LabelTitle"));
+    QFont big = title->font();
+    big.setPointSize(big.pointSize() + 3);
+    big.setBold(true);
+    title->setFont(big);
+    outer->addWidget(title);
+    auto *body = new QHBoxLayout;
+    outer->addLayout(body, 1);
+
+    // The list with the course views under it.
+    auto *left = new QVBoxLayout;
+    m_grid = new ui::DBGrid(t,
+                            {{QStringLiteral("Id_kurs"), QStringLiteral("№ кур.")},
+                             {QStringLiteral("Nom_proc"), QStringLiteral("№ пр.")},
+                             {QStringLiteral("Time1"), QStringLiteral("t, мин.")},
+                             {QStringLiteral("Date"), QStringLiteral("Дата")},
+                             {QStringLiteral("Osmotr"), QStringLiteral("№ Осм.")}},
+                            this);
+    m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    for (int i = 0; i < 5; ++i)
+        m_grid->setColumnWidthChars(i, i == 3 ? 11 : 6);
+    markFirstProcedures(m_grid, t);
+    left->addWidget(m_grid, 1);
+    left->addWidget(new CourseViewBar(dm1.register_, t, settings, this));
+    body->addLayout(left, 2);
+
+    auto *right = new QVBoxLayout;
+    body->addLayout(right, 3);
+    auto *procedure = new QGroupBox(this);
+    auto *pf = new QFormLayout(procedure);
+    auto *date = new ui::DBEdit(t, QStringLiteral("Date"), procedure);
+    date->setObjectName(QStringLiteral("DBEdit1"));
+    auto *picker = new ui::DBDatePicker(t, QStringLiteral("Date"), procedure);
+    picker->setObjectName(QStringLiteral("DateTimePicker1"));
+    pf->addRow(QStringLiteral("Дата процедуры: "), row({date, picker}));
+    pf->addRow(QStringLiteral("Тип процедуры:"),
+               combo(t, "Type_kurs", "DBComboBox2",
+                     {QStringLiteral("ПУВА"), QStringLiteral("РеПУВА"), QStringLiteral("МеПУВА"), QStringLiteral("СТФ")},
+                     false, procedure));
+    pf->addRow(QStringLiteral("Тип фотосенсиб.:"), combo(t, "Type_prep", "DBComboBox6", {}, false, procedure));
+    pf->addRow(QStringLiteral("Количество таблеток:"), combo(t, "Tabl", "DBComboBox4", numbers(0, 15), false, procedure));
+    right->addWidget(procedure);
+
+    // Unit 1, and units 2 and 3 on the panel that stays hidden.
+    auto unitBox = [&](const QString &title, const char *type, const char *typeName, const char *power,
+                       const char *powerName, const char *time, const char *timeName, const char *dose) {
+        auto *g = new QGroupBox(title, this);
+        auto *gf = new QFormLayout(g);
+        gf->addRow(QStringLiteral("Установка"), combo(t, type, typeName, {}, false, g));
+        gf->addRow(QStringLiteral("Мощность:"), row({label(QStringLiteral("0,"), g), combo(t, power, powerName, {}, true, g),
+                                                     label(QStringLiteral("Дж\\мин."), g)}));
+        auto *timeBox = combo(t, time, timeName, numbers(0, 160), false, g);
+        timeBox->setToolTip(QStringLiteral("Не забудьте ввести время!"));
+        m_times << timeBox;
+        connect(timeBox, &QComboBox::activated, this, [this, timeBox] {
+            QPalette p = timeBox->palette();
+            p.setColor(QPalette::Text, Qt::black);
+            p.setColor(QPalette::ButtonText, Qt::black);
+            timeBox->setPalette(p);
+            normalTimeFont();
+        });
+        gf->addRow(QStringLiteral("Время процедуры :"), timeBox);
+        gf->addRow(QStringLiteral("Получено :"), row({text(t, dose, g), label(QStringLiteral("Дж."), g)}));
+        return g;
+    };
+    right->addWidget(unitBox(QStringLiteral("Процедура на установке №1:"), "Type1", "DBComboBox1", "Power1",
+                             "DBComboBox13", "Time1", "DBComboBox5", "Doza1_txt"));
+    m_extra = new QCheckBox(QStringLiteral("Дополнительное лечение."), this);
+    m_extra->setObjectName(QStringLiteral("CheckBoxExtra"));
+    m_extra->setEnabled(false);
+    right->addWidget(m_extra);
+    m_extraPanel = new QWidget(this);
+    m_extraPanel->setObjectName(QStringLiteral("PanelExtra"));
+    auto *el = new QHBoxLayout(m_extraPanel);
+    el->addWidget(unitBox(QStringLiteral("Процедура на уст. №2:"), "Type2", "DBComboBox3", "Power2", "DBComboBox12",
+                          "Time2", "DBComboBox8", "Doza2_txt"));
+    el->addWidget(unitBox(QStringLiteral("Процедура на уст. №3:"), "Type3", "DBComboBox7", "Power3", "DBComboBox14",
+                          "Time3", "DBComboBox9", "Doza3_txt"));
+    m_extraPanel->hide();
+    right->addWidget(m_extraPanel);
+
+    auto *effects = new QGroupBox(QStringLiteral("Побоные эффекты:"), this);
+    auto *eg = new QGridLayout(effects);
+    const std::pair<const char *, const char *> checks[] = {
+        {"Eritema", "Эритема"}, {"Gol_bol", "Головная боль"}, {"Golovokr", "Головокружение"},
+        {"Nar_orient", "Нарушение ориентации в пространстве"}, {"Rvota", "Рвота"}, {"Toshnota", "Тошнота"},
+        {"Zud", "Зуд"}};
+    int i = 0;
+    for (const auto &[field, caption] : checks) {
+        auto *c = new ui::DBCheckBox(QString::fromUtf8(caption), t, QString::fromLatin1(field), effects);
+        c->setObjectName(QString::fromLatin1(field));
+        eg->addWidget(c, i / 2, i % 2);
+        ++i;
+    }
+    auto *other = new ui::DBEdit(t, QStringLiteral("Other"), effects);
+    other->setObjectName(QStringLiteral("DBEdit2"));
+    eg->addWidget(label(QStringLiteral("Другое:"), effects), 4, 0);
+    eg->addWidget(other, 4, 1);
+    auto *stopped = new ui::DBCheckBox(QStringLiteral("Лечение прервал"), t, QStringLiteral("Lech_prervano"), effects);
+    stopped->setObjectName(QStringLiteral("Lech_prervano"));
+    eg->addWidget(stopped, 5, 0);
+    right->addWidget(effects);
+
+    auto *doses = new QGroupBox(this);
+    auto *df = new QFormLayout(doses);
+    df->addRow(QStringLiteral("Полученная за процедуру доза УФ:"),
+               row({text(t, "Doza_text", doses), label(QStringLiteral("ДЖ"), doses)}));
+    df->addRow(QStringLiteral("Рассчетная доза фотосенсебил.:"),
+               row({label(QStringLiteral("Аммифурин -"), doses), text(t, "psens_1_mg", doses),
+                    label(QStringLiteral("мг."), doses), label(QStringLiteral("Оксорален  -"), doses),
+                    text(t, "psens_2_mg", doses), label(QStringLiteral("мг."), doses)}));
+    df->addRow(QStringLiteral("Номер процедуры: "), combo(t, "Nom_proc", "DBComboBox10", numbers(1, 30), true, doses));
+    df->addRow(QStringLiteral("Номер курса: "), combo(t, "Id_kurs", "DBComboBox11", numbers(1, 5), true, doses));
+    right->addWidget(doses);
+
+    auto *buttons = new QGridLayout;
+    auto *add = button(this, "Button1", QStringLiteral("Добавить новую процедуру."));
+    auto *remove = button(this, "Button2", QStringLiteral("Удалить текущую процедуру."));
+    auto *course = button(this, "Button3", QStringLiteral("Начать новый курс."));
+    auto *apply = button(this, "Button4", QStringLiteral("Применить"));
+    auto *applyClose = button(this, "Button5", QStringLiteral("Применить и закрыть"));
+    auto *scripts = new QGroupBox(QStringLiteral("Использование скриптов."), this);
+    auto *run = button(scripts, "Button6", QStringLiteral("Запустить"));
+    (new QHBoxLayout(scripts))->addWidget(run);
+    buttons->addWidget(add, 0, 0);
+    buttons->addWidget(remove, 0, 1);
+    buttons->addWidget(course, 1, 0);
+    buttons->addWidget(apply, 1, 1);
+    buttons->addWidget(applyClose, 2, 0, 1, 2);
+    buttons->addWidget(scripts, 3, 0, 1, 2);
+    right->addLayout(buttons);
+    right->addStretch();
+
+    connect(add, &QPushButton::clicked, this, [this] {
+        if (addProcedure(*m_dm2.lech_puva))
+            remindTime();
+    });
+    connect(course, &QPushButton::clicked, this, [this] {
+        if (Dialogs::instance().question(QStringLiteral("Вы уверены что хотите начать новый курс?"),
+                                         QStringLiteral("Внимание!")) != Dialogs::Answer::Yes)
+            return;
+        if (startCourse(*m_dm2.lech_puva))
+            remindTime();
+    });
+    connect(remove, &QPushButton::clicked, this, [this] {
+        if (Dialogs::instance().question(QStringLiteral("Вы уверены что хотите удалить процедуру?"),
+                                         QStringLiteral("Внимание!")) != Dialogs::Answer::Yes)
+            return;
+        // No protection check runs on deletion.
+        deleteProcedure(*m_dm2.lech_puva);
+    });
+    connect(apply, &QPushButton::clicked, this, [this] {
+        m_ops.apply();
+        normalTimeFont();
+    });
+    connect(applyClose, &QPushButton::clicked, this, &Form_lech_puva_edit::applyAndClose);
+    connect(run, &QPushButton::clicked, this, [this] {
+        if (m_script)
+            reshow(m_script);
+    });
+}
+
+void Form_lech_puva_edit::openFromMainWindow(CourseSelector *selector)
+{
+    if (selector)
+        selector->select(-1);
+    db::Table &t = *m_dm2.lech_puva;
+    if (t.checkBrowseMode())
+        t.setFilter(QString());
+    show();
+    raise();
+    if (t.isEmpty())
+        Dialogs::instance().message(
+            QStringLiteral("Чтобы начать новый курс ПУВА-терапии, нажмите кнопку \"Начать новый курс\" "), kCaption);
+}
+
+void Form_lech_puva_edit::remindTime()
+{
+    for (QComboBox *box : m_times) {
+        QPalette p = box->palette();
+        p.setColor(QPalette::Text, Qt::red);
+        p.setColor(QPalette::ButtonText, Qt::red);
+        box->setPalette(p);
+        QFont f = box->font();
+        f.setPointSize(14);
+        box->setFont(f);
+    }
+}
+
+void Form_lech_puva_edit::normalTimeFont()
+{
+    for (QComboBox *box : m_times) {
+        QFont f = box->font();
+        f.setPointSize(8);
+        box->setFont(f);
+    }
+}
+
+void Form_lech_puva_edit::applyAndClose()
+{
+    m_ops.applyAndClose([this] {
+        normalTimeFont();
+        m_extra->setChecked(false);
+        m_extraPanel->hide();
+        hide();
+    });
+    unlockMainWindow();
+}
+
+void Form_lech_puva_edit::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_locking && m_settings.noFastScrolling && m_mainWindow) {
+        m_locking = true;
+        m_mainWindow->setEnabled(false);
+    }
+}
+
+void Form_lech_puva_edit::unlockMainWindow()
+{
+    if (m_locking && m_mainWindow)
+        m_mainWindow->setEnabled(true);
+    m_locking = false;
+}
+
+void Form_lech_puva_edit::closeEvent(QCloseEvent *event)
+{
+    QDialog::closeEvent(event);
+    m_dm2.lech_puva->updateRecord();
+    m_ops.closing();
+    unlockMainWindow();
+}
+
+Form_lech_puva_edit_script::Form_lech_puva_edit_script(PuvaEditorOps &ops, QWidget *parent)
+    : QDialog(parent), m_ops(ops)
+{
+    topWindow(this, "Form_lech_puva_edit_script", kCaption);
+    auto *l = new QGridLayout(this);
+    auto *title = new QLabel(QStringLiteral("Выставить у всех записей  значение:"), this);
+    title->setObjectName(QStringLiteral("LabelTitle"));
+    l->addWidget(title, 0, 0, 1, 2);
+    struct Row
+    {
+        const char *caption;
+        const char *comboName;
+        QStringList items;
+        bool editable;
+    };
+    const Row rows[] = {
+        {"Мощности:", "ComboBox1", {}, false},
+        {"Название установки", "ComboBox2", {}, true},
+        {"Количество таблеток", "ComboBox3", numbers(1, 15), true},
+        {"Тип фотосенсиб.", "ComboBox4", {}, true},
+        {"Тип процедуры", "ComboBox5",
+         {QStringLiteral("ПУВА"), QStringLiteral("Ре-ПУВА"), QStringLiteral("Ме-ПУВА"), QStringLiteral("СФТ")}, true},
+    };
+    int r = 1;
+    for (const Row &row : rows) {
+        auto *check = new QCheckBox(QString::fromUtf8(row.caption), this);
+        check->setObjectName(QStringLiteral("CheckBox%1").arg(r));
+        auto *box = new QComboBox(this);
+        box->setObjectName(QString::fromLatin1(row.comboName));
+        box->setEditable(row.editable);
+        box->addItems(row.items);
+        box->setCurrentIndex(-1);
+        l->addWidget(check, r, 0);
+        if (r == 1) {
+            // Powers read as "0,<item> Дж\\мин.".
+            auto *w = new QWidget(this);
+            auto *h = new QHBoxLayout(w);
+            h->setContentsMargins(0, 0, 0, 0);
+            h->addWidget(label(QStringLiteral("0,"), w));
+            h->addWidget(box, 1);
+            h->addWidget(label(QStringLiteral("Дж\\мин."), w));
+            l->addWidget(w, r, 1);
+        } else {
+            l->addWidget(box, r, 1);
+        }
+        m_checks << check;
+        m_values << box;
+        ++r;
+    }
+    auto *go = button(this, "Button1", QStringLiteral("Выставить и закрыть."));
+    connect(go, &QPushButton::clicked, this, &Form_lech_puva_edit_script::run);
+    l->addWidget(go, r, 0, 1, 2, Qt::AlignRight);
+}
+
+void Form_lech_puva_edit_script::run()
+{
+    Dialogs &dialogs = Dialogs::instance();
+    dialogs.beep();
+    if (m_ops.showWait)
+        m_ops.showWait(true);
+    BulkSettings rows;
+    BulkRow *targets[] = {&rows.power, &rows.unit, &rows.tablets, &rows.sensitiser, &rows.kind};
+    for (int i = 0; i < 5; ++i) {
+        targets[i]->on = m_checks[i]->isChecked();
+        // The power must be one of the list's items.
+        targets[i]->value = i == 0 && m_values[i]->currentIndex() < 0 ? QString() : m_values[i]->currentText();
+    }
+    QString error;
+    const bool ok = m_ops.bulkSet(rows, &error);
+    if (m_ops.showWait)
+        m_ops.showWait(false);
+    if (!ok) {
+        dialogs.message(error, kCaption, Dialogs::Kind::Error);
+        return;
+    }
+    for (QCheckBox *c : m_checks)
+        c->setChecked(false);
+    close();
+    dialogs.beep();
+}
+
+Form_lech_puva_edit_osmotr::Form_lech_puva_edit_osmotr(db::DM2 &dm2, QWidget *parent) : QDialog(parent)
+{
+    topWindow(this, "Form_lech_puva_edit_osmotr", kCaption);
+    db::Table *puva = dm2.lech_puva;
+    db::Table *exams = dm2.osmotr1;
+    auto *l = new QVBoxLayout(this);
+    auto *f = new QFormLayout;
+    f->addRow(QStringLiteral("Номер процедуры:"), text(puva, "Nom_proc", this));
+    f->addRow(QStringLiteral("Дата процедуры:"), text(puva, "Date", this));
+    l->addLayout(f);
+    l->addWidget(label(QStringLiteral("Возможные соответствующие осмотры:"), this));
+    auto *grid = new ui::DBGrid(exams,
+                                {{QStringLiteral("Nom_osm"), QStringLiteral("Номер осм.")},
+                                 {QStringLiteral("Date_txt"), QStringLiteral("Дата осмотра")},
+                                 {QStringLiteral("PUVA"), QStringLiteral("№ соотв. проц. ПУВА")}},
+                                this);
+    grid->setObjectName(QStringLiteral("DBGrid1"));
+    l->addWidget(grid, 1);
+    auto *apply = button(this, "Button1", QStringLiteral("Применить"));
+    auto *none = button(this, "Button2", QStringLiteral("Осмотр отсутствует."));
+    l->addLayout(row({apply, none}));
+    connect(apply, &QPushButton::clicked, this, [this, puva, exams] {
+        linkCurrentPair(*puva, *exams);
+        close();
+    });
+    connect(none, &QPushButton::clicked, this, [this, puva, exams] {
+        unlinkProcedure(*puva, *exams);
+        hide();
+    });
+    resize(420, 380);
+}
+
+Form_osmotr_edit_puva::Form_osmotr_edit_puva(db::DM2 &dm2, QWidget *parent) : QDialog(parent)
+{
+    topWindow(this, "Form_osmotr_edit_puva", kCaption);
+    db::Table *puva = dm2.lech_puva;
+    db::Table *exams = dm2.osmotr1;
+    auto *l = new QVBoxLayout(this);
+    auto *f = new QFormLayout;
+    f->addRow(QStringLiteral("Номер осмотра:"), text(exams, "Nom_osm", this));
+    f->addRow(QStringLiteral("Дата осмотра:"), text(exams, "Date", this));
+    l->addLayout(f);
+    l->addWidget(label(QStringLiteral("Выберите процедуру, на которой был проведен осмотр."), this));
+    auto *grid = new ui::DBGrid(puva,
+                                {{QStringLiteral("Id_kurs"), QStringLiteral("№ курса")},
+                                 {QStringLiteral("Nom_proc"), QStringLiteral("№ проц.")},
+                                 {QStringLiteral("Date"), QStringLiteral("Дата")},
+                                 {QStringLiteral("Osmotr"), QStringLiteral("№ Осмотра")}},
+                                this);
+    grid->setObjectName(QStringLiteral("DBGrid1"));
+    l->addWidget(grid, 1);
+    auto *apply = button(this, "Button1", QStringLiteral("Применить"));
+    auto *none = button(this, "Button2", QStringLiteral("Процедура отсутствует."));
+    l->addLayout(row({apply, none}));
+    connect(apply, &QPushButton::clicked, this, [this, puva, exams] {
+        linkCurrentPair(*puva, *exams);
+        close();
+    });
+    connect(none, &QPushButton::clicked, this, [this, exams] {
+        unlinkExamination(*exams);
+        hide();
+    });
+    resize(420, 380);
+}
+
+} // namespace pelorin::treatment

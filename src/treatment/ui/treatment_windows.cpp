@@ -1,1 +1,0 @@
-#include "treatment_windows.h"
