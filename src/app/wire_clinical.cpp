@@ -1,72 +1,79 @@
+#include "analyz_section.h"
 #include "application.h"
-#include "dbcontrols.h"
 #include "drugtree.h"
 #include "form1.h"
+#include "form_analyz.h"
+#include "form_lech_lekar.h"
+#include "form_recomend.h"
+#include "form_register_docks.h"
 #include "programfolder.h"
-#include "summaries.h"
+#include "recomend_section.h"
+#include "recomend_sheets.h"
 #include "wiring.h"
 
-#include <QDateEdit>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLayout>
-#include <QTreeWidget>
+#include <QTextEdit>
 
 namespace pelorin::app {
 
 namespace {
 
-void fillTree(QTreeWidgetItem *parent, const treatment::DrugNode &node)
+template<typename W> W *windowOf(Application &app, const char *name)
 {
-    for (const auto &child : node.children) {
-        auto *item = new QTreeWidgetItem(parent, {child->text});
-        fillTree(item, *child);
-    }
+    return qobject_cast<W *>(app.window(QString::fromLatin1(name)));
 }
 
 } // namespace
 
-QDialog *createClinicalWindow(Application &, const QString &)
+QDialog *createClinicalWindow(Application &app, const QString &name)
 {
+    AppContext &ctx = app.context();
+    if (name == QLatin1String("Form_analyz"))
+        return new clinical::Form_analyz(*ctx.dm2, ctx.settings, app.form1());
+    if (name == QLatin1String("Form_lech_lekar"))
+        return new treatment::Form_lech_lekar(*ctx.dm2, ctx.settings, app.form1());
+    if (name == QLatin1String("Form_register_docks"))
+        return new documents::Form_register_docks(*ctx.dm1);
+    if (name == QLatin1String("Form_recomend"))
+        return new clinical::Form_recomend(*ctx.dm2);
     return nullptr;
 }
 
 bool loadDrugTree(Application &app, QString *error)
 {
+    if (auto *drugs = windowOf<treatment::Form_lech_lekar>(app, "Form_lech_lekar"))
+        return drugs->loadTree(error);
+    // Without the drug window the file is still read, so that a broken tree stops the start.
     treatment::DrugTree tree;
-    if (!tree.load(folder::sourses() + QStringLiteral("lekar.txt"), error))
-        return false;
-    if (auto *view = app.window(QStringLiteral("Form_lech_lekar"))->findChild<QTreeWidget *>(QStringLiteral("TreeView1")))
-        fillTree(view->invisibleRootItem(), tree.root());
-    return true;
+    return tree.load(folder::sourses() + QStringLiteral("lekar.txt"), error);
 }
 
 void wireClinical(Application &app)
 {
     Form1 *form = app.form1();
-    db::DM2 &dm2 = *app.context().dm2;
+    AppContext &ctx = app.context();
+    db::DM2 &dm2 = *ctx.dm2;
+
+    QWidget *lech = form->host(QStringLiteral("HostLechLekar"));
+    lech->layout()->addWidget(
+        new treatment::LechLekarPage(*dm2.lech_lekar, windowOf<treatment::Form_lech_lekar>(app, "Form_lech_lekar"), lech));
+    QWidget *sys = form->host(QStringLiteral("HostSysLekar"));
+    sys->layout()->addWidget(new treatment::SysLekarPage(*dm2.lech_lekar, ctx.settings, sys));
+
     QWidget *analyz = form->host(QStringLiteral("HostAnalyz"));
-    // The blood test's date: a picked date is stored at once.
-    auto *row = new QWidget(analyz);
-    auto *rl = new QHBoxLayout(row);
-    rl->setContentsMargins(0, 0, 0, 0);
-    rl->addWidget(new QLabel(QStringLiteral("Дата обследования:"), row));
-    auto *picker = new ui::DBDatePicker(dm2.analyz, QStringLiteral("Data"), row);
-    picker->setObjectName(QStringLiteral("DateTimePicker2"));
-    QObject::connect(picker, &QDateEdit::dateChanged, form, [&dm2] {
-        if (dm2.analyz->modified())
-            dm2.analyz->post();
-    });
-    rl->addWidget(picker);
-    rl->addStretch();
-    analyz->layout()->addWidget(row);
-    analyz->layout()->addWidget(summaryGrid(analyz,
-                                            {{"Исследование крови:", dm2.analyz, "List1"},
-                                             {"Исследование кала:", dm2.analyz, "List2"},
-                                             {"Другие методы исследования:", dm2.analyz, "List3"}},
-                                            1));
+    analyz->layout()->addWidget(
+        new clinical::AnalyzSection(*dm2.analyz, windowOf<clinical::Form_analyz>(app, "Form_analyz"), analyz));
+
     QWidget *recomend = form->host(QStringLiteral("HostRecomend"));
-    recomend->layout()->addWidget(summaryGrid(recomend, {{"Рекомендации:", dm2.recomend, "List"}}, 1));
+    auto *recomendSection =
+        new clinical::RecomendSection(*dm2.recomend, windowOf<clinical::Form_recomend>(app, "Form_recomend"), recomend);
+    QTextEdit *documents = form->documentsText();
+    recomendSection->setPrintSheet(
+        [documents](const QString &fileName) { documents::printRecommendationSheet(documents, fileName); });
+    recomend->layout()->addWidget(recomendSection);
+
+    QWidget *sheets = form->host(QStringLiteral("HostDocsRecomend"));
+    sheets->layout()->addWidget(new documents::DocsRecomendPage(documents, sheets));
 }
 
 } // namespace pelorin::app
