@@ -123,9 +123,15 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     outer->addLayout(bottom, 7);
     buildSectionBar();
     bottom->addWidget(findChild<QWidget *>(QStringLiteral("SectionBarHost")));
-    m_sectionArea = new QWidget(central);
+    // A section taller than the room left under the list scrolls, so the list keeps its share.
+    auto *sectionScroll = new QScrollArea(central);
+    sectionScroll->setObjectName(QStringLiteral("SectionScroll"));
+    sectionScroll->setWidgetResizable(true);
+    sectionScroll->setFrameShape(QFrame::NoFrame);
+    m_sectionArea = new QWidget(sectionScroll);
     m_sectionArea->setObjectName(QStringLiteral("SectionArea"));
-    bottom->addWidget(m_sectionArea, 1);
+    sectionScroll->setWidget(m_sectionArea);
+    bottom->addWidget(sectionScroll, 1);
     buildSections();
     const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableSize()
                                                           : QSize(1366, 768);
@@ -491,6 +497,9 @@ QWidget *Form1::buildRegistrationCard()
                                       {QStringLiteral("List"), QStringLiteral("Диагноз")}},
                                      events);
     diagnoses->setObjectName(QStringLiteral("DBGrid7"));
+    diagnoses->setColumnWidthChars(0, 16);
+    diagnoses->setColumnWidthChars(1, 12);
+    diagnoses->horizontalHeader()->setStretchLastSection(true);
     diagnoses->setToolTip(QStringLiteral(
         "Дважды кликните левой кнопкой мышки, чтобы перейти к странице для изменения данных."));
     el->addWidget(diagnoses);

@@ -70,7 +70,7 @@ Form_diagnoz::Form_diagnoz(db::DM1 &, db::DM2 &dm2, db::RunSettings &settings, D
                                  {QStringLiteral("Text_type"), QStringLiteral("Описание события")}},
                                 this);
     grid->setObjectName(QStringLiteral("DBGrid1"));
-    grid->setColumnWidthChars(0, 11);
+    grid->setColumnWidthChars(0, 12);
     grid->setColumnWidthChars(1, 8);
     grid->setColumnWidthChars(2, 30);
     grid->setColumnWidthChars(3, 16);
@@ -330,6 +330,10 @@ DiagnozPage::DiagnozPage(db::Table *diagnoz, QWidget *parent) : QWidget(parent),
     for (int i = 0; i < 10; ++i) {
         auto *panel = new QGroupBox(this);
         panel->setObjectName(QStringLiteral("PanelDiagnoz%1").arg(i + 1));
+        // The grid keeps its five rows however few events there are.
+        QSizePolicy policy = panel->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        panel->setSizePolicy(policy);
         auto *pl = new QGridLayout(panel);
         pl->setContentsMargins(4, 2, 4, 2);
         QList<QLabel *> labels;

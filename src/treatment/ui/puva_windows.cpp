@@ -201,7 +201,7 @@ PuvaPage::PuvaPage(db::DM1 &dm1, db::DM2 &dm2, db::RunSettings &settings, QWidge
                              {QStringLiteral("Osmotr"), QStringLiteral("№ Осмотра")}},
                             this);
     m_grid->setObjectName(QStringLiteral("DBGrid3"));
-    const int widths[] = {7, 7, 11, 9, 6, 11, 9, 13, 7, 30, 9};
+    const int widths[] = {7, 7, 12, 9, 6, 11, 9, 13, 7, 30, 9};
     for (int i = 0; i < int(std::size(widths)); ++i)
         m_grid->setColumnWidthChars(i, widths[i]);
     markFirstProcedures(m_grid, puva);
@@ -252,7 +252,7 @@ Form_lech_puva_edit::Form_lech_puva_edit(db::DM1 &dm1, db::DM2 &dm2, db::RunSett
                             this);
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
     for (int i = 0; i < 5; ++i)
-        m_grid->setColumnWidthChars(i, i == 3 ? 11 : 6);
+        m_grid->setColumnWidthChars(i, i == 3 ? 12 : 6);
     markFirstProcedures(m_grid, t);
     left->addWidget(m_grid, 1);
     left->addWidget(new CourseViewBar(dm1.register_, t, settings, this));
@@ -444,6 +444,9 @@ void Form_lech_puva_edit::applyAndClose()
 void Form_lech_puva_edit::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // The calendar shows the procedure's date, whatever it was preset to.
+    if (auto *picker = findChild<ui::DBDatePicker *>(QStringLiteral("DateTimePicker1")))
+        picker->refresh();
     if (!m_locking && m_settings.noFastScrolling && m_mainWindow) {
         m_locking = true;
         m_mainWindow->setEnabled(false);
