@@ -37,7 +37,7 @@ AnalyzSection::AnalyzSection(db::Table &analyz, Form_analyz *testWindow, QWidget
     auto *listTitle = new QLabel(QStringLiteral("Список\nобследований"), this);
     auto *grid = new ui::DBGrid(&analyz, {{QStringLiteral("Data"), QStringLiteral("Дата")}}, this);
     grid->setObjectName(QStringLiteral("DBGrid_analyz"));
-    grid->setColumnWidthChars(0, 11);
+    grid->setColumnWidthChars(0, 13);
     grid->setFixedWidth(grid->charWidth() * 16);
     auto *add = makeButton(this, QStringLiteral("Button32"), QStringLiteral("Добавить новое."));
     auto *remove = makeButton(this, QStringLiteral("Button33"), QStringLiteral("Удалить текущее."));

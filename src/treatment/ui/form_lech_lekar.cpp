@@ -310,7 +310,7 @@ LechLekarPage::LechLekarPage(db::Table &lech_lekar, Form_lech_lekar *drugWindow,
                                  {QStringLiteral("Recept"), QStringLiteral("Способ применения")}},
                                 this);
     grid->setObjectName(QStringLiteral("DBGrid_lech_lekar"));
-    grid->setColumnWidthChars(0, 11);
+    grid->setColumnWidthChars(0, 13);
     grid->setColumnWidthChars(1, 45);
     grid->horizontalHeader()->setStretchLastSection(true);
 
