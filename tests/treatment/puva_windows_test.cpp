@@ -100,8 +100,13 @@ private Q_SLOTS:
         treatment::PuvaPage page(*c.dm1, *c.dm2, c.settings);
         treatment::Form_lech_puva_edit editor(*c.dm1, *c.dm2, c.settings, c.log, &c.mainWindow);
         c.mainWindow.show();
+        c.reg().edit();
+        c.reg().setValue("Doza", 999);
+        QVERIFY(c.reg().post());
         editor.openFromMainWindow(page.selector());
         QCOMPARE(page.selector()->selected(), -1);
+        // Clearing the choice lists every course and brings the total up to date.
+        QCOMPARE(c.reg().asInteger("Doza"), 0);
         QVERIFY(!c.mainWindow.isEnabled());
         QCOMPARE(dialogs.transcript.filter("Чтобы начать новый курс ПУВА-терапии").size(), 1);
         dialogs.answers = {"yes"};

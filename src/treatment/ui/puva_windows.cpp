@@ -153,26 +153,31 @@ CourseSelector::CourseSelector(db::Table *reg, db::Table *lech_puva, db::RunSett
         l->addWidget(b);
     }
     m_group->button(0)->setChecked(true);
-    connect(m_group, &QButtonGroup::idToggled, this, [=, &settings](int id, bool on) {
-        if (!on)
-            return;
-        chooseCourseView(*reg, *lech_puva, settings, CourseView(id), courseBox ? courseBox->value() : 1,
-                         ViewPost::Checked);
+    m_run = [=, &settings](int id) {
+        // No choice lists every course, as the first does.
+        const CourseView view = id < 0 ? CourseView::All : CourseView(id);
+        chooseCourseView(*reg, *lech_puva, settings, view, courseBox ? courseBox->value() : 1, ViewPost::Checked);
+    };
+    connect(m_group, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+        if (on)
+            m_run(id);
     });
     hide();
 }
 
 void CourseSelector::select(int item)
 {
-    if (item < 0) {
-        m_group->setExclusive(false);
-        if (QAbstractButton *b = m_group->checkedButton())
-            b->setChecked(false);
-        m_group->setExclusive(true);
-        // No choice lists every course, as the first.
+    if (item >= 0) {
+        m_group->button(item)->setChecked(true);
         return;
     }
-    m_group->button(item)->setChecked(true);
+    QAbstractButton *checked = m_group->checkedButton();
+    if (!checked)
+        return;
+    m_group->setExclusive(false);
+    checked->setChecked(false);
+    m_group->setExclusive(true);
+    m_run(-1);
 }
 
 int CourseSelector::selected() const

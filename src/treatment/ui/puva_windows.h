@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QPointer>
+#include <functional>
 
 class QButtonGroup;
 class QCheckBox;
@@ -59,6 +60,7 @@ public:
 
 private:
     QButtonGroup *m_group;
+    std::function<void(int)> m_run;
 };
 
 // The main window's page "Фототерапия подробно".
