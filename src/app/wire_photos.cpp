@@ -1,15 +1,36 @@
 #include "application.h"
+#include "dynamics.h"
+#include "dynamicschart.h"
+#include "form1.h"
+#include "form_osm_img.h"
+#include "photobox.h"
 #include "wiring.h"
+
+#include <QLayout>
 
 namespace pelorin::app {
 
-QDialog *createPhotoWindow(Application &, const QString &)
+QDialog *createPhotoWindow(Application &app, const QString &name)
 {
+    if (name == QLatin1String("Form_osm_img"))
+        return new examination::Form_osm_img(app.context().settings);
     return nullptr;
 }
 
-void wirePhotos(Application &)
+void wirePhotos(Application &app)
 {
+    AppContext &ctx = app.context();
+    // The course of the disease as a number, for the chart's last item.
+    examination::installDinamCalc(*ctx.dm2->osmotr1);
+
+    Form1 *form1 = app.form1();
+    if (QWidget *host = form1->host(QStringLiteral("HostPhotos"))) {
+        auto *photos = new examination::PhotoBox(*ctx.dm1, *ctx.dm2, host);
+        photos->setFullSizeWindow(qobject_cast<examination::Form_osm_img *>(app.window(QStringLiteral("Form_osm_img"))));
+        host->layout()->addWidget(photos);
+    }
+    if (QWidget *host = form1->host(QStringLiteral("HostChart")))
+        host->layout()->addWidget(new examination::DynamicsChart(*ctx.dm2->osmotr1, host));
 }
 
 } // namespace pelorin::app

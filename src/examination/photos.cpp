@@ -1,0 +1,362 @@
+#include "photos.h"
+
+#include "datamodules.h"
+#include "dialogs.h"
+#include "programfolder.h"
+#include "table.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+#include <QSaveFile>
+
+namespace pelorin::examination {
+
+namespace {
+
+const QString kLink = QStringLiteral("Link");
+const QString kCaption = QStringLiteral("Внимание!");
+
+bool isFile(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+QString photoFolderLink(qint64 ambKarta)
+{
+    return QStringLiteral("foto\\") + QString::number(ambKarta);
+}
+
+QString photoFileName(qint64 nomOsm, qint64 photoId)
+{
+    return QStringLiteral("осмотр") + QString::number(nomOsm) + QStringLiteral("-фото") + QString::number(photoId) +
+           QStringLiteral(".jpg");
+}
+
+QString photoLink(qint64 ambKarta, qint64 nomOsm, qint64 photoId)
+{
+    return photoFolderLink(ambKarta) + QLatin1Char('\\') + photoFileName(nomOsm, photoId);
+}
+
+QString photoFolderPath(qint64 ambKarta)
+{
+    return folder::foto() + QString::number(ambKarta);
+}
+
+QString photoFilePath(const QString &link)
+{
+    return link.isEmpty() ? QString() : folder::toFileSystem(link);
+}
+
+// ---------------------------------------------------------------- pictures
+
+bool PhotoPicture::load(const QString &path, QString *error)
+{
+    m_image = QImage();
+    m_jpeg.clear();
+    // The content decides, not the name: a PNG renamed to .jpg must still be converted.
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(true);
+    const QByteArray format = reader.format();
+    QImage image = reader.read();
+    if (image.isNull()) {
+        if (error)
+            *error = QStringLiteral("Не удалось прочитать рисунок %1.\nФайл повреждён или не является рисунком.")
+                         .arg(native(path));
+        return false;
+    }
+    if (format == "jpeg" || format == "jpg") {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            if (error)
+                *error = QStringLiteral("Не удалось прочитать рисунок %1.").arg(native(path));
+            return false;
+        }
+        m_jpeg = file.readAll();
+    }
+    m_image = std::move(image);
+    return true;
+}
+
+bool PhotoPicture::saveJpeg(const QString &target, QString *error) const
+{
+    const QString failure = QStringLiteral("Не удалось записать фотографию в файл %1.").arg(native(target));
+    auto fail = [&] {
+        if (error)
+            *error = failure;
+        return false;
+    };
+    if (m_image.isNull())
+        return fail();
+    // The previous copy of that name is replaced only by a complete new one.
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail();
+    if (!m_jpeg.isEmpty()) {
+        if (file.write(m_jpeg) != m_jpeg.size()) {
+            file.cancelWriting();
+            return fail();
+        }
+    } else {
+        // JPEG has no transparency: transparent parts go onto white, not black.
+        QImage flat(m_image.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        {
+            QPainter painter(&flat);
+            painter.drawImage(0, 0, m_image);
+        }
+        QImageWriter writer(&file, "jpeg");
+        writer.setQuality(90);
+        if (!writer.write(flat)) {
+            file.cancelWriting();
+            return fail();
+        }
+    }
+    if (!file.commit())
+        return fail();
+    return true;
+}
+
+QImage readPicture(const QString &path)
+{
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(true);
+    return reader.read();
+}
+
+// ---------------------------------------------------------------- operations
+
+PhotoOps::PhotoOps(db::DM1 &dm1, db::DM2 &dm2) : m_dm1(dm1), m_dm2(dm2)
+{
+}
+
+QString PhotoOps::pictureFilter()
+{
+    // Cameras name their files in capitals; the dialog must list those too.
+    return QStringLiteral("Рисунки *.jpg *.jpeg *.bmp (*.jpg *.jpeg *.bmp *.JPG *.JPEG *.BMP)");
+}
+
+QString PhotoOps::missingPhotoMessage()
+{
+    return QStringLiteral("Ошибка! Фотография не найдена!\r\nВозможно, вы удалили или перенесли фотограции из "
+                          "системной папки программы.\r\nПожалуйста, запишите их обратно или удалите эту запись и "
+                          "создайте новую.");
+}
+
+QString PhotoOps::missingFolderMessage()
+{
+    return QStringLiteral("Ошибка! Фотография не найдена!");
+}
+
+QString PhotoOps::deleteQuestion()
+{
+    return QStringLiteral("Вы уверены что хотите удалить фотографию?");
+}
+
+db::Table &PhotoOps::photos() const
+{
+    return *m_dm2.osmotr_img;
+}
+
+bool PhotoOps::hasStoredExamination() const
+{
+    const db::Table &exams = *m_dm2.osmotr1;
+    return !exams.isEmpty() && !exams.isNull(QStringLiteral("ID"));
+}
+
+qint64 PhotoOps::ambKarta() const
+{
+    return m_dm1.register_->asInteger(QStringLiteral("Amb_karta"));
+}
+
+qint64 PhotoOps::nomOsm() const
+{
+    return m_dm2.osmotr1->asInteger(QStringLiteral("Nom_osm"));
+}
+
+PhotoDisplay PhotoOps::display() const
+{
+    const db::Table &p = photos();
+    PhotoDisplay d;
+    const int count = p.recordCount();
+    if (count == 0) {
+        d.caption = QStringLiteral("Фотографий нет.");
+        return d;
+    }
+    d.caption = QStringLiteral("Фотография № ") + QString::number(p.recNo()) + QStringLiteral(" из ") +
+                QString::number(count);
+    const QString file = photoFilePath(p.asString(kLink));
+    if (isFile(file)) {
+        d.picture = PhotoDisplay::Picture::Preview;
+        d.file = file;
+    } else {
+        d.picture = PhotoDisplay::Picture::Placeholder;
+    }
+    return d;
+}
+
+QString PhotoOps::currentFile() const
+{
+    if (photos().isEmpty())
+        return {};
+    const QString file = photoFilePath(photos().asString(kLink));
+    return isFile(file) ? file : QString();
+}
+
+void PhotoOps::fail(const QString &message)
+{
+    Dialogs::instance().message(message, kCaption, Dialogs::Kind::Error);
+}
+
+QString PhotoOps::choosePicture()
+{
+    const QString chosen = Dialogs::instance().openFileName(QStringLiteral("Открыть рисунок"), m_lastFolder,
+                                                            pictureFilter());
+    if (!chosen.isEmpty())
+        m_lastFolder = QFileInfo(chosen).absolutePath();
+    return chosen;
+}
+
+bool PhotoOps::prepareCopy(const QString &chosen, PhotoPicture &picture)
+{
+    QString error;
+    if (!picture.load(chosen, &error)) {
+        fail(error);
+        return false;
+    }
+    // foto\ itself is made too when someone has removed it from the program folder.
+    const QString dir = photoFolderPath(ambKarta());
+    if (!QDir().mkpath(dir)) {
+        fail(QStringLiteral("Не удалось создать папку для фотографий пациента %1.").arg(native(dir)));
+        return false;
+    }
+    return true;
+}
+
+bool PhotoOps::storeCopy(const PhotoPicture &picture)
+{
+    db::Table &p = photos();
+    const QString link = photoLink(ambKarta(), nomOsm(), p.asInteger(QStringLiteral("Id")));
+    QString error;
+    if (!picture.saveJpeg(photoFilePath(link), &error)) {
+        p.cancel();
+        fail(error);
+        return false;
+    }
+    p.setValue(kLink, link);
+    if (!p.post()) {
+        // The engine has said why; the row keeps what it had before.
+        p.cancel();
+        return false;
+    }
+    return true;
+}
+
+void PhotoOps::dropHalfMadeRow()
+{
+    db::Table &p = photos();
+    p.cancel();
+    // Its copy, if one was written, has no row to show it any more.
+    const QString file = photoFilePath(photoLink(ambKarta(), nomOsm(), p.asInteger(QStringLiteral("Id"))));
+    if (p.asString(kLink).isEmpty() && p.deleteRecord() && isFile(file))
+        QFile::remove(file);
+}
+
+bool PhotoOps::addPhoto()
+{
+    db::Table &p = photos();
+    if (!hasStoredExamination())
+        return false;
+    const QString chosen = choosePicture();
+    bool stored = false;
+    PhotoPicture picture;
+    if (isFile(chosen) && prepareCopy(chosen, picture)) {
+        p.last();
+        p.append();
+        // Stored empty first: the key it gets names the copy.
+        if (p.post()) {
+            p.last();
+            p.edit();
+            stored = storeCopy(picture);
+            if (!stored)
+                dropHalfMadeRow();
+        } else {
+            p.cancel();
+        }
+    }
+    p.last();
+    return stored;
+}
+
+bool PhotoOps::changePhoto()
+{
+    db::Table &p = photos();
+    if (!p.isEmpty() && !isFile(photoFilePath(p.asString(kLink)))) {
+        fail(missingPhotoMessage());
+        return false;
+    }
+    if (!hasStoredExamination())
+        return false;
+    const QString chosen = choosePicture();
+    bool stored = false;
+    PhotoPicture picture;
+    if (isFile(chosen) && prepareCopy(chosen, picture)) {
+        // Without a photo the edit inserts one: the examination gets its first photo.
+        const bool adding = p.isEmpty();
+        p.edit();
+        if (p.post()) {
+            p.edit();
+            stored = storeCopy(picture);
+            if (!stored && adding)
+                dropHalfMadeRow();
+        } else {
+            p.cancel();
+        }
+    }
+    if (isFile(photoFilePath(p.asString(kLink))))
+        p.next();
+    p.first();
+    for (int i = 0, n = p.recordCount(); i < n; ++i)
+        p.next();
+    return stored;
+}
+
+bool PhotoOps::deletePhoto()
+{
+    db::Table &p = photos();
+    if (p.isEmpty())
+        return false;
+    if (!Dialogs::instance().ask(deleteQuestion(), kCaption, Dialogs::Kind::Confirmation))
+        return false;
+    const QString file = photoFilePath(p.asString(kLink));
+    // The row goes first: a row that stays must keep its picture.
+    const bool deleted = p.deleteRecord();
+    if (deleted && isFile(file))
+        QFile::remove(file);
+    p.first();
+    return deleted;
+}
+
+QString PhotoOps::folderToOpen()
+{
+    const QString dir = photoFolderPath(ambKarta());
+    if (!QFileInfo(dir).isDir()) {
+        fail(missingFolderMessage());
+        return {};
+    }
+    return dir + QLatin1Char('/');
+}
+
+} // namespace pelorin::examination

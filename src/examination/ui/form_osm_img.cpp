@@ -1,0 +1,51 @@
+#include "form_osm_img.h"
+
+#include "photos.h"
+#include "picturebox.h"
+#include "settings.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace pelorin::examination {
+
+Form_osm_img::Form_osm_img(db::RunSettings &settings, QWidget *parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowStaysOnTopHint),
+      m_settings(settings)
+{
+    setObjectName(QStringLiteral("Form_osm_img"));
+    setWindowTitle(QStringLiteral("Пелорин."));
+    setModal(false);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    m_image = new PictureBox(PictureBox::Fit::ShrinkOnly, this);
+    m_image->setObjectName(QStringLiteral("Image1"));
+    layout->addWidget(m_image);
+}
+
+void Form_osm_img::showPicture(const QString &file)
+{
+    const QImage image = readPicture(file);
+    m_image->setImage(image);
+    // The letter between the numbers is the Cyrillic "х".
+    setWindowTitle(QStringLiteral("Размер фото: ") + QString::number(image.width()) + QStringLiteral("х") +
+                   QString::number(image.height()));
+    m_image->setFixedSize(std::max(1, m_settings.photoWidth), std::max(1, m_settings.photoHeight));
+    layout()->activate();
+    adjustSize();
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        // Centred; a window taller or wider than the desktop keeps its title bar and close box on it.
+        const QRect desk = screen->availableGeometry();
+        QRect r(QPoint(0, 0), frameGeometry().size().expandedTo(size()));
+        r.moveCenter(desk.center());
+        move(std::max(r.left(), desk.left()), std::max(r.top(), desk.top()));
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+} // namespace pelorin::examination

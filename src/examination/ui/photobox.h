@@ -1,0 +1,73 @@
+#pragma once
+
+#include "photos.h"
+
+#include <QDateTime>
+#include <QGroupBox>
+#include <QPointer>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QUrl;
+
+namespace pelorin::db {
+class DM1;
+class DM2;
+} // namespace pelorin::db
+
+namespace pelorin::ui {
+class DBMemo;
+}
+
+namespace pelorin::examination {
+
+class DBNavigator;
+class Form_osm_img;
+class PictureBox;
+
+// The photo box of the examination panel: the caption "Label81", the preview "Image6" with the
+// placeholder "Image12" in its place, the description "DBMemo23", the navigator "DBNavigator1"
+// and the buttons "Button21" (change), "Button23" (add), "Button22" (delete) and "Button24" (open
+// the folder). It shows the current photo of the current examination and follows the photo list.
+class PhotoBox : public QGroupBox
+{
+    Q_OBJECT
+
+public:
+    static constexpr QSize kPreviewSize{161, 201};
+
+    PhotoBox(db::DM1 &dm1, db::DM2 &dm2, QWidget *parent = nullptr);
+    ~PhotoBox() override;
+
+    PhotoOps &ops() { return m_ops; }
+    // The window a click on the preview opens.
+    void setFullSizeWindow(Form_osm_img *window) { m_fullSize = window; }
+    // How the photo folder is shown: the desktop's file viewer unless replaced.
+    void setFolderOpener(std::function<bool(const QUrl &)> opener) { m_openFolder = std::move(opener); }
+
+    // The photo display, run after every change of the photo list.
+    void refresh();
+
+    // The four buttons and the preview click.
+    void changePhoto();
+    void addPhoto();
+    void deletePhoto();
+    void openFolder();
+    void showFullSize();
+
+private:
+    PhotoOps m_ops;
+    QPointer<Form_osm_img> m_fullSize;
+    std::function<bool(const QUrl &)> m_openFolder;
+    QLabel *m_caption;
+    PictureBox *m_preview;
+    PictureBox *m_placeholder;
+    ui::DBMemo *m_memo;
+    DBNavigator *m_navigator;
+    // The file the preview holds and its time stamp, so that a changed copy is read again.
+    QString m_shownFile;
+    QDateTime m_shownStamp;
+};
+
+} // namespace pelorin::examination
