@@ -527,6 +527,18 @@ Form_lech_puva_edit_script::Form_lech_puva_edit_script(PuvaEditorOps &ops, QWidg
     l->addWidget(go, r, 0, 1, 2, Qt::AlignRight);
 }
 
+void Form_lech_puva_edit_script::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The lists arrive at start-up with their first item current; nothing is chosen until the
+    // doctor chooses, so a power is never set by accident.
+    if (!m_shownBefore) {
+        for (QComboBox *box : m_values)
+            box->setCurrentIndex(-1);
+        m_shownBefore = true;
+    }
+}
+
 void Form_lech_puva_edit_script::run()
 {
     Dialogs &dialogs = Dialogs::instance();
@@ -583,7 +595,7 @@ Form_lech_puva_edit_osmotr::Form_lech_puva_edit_osmotr(db::DM2 &dm2, QWidget *pa
         unlinkProcedure(*puva, *exams);
         hide();
     });
-    resize(420, 380);
+    resize(520, 380);
 }
 
 Form_osmotr_edit_puva::Form_osmotr_edit_puva(db::DM2 &dm2, QWidget *parent) : QDialog(parent)
@@ -616,7 +628,7 @@ Form_osmotr_edit_puva::Form_osmotr_edit_puva(db::DM2 &dm2, QWidget *parent) : QD
         unlinkExamination(*exams);
         hide();
     });
-    resize(420, 380);
+    resize(520, 380);
 }
 
 } // namespace pelorin::treatment

@@ -134,7 +134,11 @@ public:
     Form_lech_puva_edit_script(PuvaEditorOps &ops, QWidget *parent = nullptr);
     void run();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    bool m_shownBefore = false;
     PuvaEditorOps &m_ops;
     QList<QCheckBox *> m_checks;
     QList<QComboBox *> m_values;
