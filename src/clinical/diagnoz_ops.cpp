@@ -192,13 +192,11 @@ bool DiagnozOps::copyToRegister(db::DM1 &dm1, db::DM2 &dm2, db::ChangeLog &log)
 void DiagnozOps::closeWindow()
 {
     db::Table &diagnoz = *m_dm2.diagnoz;
-    const bool former = m_settings.protectionSuspended;
-    m_settings.protectionSuspended = true;
+    const db::ProtectionSuspension suspended(m_settings);
     if (diagnoz.isEditing())
         diagnoz.cancel();
     copyToRegister(m_dm1, m_dm2, m_log);
     diagnoz.first();
-    m_settings.protectionSuspended = former;
 }
 
 bool DiagnozOps::quickFirst(bool psoriasis, bool atopic, const QString &other)

@@ -37,4 +37,35 @@ Q_SIGNALS:
     void changed();
 };
 
+// The protection rule's "временное выключение" for a scope, when `suspend` is set. The former value
+// comes back at the end, so an operation run inside another does not switch the questions on again
+// under the posts of the outer one.
+class ProtectionSuspension
+{
+public:
+    explicit ProtectionSuspension(RunSettings &settings, bool suspend = true)
+        : m_settings(settings), m_former(settings.protectionSuspended)
+    {
+        if (suspend && !m_former)
+            set(true);
+    }
+    ~ProtectionSuspension()
+    {
+        if (m_settings.protectionSuspended != m_former)
+            set(m_former);
+    }
+    ProtectionSuspension(const ProtectionSuspension &) = delete;
+    ProtectionSuspension &operator=(const ProtectionSuspension &) = delete;
+
+private:
+    void set(bool on)
+    {
+        m_settings.protectionSuspended = on;
+        m_settings.notifyChanged();
+    }
+
+    RunSettings &m_settings;
+    bool m_former;
+};
+
 } // namespace pelorin::db

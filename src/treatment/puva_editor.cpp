@@ -12,30 +12,6 @@ namespace pelorin::treatment {
 
 namespace {
 
-// The protection rule's "временное выключение" for a scope. The former value comes back at the
-// end, so a closing run inside "Применить и закрыть" does not switch the questions on again under
-// the posts that follow it.
-class SuspendProtection
-{
-public:
-    explicit SuspendProtection(db::RunSettings &settings) : m_settings(settings), m_former(settings.protectionSuspended)
-    {
-        m_settings.protectionSuspended = true;
-        m_settings.notifyChanged();
-    }
-    ~SuspendProtection()
-    {
-        m_settings.protectionSuspended = m_former;
-        m_settings.notifyChanged();
-    }
-    SuspendProtection(const SuspendProtection &) = delete;
-    SuspendProtection &operator=(const SuspendProtection &) = delete;
-
-private:
-    db::RunSettings &m_settings;
-    bool m_former;
-};
-
 bool postIfModified(db::Table &t)
 {
     t.updateRecord();
@@ -71,7 +47,7 @@ void PuvaEditorOps::closing()
     db::Table &exams = *m_dm2.osmotr1;
     db::Table &reg = *m_dm1.register_;
     db::Table &diagnoz = *m_dm2.diagnoz;
-    const SuspendProtection suspended(m_settings);
+    const db::ProtectionSuspension suspended(m_settings);
     puva.checkBrowseMode();
 
     // Every examination of the patient takes part in the linking, archived or not.
@@ -139,7 +115,7 @@ void PuvaEditorOps::applyAndClose(const std::function<void()> &close)
         puva.setFilter(QString());
     else
         return; // the engine has said why; the editor stays open with the procedure
-    const SuspendProtection suspended(m_settings);
+    const db::ProtectionSuspension suspended(m_settings);
     if (close)
         close();
     closing();

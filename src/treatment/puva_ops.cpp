@@ -34,32 +34,12 @@ bool appendProcedure(db::Table &t, const Settings &settings, qint64 course, qint
     return t.post();
 }
 
-// Sets the protection rule's suspension flag for its lifetime when asked to; the former value
-// comes back afterwards.
-class Suspension
-{
-public:
-    Suspension(db::RunSettings &settings, ProtectionMode mode)
-        : m_settings(settings), m_former(settings.protectionSuspended)
-    {
-        if (mode == ProtectionMode::Suspended)
-            m_settings.protectionSuspended = true;
-    }
-    ~Suspension() { m_settings.protectionSuspended = m_former; }
-    Suspension(const Suspension &) = delete;
-    Suspension &operator=(const Suspension &) = delete;
-
-private:
-    db::RunSettings &m_settings;
-    bool m_former;
-};
-
 bool postRegister(db::Table &reg, db::RunSettings &settings, ProtectionMode mode,
                   const std::function<void(db::Table &)> &write)
 {
     if (reg.isEmpty())
         return false;
-    const Suspension suspension(settings, mode);
+    const db::ProtectionSuspension suspension(settings, mode == ProtectionMode::Suspended);
     if (!reg.isEditing())
         reg.edit();
     write(reg);
