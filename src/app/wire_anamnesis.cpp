@@ -1,35 +1,69 @@
+#include "anamnez_life_windows.h"
+#include "anamnez_sections.h"
+#include "anamnez_zab_windows.h"
 #include "application.h"
 #include "form1.h"
-#include "summaries.h"
 #include "wiring.h"
 
+#include <QGroupBox>
 #include <QLayout>
 
 namespace pelorin::app {
 
-QDialog *createAnamnesisWindow(Application &, const QString &)
+namespace {
+
+void showWindow(Application &app, const QString &name)
 {
+    if (QWidget *w = app.window(name)) {
+        w->show();
+        w->raise();
+        w->activateWindow();
+    }
+}
+
+} // namespace
+
+QDialog *createAnamnesisWindow(Application &app, const QString &name)
+{
+    AppContext &ctx = app.context();
+    db::DM1 &dm1 = *ctx.dm1;
+    QWidget *main = app.form1();
+    using namespace anamnesis;
+    if (name == QLatin1String("Form_anamnez_zab_zalobi"))
+        return new Form_anamnez_zab_zalobi(dm1, *ctx.dm2, ctx.settings, main);
+    if (name == QLatin1String("Form_anamnez_zab_start"))
+        return new Form_anamnez_zab_start(dm1, ctx.settings, main);
+    if (name == QLatin1String("Form_anamnez_zab_ranlech"))
+        return new Form_anamnez_zab_ranlech(dm1, ctx.settings, main);
+    if (name == QLatin1String("Form_anamnez_zab_obostr_lech"))
+        return new Form_anamnez_zab_obostr_lech(dm1, ctx.settings, main);
+    if (name == QLatin1String("Form_anamnez_zab_obostr_prich"))
+        return new Form_anamnez_zab_obostr_prich(dm1, ctx.settings, main);
+    if (name == QLatin1String("Form_amamnez_life_zab"))
+        return new Form_amamnez_life_zab(dm1, ctx.settings, main);
+    if (name == QLatin1String("Form_amamnez_life_sem"))
+        return new Form_amamnez_life_sem(dm1, ctx.settings, main);
     return nullptr;
 }
 
 void wireAnamnesis(Application &app)
 {
     Form1 *form = app.form1();
-    db::DM1 &dm1 = *app.context().dm1;
-    form->host(QStringLiteral("HostAnamnezZab"))->layout()->addWidget(summaryGrid(
-        form, {{"Жалобы:", dm1.anamnez_zab_zalobi, "List"},
-               {"Начало заболевания:", dm1.anamnez_zab_start, "List"},
-               {"Ранее проводимое лечение:", dm1.anamnez_zab_ranlech, "List"},
-               {"Провоцируют обострение:", dm1.anamnez_zab_obostr_prich, "List"},
-               {"Лечение при последнем обострении:", dm1.anamnez_zab_obostr_lech, "List"}},
-        2));
-    QList<SummaryMemo> life;
-    static const char *const lists[] = {"list1", "list2", "list3", "list4", "list5",
-                                        "list6", "list7", "list8", "list9", "list10"};
-    for (const char *l : lists)
-        life.append({"Сопутствующие заболевания:", dm1.anamnez_life_zab, l});
-    life.append({"Семейный анамнез:", dm1.anamnez_life_sem, "List"});
-    form->host(QStringLiteral("HostAnamnezLive"))->layout()->addWidget(summaryGrid(form, life, 3));
+    AppContext &ctx = app.context();
+
+    // The section button says "Анамнез болезни"; the box it shows is titled with the full term.
+    form->sectionBox(Form1::AnamnezZab)->setTitle(QStringLiteral("Анамнез заболевания"));
+    auto *zab = new anamnesis::AnamnezZabSection(*ctx.dm1, *ctx.dm2, form);
+    form->host(QStringLiteral("HostAnamnezZab"))->layout()->addWidget(zab);
+    QObject::connect(zab, &anamnesis::AnamnezZabSection::windowRequested, form,
+                     [&app](const QString &name) { showWindow(app, name); });
+    QObject::connect(zab, &anamnesis::AnamnezZabSection::diagnosisRequested, form,
+                     [&app] { showWindow(app, QStringLiteral("Form_diagnoz_lite")); });
+
+    auto *live = new anamnesis::AnamnezLiveSection(*ctx.dm1, form);
+    form->host(QStringLiteral("HostAnamnezLive"))->layout()->addWidget(live);
+    QObject::connect(live, &anamnesis::AnamnezLiveSection::windowRequested, form,
+                     [&app](const QString &name) { showWindow(app, name); });
 }
 
 } // namespace pelorin::app

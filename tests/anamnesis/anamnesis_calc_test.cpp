@@ -8,7 +8,6 @@
 using namespace pelorin;
 using namespace pelorin::anamnesis;
 
-
 namespace {
 
 const QVariant yes(true);
@@ -79,8 +78,24 @@ private Q_SLOTS:
     void zabObostrLech();
     void zabZalobi_data();
     void zabZalobi();
-    void lifeZab_data();
-    void lifeZab();
+    void lifeList1_data();
+    void lifeList1();
+    void lifeList2_data();
+    void lifeList2();
+    void lifeList3_data();
+    void lifeList3();
+    void lifeList4_data();
+    void lifeList4();
+    void lifeList5_data();
+    void lifeList5();
+    void lifeList6_data();
+    void lifeList6();
+    void lifeList7_data();
+    void lifeList7();
+    void lifeList8_data();
+    void lifeList8();
+    void lifeList9_data();
+    void lifeList9();
     void lifeList10_data();
     void lifeList10();
     void lifeSem_data();
@@ -177,6 +192,11 @@ void AnamnesisCalcTest::zabRanlech_data()
     QTest::newRow("external after methods, before other")
         << Record{{"A2_6_1", yes}, {"A2_4_1", yes}, {"Other", "мази"}}
         << QStringLiteral("витамины. наружные препараты, содержащие нестероидные ср-ва. мази.");
+    QTest::newRow("methods only") << Record{{"A2_1_1", yes}} << QStringLiteral("ПУВА-терапия. ");
+    QTest::newRow("every part")
+        << Record{{"A1_2", yes}, {"A2_4_1", yes}, {"A2_6_1", yes}, {"A3_1", yes}, {"Other", "мази"}}
+        << QStringLiteral("амбулаторное. витамины. наружные препараты, содержащие нестероидные ср-ва, стероидные "
+                          "ср-ва. мази.");
     QTest::newRow("everything but no treatment") << [] {
         Record r = allTicked(*db::findTableByObject(QStringLiteral("anamnez_zab_ranlech")));
         r.remove(QStringLiteral("Lech"));
@@ -214,6 +234,8 @@ void AnamnesisCalcTest::zabObostrLech_data()
     QTest::newRow("enzymes, sorbents, then immunomodulators")
         << Record{{"A2_7_1", yes}, {"A2_4_1", yes}, {"A5_5", yes}, {"A5_1", yes}, {"A2_3_2", yes}}
         << QStringLiteral("сандимун, креон, лактофильтрум, имуномодуляторы, гомеопатические средства. ");
+    QTest::newRow("ointments only") << Record{{"A4_1", yes}}
+                                    << QStringLiteral("наружно - мази/кремы/лосьоны, содержащие кортикостероиды. ");
     QTest::newRow("ointments before light")
         << Record{{"A3_7", yes}, {"A4_6", yes}, {"A3_4", yes}}
         << QStringLiteral("наружно - мази/кремы/лосьоны, содержащие салициловую кислоту, СФТ, грязелечение. ");
@@ -254,6 +276,19 @@ void AnamnesisCalcTest::zabZalobi_data()
         << Record{{"A2_3", yes}, {"Other", "слабость"}} << QStringLiteral("зуд кожи; слабость.");
     QTest::newRow("everything") << allTicked(*db::findTableByObject(QStringLiteral("anamnez_zab_zalobi")))
                                 << kAllZalobi;
+    QTest::newRow("sites and general, no skin")
+        << Record{{"A2_10", yes}, {"A1_7", yes}}
+        << QStringLiteral("высыпания на нижних конечностях;  снижение массы тела. ");
+    QTest::newRow("joints and other") << Record{{"A3_4", yes}, {"Other", "слабость"}}
+                                      << QStringLiteral("выпадение волос; слабость.");
+    Record everything = allTicked(*db::findTableByObject(QStringLiteral("anamnez_zab_zalobi")));
+    const QString longOther(255, QLatin1Char('x'));
+    everything.insert(QStringLiteral("Other"), longOther);
+    QString withOther = kAllZalobi;
+    withOther.chop(2);
+    withOther += QStringLiteral("; ") + longOther + QStringLiteral(".");
+    QVERIFY(withOther.size() > 500);
+    QTest::newRow("everything and other, cut to 500") << everything << withOther.left(500);
 }
 
 void AnamnesisCalcTest::zabZalobi()
@@ -265,68 +300,167 @@ void AnamnesisCalcTest::zabZalobi()
 
 // ---------------------------------------------------------------- accompanying diseases
 
-void AnamnesisCalcTest::lifeZab_data()
-{
-    // One row per case, the number of the text and its expected value.
-    QTest::addColumn<Record>("record");
-    QTest::addColumn<int>("list");
-    QTest::addColumn<QString>("expected");
+namespace {
 
-    for (int n = 1; n <= 9; ++n)
-        QTest::addRow("list%d blank", n) << Record{} << n << QString();
-    QTest::newRow("list1 example") << Record{{"A1_1", yes}, {"A2_1", yes}} << 1
-                                   << QStringLiteral("тонзиллит, карие") + QLatin1Char('c') + QStringLiteral(". ");
-    QTest::newRow("list1 all") << Record{{"A1_1", yes}, {"A1_2", yes}, {"A1_3", yes},
-                                         {"A1_4", yes}, {"A2_1", yes}, {"A2_2", yes}}
-                               << 1 << QStringLiteral("тонзиллит, гайморит, аденоидит, отит, кариеc, парадонтоз. ");
-    QTest::newRow("list2 other only") << Record{{"A10_5_1", "мёд"}} << 2 << QStringLiteral("мёд. ");
-    QTest::newRow("list2 all") << Record{{"A12_1", yes}, {"A12_2", yes}, {"A12_3", yes},    {"A12_4", yes},
-                                         {"A12_5", yes}, {"A12_6", yes}, {"A10_5_1", "мёд"}}
-                               << 2
-                               << QStringLiteral("пищевые продукты, пыльца растений, плесень, шерсть животных, пыль, "
-                                                 "прием лекарств, мёд. ");
-    QTest::newRow("list3 pancreatitis last")
-        << Record{{"A11_1", yes}, {"A3_8", yes}, {"A3_1", yes}} << 3 << QStringLiteral("гастрит, ДЖВП, панкреатит. ");
-    QTest::newRow("list3 all")
-        << Record{{"A3_1", yes}, {"A3_2", yes}, {"A3_3", yes}, {"A3_4", yes}, {"A3_5", yes},
-                  {"A3_6", yes}, {"A3_7", yes}, {"A3_8", yes}, {"A11_1", yes}}
-        << 3
-        << QStringLiteral("гастрит, дуоденит, гастродуоденит, дизбиоз кишечника, желчекаменная болезнь, холецистит, "
-                          "гепатит, ДЖВП, панкреатит. ");
-    QTest::newRow("list4 all") << Record{{"A4_1", yes}, {"A4_2", yes}, {"A4_3", yes}} << 4
-                               << QStringLiteral("вегето-сосудистая дистония, органические поражения ЦНС, "
-                                                 "невротические реакции. ");
-    QTest::newRow("list5 example") << Record{{"A5_1", yes}, {"A5_1_1", 2}, {"A5_1_2", 4}} << 5
-                                   << QStringLiteral("частые ОРВИ ( от 2 до 4 раз в год). ");
-    QTest::newRow("list5 blank frequency")
-        << Record{{"A5_1", yes}} << 5 << QStringLiteral("частые ОРВИ ( от 0 до 0 раз в год). ");
-    QTest::newRow("list5 frequency without the box") << Record{{"A5_1_1", 2}, {"A5_1_2", 4}} << 5 << QString();
-    QTest::newRow("list5 bronchitis") << Record{{"A5_2", yes}} << 5 << QStringLiteral("рецидивирующие бронхиты. ");
-    QTest::newRow("list5 both") << Record{{"A5_1", yes}, {"A5_1_1", 10}, {"A5_1_2", 20}, {"A5_2", yes}} << 5
-                                << QStringLiteral("частые ОРВИ ( от 10 до 20 раз в год), рецидивирующие бронхиты. ");
-    QTest::newRow("list6 glomerulonephritis last")
-        << Record{{"A5_3", yes}, {"A6_1", yes}, {"A6_2", yes}, {"A6_3", yes}} << 6
-        << QStringLiteral("пиелонефрит, мочекаменная болезнь, цистит, гломерулонефрит. ");
-    QTest::newRow("list6 A5_3 is not respiratory") << Record{{"A5_3", yes}} << 5 << QString();
-    QTest::newRow("list7 all") << Record{{"A7_1", yes}, {"A7_2", yes}, {"A7_3", yes}, {"A7_4", yes}} << 7
-                               << QStringLiteral("энтеробиоз, аскоридоз, лямблиоз, описторхоз. ");
-    QTest::newRow("list8 all") << Record{{"A8_1", yes}, {"A8_2", yes}, {"A8_3", yes}, {"A8_4", yes}} << 8
-                               << QStringLiteral("псориаз, атопический дерматит, ихтиоз, пиодермия. ");
-    QTest::newRow("list8 one") << Record{{"A8_3", yes}} << 8 << QStringLiteral("ихтиоз. ");
-    QTest::newRow("list9 all") << Record{{"A9_1", yes}, {"A9_2", yes}, {"A9_3", yes}, {"A9_4", yes}} << 9
-                               << QStringLiteral("бронхиальная астма, атопический ринит, атопический конъюнктивит, "
-                                                 "поллиноз. ");
-}
-
-void AnamnesisCalcTest::lifeZab()
+// One text of the accompanying diseases checked against the row's expected value.
+void checkLifeList(QString (*list)(const AnamnezRecord &))
 {
     QFETCH(Record, record);
-    QFETCH(int, list);
     QFETCH(QString, expected);
-    using ListFn = QString (*)(const AnamnezRecord &);
-    static const ListFn kLists[] = {lifeList1, lifeList2, lifeList3, lifeList4, lifeList5,
-                                    lifeList6, lifeList7, lifeList8, lifeList9};
-    QCOMPARE(kLists[list - 1](AnamnezRecord::fromHash(record)), expected);
+    QCOMPARE(list(AnamnezRecord::fromHash(record)), expected);
+}
+
+} // namespace
+
+void AnamnesisCalcTest::lifeList1_data()
+{
+    testing::addTextColumns();
+    QTest::newRow("blank") << Record{} << QString();
+    QTest::newRow("example: the Latin c of caries")
+        << Record{{"A1_1", yes}, {"A2_1", yes}}
+        << QStringLiteral("тонзиллит, карие") + QLatin1Char('c') + QStringLiteral(". ");
+    QTest::newRow("one") << Record{{"A1_4", yes}} << QStringLiteral("отит. ");
+    QTest::newRow("field order") << Record{{"A2_2", yes}, {"A1_3", yes}, {"A1_2", yes}}
+                                 << QStringLiteral("гайморит, аденоидит, парадонтоз. ");
+    QTest::newRow("all") << Record{{"A1_1", yes}, {"A1_2", yes}, {"A1_3", yes},
+                                   {"A1_4", yes}, {"A2_1", yes}, {"A2_2", yes}}
+                         << QStringLiteral("тонзиллит, гайморит, аденоидит, отит, кариеc, парадонтоз. ");
+    QTest::newRow("boxes of other groups") << Record{{"A3_1", yes}, {"A12_1", yes}} << QString();
+}
+
+void AnamnesisCalcTest::lifeList1()
+{
+    checkLifeList(anamnesis::lifeList1);
+}
+
+void AnamnesisCalcTest::lifeList2_data()
+{
+    testing::addTextColumns();
+    QTest::newRow("blank") << Record{} << QString();
+    QTest::newRow("other only") << Record{{"A10_5_1", "мёд"}} << QStringLiteral("мёд. ");
+    QTest::newRow("boxes, then other") << Record{{"A12_5", yes}, {"A10_5_1", "мёд"}, {"A12_2", yes}}
+                                       << QStringLiteral("пыльца растений, пыль, мёд. ");
+    QTest::newRow("all") << Record{{"A12_1", yes}, {"A12_2", yes}, {"A12_3", yes},    {"A12_4", yes},
+                                   {"A12_5", yes}, {"A12_6", yes}, {"A10_5_1", "мёд"}}
+                         << QStringLiteral("пищевые продукты, пыльца растений, плесень, шерсть животных, пыль, "
+                                           "прием лекарств, мёд. ");
+}
+
+void AnamnesisCalcTest::lifeList2()
+{
+    checkLifeList(anamnesis::lifeList2);
+}
+
+void AnamnesisCalcTest::lifeList3_data()
+{
+    testing::addTextColumns();
+    QTest::newRow("blank") << Record{} << QString();
+    QTest::newRow("pancreatitis last") << Record{{"A11_1", yes}, {"A3_8", yes}, {"A3_1", yes}}
+                                       << QStringLiteral("гастрит, ДЖВП, панкреатит. ");
+    QTest::newRow("pancreatitis alone") << Record{{"A11_1", yes}} << QStringLiteral("панкреатит. ");
+    QTest::newRow("all") << Record{{"A3_1", yes}, {"A3_2", yes}, {"A3_3", yes}, {"A3_4", yes}, {"A3_5", yes},
+                                   {"A3_6", yes}, {"A3_7", yes}, {"A3_8", yes}, {"A11_1", yes}}
+                         << QStringLiteral("гастрит, дуоденит, гастродуоденит, дизбиоз кишечника, желчекаменная "
+                                           "болезнь, холецистит, гепатит, ДЖВП, панкреатит. ");
+}
+
+void AnamnesisCalcTest::lifeList3()
+{
+    checkLifeList(anamnesis::lifeList3);
+}
+
+void AnamnesisCalcTest::lifeList4_data()
+{
+    testing::addTextColumns();
+    QTest::newRow("blank") << Record{} << QString();
+    QTest::newRow("one") << Record{{"A4_3", yes}} << QStringLiteral("невротические реакции. ");
+    QTest::newRow("all") << Record{{"A4_1", yes}, {"A4_2", yes}, {"A4_3", yes}}
+                         << QStringLiteral("вегето-сосудистая дистония, органические поражения ЦНС, "
+                                           "невротические реакции. ");
+}
+
+void AnamnesisCalcTest::lifeList4()
+{
+    checkLifeList(anamnesis::lifeList4);
+}
+
+void AnamnesisCalcTest::lifeList5_data()
+{
+    testing::addTextColumns();
+    QTest::newRow("blank") << Record{} << QString();
+    QTest::newRow("example") << Record{{"A5_1", yes}, {"A5_1_1", 2}, {"A5_1_2", 4}}
+                             << QStringLiteral("частые ОРВИ ( от 2 до 4 раз в год). ");
+    QTest::newRow("blank frequency counts as 0")
+        << Record{{"A5_1", yes}} << QStringLiteral("частые ОРВИ ( от 0 до 0 раз в год). ");
+    QTest::newRow("frequency without the box") << Record{{"A5_1_1", 2}, {"A5_1_2", 4}} << QString();
+    QTest::newRow("bronchitis") << Record{{"A5_2", yes}} << QStringLiteral("рецидивирующие бронхиты. ");
+    QTest::newRow("infections, then bronchitis")
+        << Record{{"A5_2", yes}, {"A5_1", yes}, {"A5_1_1", 10}, {"A5_1_2", 20}}
+        << QStringLiteral("частые ОРВИ ( от 10 до 20 раз в год), рецидивирующие бронхиты. ");
+    QTest::newRow("glomerulonephritis is not respiratory") << Record{{"A5_3", yes}} << QString();
+}
+
+void AnamnesisCalcTest::lifeList5()
+{
+    checkLifeList(anamnesis::lifeList5);
+}
+
+void AnamnesisCalcTest::lifeList6_data()
+{
+    testing::addTextColumns();
+    QTest::newRow("blank") << Record{} << QString();
+    QTest::newRow("glomerulonephritis alone") << Record{{"A5_3", yes}} << QStringLiteral("гломерулонефрит. ");
+    QTest::newRow("glomerulonephritis last") << Record{{"A5_3", yes}, {"A6_1", yes}, {"A6_2", yes}, {"A6_3", yes}}
+                                             << QStringLiteral("пиелонефрит, мочекаменная болезнь, цистит, "
+                                                               "гломерулонефрит. ");
+}
+
+void AnamnesisCalcTest::lifeList6()
+{
+    checkLifeList(anamnesis::lifeList6);
+}
+
+void AnamnesisCalcTest::lifeList7_data()
+{
+    testing::addTextColumns();
+    QTest::newRow("blank") << Record{} << QString();
+    QTest::newRow("one") << Record{{"A7_3", yes}} << QStringLiteral("лямблиоз. ");
+    QTest::newRow("all") << Record{{"A7_1", yes}, {"A7_2", yes}, {"A7_3", yes}, {"A7_4", yes}}
+                         << QStringLiteral("энтеробиоз, аскоридоз, лямблиоз, описторхоз. ");
+}
+
+void AnamnesisCalcTest::lifeList7()
+{
+    checkLifeList(anamnesis::lifeList7);
+}
+
+void AnamnesisCalcTest::lifeList8_data()
+{
+    testing::addTextColumns();
+    QTest::newRow("blank") << Record{} << QString();
+    QTest::newRow("one") << Record{{"A8_3", yes}} << QStringLiteral("ихтиоз. ");
+    QTest::newRow("all") << Record{{"A8_1", yes}, {"A8_2", yes}, {"A8_3", yes}, {"A8_4", yes}}
+                         << QStringLiteral("псориаз, атопический дерматит, ихтиоз, пиодермия. ");
+}
+
+void AnamnesisCalcTest::lifeList8()
+{
+    checkLifeList(anamnesis::lifeList8);
+}
+
+void AnamnesisCalcTest::lifeList9_data()
+{
+    testing::addTextColumns();
+    QTest::newRow("blank") << Record{} << QString();
+    QTest::newRow("conjunctivitis with н") << Record{{"A9_3", yes}} << QStringLiteral("атопический конъюнктивит. ");
+    QTest::newRow("all") << Record{{"A9_1", yes}, {"A9_2", yes}, {"A9_3", yes}, {"A9_4", yes}}
+                         << QStringLiteral("бронхиальная астма, атопический ринит, атопический конъюнктивит, "
+                                           "поллиноз. ");
+}
+
+void AnamnesisCalcTest::lifeList9()
+{
+    checkLifeList(anamnesis::lifeList9);
 }
 
 void AnamnesisCalcTest::lifeList10_data()

@@ -1,1 +1,0 @@
-#include "anamnesis_windows.h"
