@@ -1,6 +1,7 @@
 #include "analyz_section.h"
 
 #include "analyz_ops.h"
+#include "clock.h"
 #include "dbcontrols.h"
 #include "dbgrid.h"
 #include "form_analyz.h"
@@ -13,6 +14,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace pelorin::clinical {
 
@@ -38,9 +41,9 @@ AnalyzSection::AnalyzSection(db::Table &analyz, Form_analyz *testWindow, QWidget
     auto *grid = new ui::DBGrid(&analyz, {{QStringLiteral("Data"), QStringLiteral("Дата")}}, this);
     grid->setObjectName(QStringLiteral("DBGrid_analyz"));
     grid->setColumnWidthChars(0, 13);
-    grid->setFixedWidth(grid->charWidth() * 16);
     auto *add = makeButton(this, QStringLiteral("Button32"), QStringLiteral("Добавить новое."));
     auto *remove = makeButton(this, QStringLiteral("Button33"), QStringLiteral("Удалить текущее."));
+    grid->setFixedWidth(std::max({grid->charWidth() * 16, add->sizeHint().width(), remove->sizeHint().width()}));
     connect(add, &QPushButton::clicked, this, [this] { addBloodTest(m_analyz); });
     connect(remove, &QPushButton::clicked, this, [this] { deleteBloodTest(m_analyz); });
     auto *list = new QVBoxLayout;
@@ -53,7 +56,7 @@ AnalyzSection::AnalyzSection(db::Table &analyz, Form_analyz *testWindow, QWidget
     auto *dateEdit = new ui::DBEdit(&analyz, QStringLiteral("Data"), this);
     dateEdit->setObjectName(QStringLiteral("DBEdit_analyz_Data"));
     dateEdit->setMaximumWidth(dateEdit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 12);
-    m_picker = new QDateEdit(this);
+    m_picker = new QDateEdit(clock::today(), this);
     m_picker->setObjectName(QStringLiteral("DateTimePicker2"));
     m_picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     m_picker->setCalendarPopup(true);

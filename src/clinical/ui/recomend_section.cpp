@@ -51,6 +51,7 @@ RecomendPanels::RecomendPanels(db::Table &recomend, QWidget *parent) : QWidget(p
         QFont bold = m_dates[n]->font();
         bold.setBold(true);
         m_dates[n]->setFont(bold);
+        m_dates[n]->setMinimumWidth(QFontMetrics(bold).horizontalAdvance(QStringLiteral("00.00.0000")) + 2);
         head->addWidget(m_dates[n]);
         head->addWidget(new QLabel(QStringLiteral(" - дата назначения"), panel));
         head->addStretch(1);
@@ -127,7 +128,11 @@ void RecomendPanels::refresh()
         if (m_texts[n]->toPlainText() != list.toString())
             m_texts[n]->setPlainText(list.toString());
         m_panels[n]->setVisible(shown || n == 0);
-        m_panels[n]->setBackgroundRole(isCurrent ? QPalette::AlternateBase : QPalette::Window);
+        // The current record's panel is tinted with the selection colour.
+        QPalette look = palette();
+        if (isCurrent)
+            look.setColor(QPalette::Window, look.color(QPalette::Highlight).lighter(175));
+        m_panels[n]->setPalette(look);
         m_panels[n]->setFrameShadow(isCurrent ? QFrame::Sunken : QFrame::Raised);
         m_panels[n]->setLineWidth(isCurrent ? 2 : 1);
     }
