@@ -59,8 +59,9 @@ bool load(QTextEdit *editor, const QString &path, bool sheetDefaults)
         cursor.setCharFormat(size);
         editor->setCurrentCharFormat(size);
     }
+    // A CR of its own would end a paragraph too: CR LF is one line end.
     if (!insertRtf(cursor, bytes))
-        cursor.insertText(decodeTextFile(bytes));
+        cursor.insertText(decodeTextFile(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     editor->moveCursor(QTextCursor::Start);
     return true;
 }
