@@ -226,15 +226,17 @@ AnamnezLiveSection::AnamnezLiveSection(db::DM1 &dm1, QWidget *parent) : QWidget(
             r->setItems(items);
             return r;
         };
+        // One row, so that the disease texts below get the height.
         g->addWidget(habits, 0, 0);
         g->addWidget(radio("DBRadioGroup_Bitovie", QStringLiteral("Бытовые условия и режим"), QStringLiteral("Bitovie"),
                            {QStringLiteral("Обычные"), QStringLiteral("Гиппоаллергенные")}),
                      0, 1);
-        g->addWidget(pets, 1, 0);
         g->addWidget(radio("DBRadioGroup_Pitanie", QStringLiteral("Характер питания"), QStringLiteral("Pitanie"),
                            {QStringLiteral("Обычный"), QStringLiteral("Гиппоаллергенный")}),
-                     1, 1);
-        g->setColumnStretch(2, 1);
+                     0, 2);
+        g->addWidget(pets, 0, 3);
+        g->setHorizontalSpacing(16);
+        g->setColumnStretch(4, 1);
     }
 
     // Family anamnesis.
@@ -286,18 +288,19 @@ AnamnezLiveSection::AnamnezLiveSection(db::DM1 &dm1, QWidget *parent) : QWidget(
         grid->setRowStretch(3, 1);
         c->addLayout(grid, 1);
         QPushButton *choose = button("Button_life_zab", QStringLiteral("Выбрать"), diseases);
-        c->addLayout(row({choose}));
+        auto *foot = new QHBoxLayout;
+        foot->addStretch(1);
+        foot->addWidget(choose);
+        c->addLayout(foot);
         connect(choose, &QPushButton::clicked, this,
                 [this] { Q_EMIT windowRequested(QStringLiteral("Form_amamnez_life_zab")); });
     }
 
-    auto *top = new QHBoxLayout;
-    top->addWidget(conditions);
-    top->addWidget(family, 1);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(top);
-    layout->addWidget(diseases, 1);
+    layout->addWidget(conditions);
+    layout->addWidget(diseases, 3);
+    layout->addWidget(family, 1);
 }
 
 } // namespace pelorin::anamnesis
