@@ -57,8 +57,7 @@ void wireAnamnesis(Application &app)
     form->host(QStringLiteral("HostAnamnezZab"))->layout()->addWidget(zab);
     QObject::connect(zab, &anamnesis::AnamnezZabSection::windowRequested, form,
                      [&app](const QString &name) { showWindow(app, name); });
-    QObject::connect(zab, &anamnesis::AnamnezZabSection::diagnosisRequested, form,
-                     [&app] { showWindow(app, QStringLiteral("Form_diagnoz_lite")); });
+    // "Поставить" (Button6) belongs to the diagnoses: their wiring opens the quick first diagnosis.
 
     auto *live = new anamnesis::AnamnezLiveSection(*ctx.dm1, form);
     form->host(QStringLiteral("HostAnamnezLive"))->layout()->addWidget(live);

@@ -111,6 +111,7 @@ private Q_SLOTS:
     void diseaseAnamnesisApplyPair();
     void lifeAnamnesisCancelPair();
     void onsetCalculatorFromTheSection();
+    void admissionDiagnosisButtonShowsTheQuickWindow();
 
 private:
     QTemporaryDir m_dir;
@@ -303,6 +304,17 @@ void AnamnesisAppTest::onsetCalculatorFromTheSection()
              QStringLiteral("от 40 до 50 лет"));
     QCOMPARE(stored(*m_app, QStringLiteral("SELECT Zalobi FROM anamnez_zab")).toString(),
              QStringLiteral("от 40 до 50 лет"));
+}
+
+void AnamnesisAppTest::admissionDiagnosisButtonShowsTheQuickWindow()
+{
+    app::Form1 *f = form();
+    buttonOf(f, "SpeedButton2")->click();
+    QAbstractButton *set = buttonOf(f->sectionBox(app::Form1::AnamnezZab), "Button6");
+    QVERIFY(set);
+    QCOMPARE(set->text(), QStringLiteral("Поставить"));
+    set->click();
+    QVERIFY(m_app->window(QStringLiteral("Form_diagnoz_lite"))->isVisible());
 }
 
 QTEST_MAIN(AnamnesisAppTest)
