@@ -121,10 +121,14 @@ DocsRecomendPage::DocsRecomendPage(QTextEdit *editor, QWidget *parent) : QWidget
             break;
         }
     });
-    auto *layout = new QHBoxLayout(this);
+    auto *row = new QHBoxLayout;
+    row->addWidget(box);
+    row->addWidget(show, 0, Qt::AlignBottom);
+    row->addStretch(1);
+    // The choice keeps its own height; the text area below takes the rest.
+    auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(box);
-    layout->addWidget(show, 0, Qt::AlignBottom);
+    layout->addLayout(row);
     layout->addStretch(1);
 }
 
