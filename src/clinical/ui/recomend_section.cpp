@@ -17,6 +17,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace pelorin::clinical {
 
 namespace {
