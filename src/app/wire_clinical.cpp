@@ -18,7 +18,7 @@ namespace pelorin::app {
 
 namespace {
 
-template<typename W> W *windowOf(Application &app, const char *name)
+template <typename W> W *windowOf(Application &app, const char *name)
 {
     return qobject_cast<W *>(app.window(QString::fromLatin1(name)));
 }
@@ -55,8 +55,8 @@ void wireClinical(Application &app)
     db::DM2 &dm2 = *ctx.dm2;
 
     QWidget *lech = form->host(QStringLiteral("HostLechLekar"));
-    lech->layout()->addWidget(
-        new treatment::LechLekarPage(*dm2.lech_lekar, windowOf<treatment::Form_lech_lekar>(app, "Form_lech_lekar"), lech));
+    lech->layout()->addWidget(new treatment::LechLekarPage(
+        *dm2.lech_lekar, windowOf<treatment::Form_lech_lekar>(app, "Form_lech_lekar"), lech));
     QWidget *sys = form->host(QStringLiteral("HostSysLekar"));
     sys->layout()->addWidget(new treatment::SysLekarPage(*dm2.lech_lekar, ctx.settings, sys));
 

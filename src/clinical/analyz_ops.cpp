@@ -42,8 +42,8 @@ bool addBloodTest(db::Table &analyz)
 
 bool deleteBloodTest(db::Table &analyz)
 {
-    const bool yes =
-        Dialogs::instance().ask(QStringLiteral("Вы уверены что хотите удалить этот анализ?"), QStringLiteral("Внимание!"));
+    const bool yes = Dialogs::instance().ask(QStringLiteral("Вы уверены что хотите удалить этот анализ?"),
+                                             QStringLiteral("Внимание!"));
     if (yes && !analyz.isEmpty())
         analyz.deleteRecord();
     if (analyz.isEmpty())

@@ -53,9 +53,7 @@ DrugNodeKind kindOf(const DrugNode &node)
     }
 }
 
-DrugTree::DrugTree() : m_root(std::make_unique<DrugNode>())
-{
-}
+DrugTree::DrugTree() : m_root(std::make_unique<DrugNode>()) {}
 
 void DrugTree::clear()
 {
@@ -168,26 +166,26 @@ DrugNode *askAddNode(DrugNode &selected, AddCommand command)
         return askChild(selected,
                         menu ? QStringLiteral("Добавление группы препаратов.")
                              : QStringLiteral("Вы не указали группу препаратов."),
-                        QStringLiteral("Введите новую группу препаратов, если хотите ее добавить в раздел ")
-                            + quoted(selected.text) + QStringLiteral(" :"));
+                        QStringLiteral("Введите новую группу препаратов, если хотите ее добавить в раздел ") +
+                            quoted(selected.text) + QStringLiteral(" :"));
     case DrugNodeKind::Group:
         // "Ввдите" is the wording the doctors have always seen.
         return askChild(selected,
                         menu ? QStringLiteral("Добавление препарата.") : QStringLiteral("Вы не указали препарат."),
-                        QStringLiteral("Ввдите новый препарат, если хотите его добавить в группу ")
-                            + quoted(selected.text) + QStringLiteral(" :"));
+                        QStringLiteral("Ввдите новый препарат, если хотите его добавить в группу ") +
+                            quoted(selected.text) + QStringLiteral(" :"));
     case DrugNodeKind::Drug:
         return askChild(selected,
                         menu ? QStringLiteral("Добавление дозировки препарата.")
                              : QStringLiteral("Вы не указали дозировку препарата."),
-                        QStringLiteral("Введите новую дозировку препарата ") + quoted(selected.text)
-                            + QStringLiteral(", если хотите ее добавить:"));
+                        QStringLiteral("Введите новую дозировку препарата ") + quoted(selected.text) +
+                            QStringLiteral(", если хотите ее добавить:"));
     case DrugNodeKind::Dosage:
         if (!menu)
             return nullptr;
         return askChild(*selected.parent, QStringLiteral("Добавление дозировки препарата."),
-                        QStringLiteral("Введите новую дозировку препарата ") + quoted(selected.parent->text)
-                            + QStringLiteral(", если хотите ее добавить:"));
+                        QStringLiteral("Введите новую дозировку препарата ") + quoted(selected.parent->text) +
+                            QStringLiteral(", если хотите ее добавить:"));
     case DrugNodeKind::Deeper:
         return nullptr;
     }
@@ -210,12 +208,12 @@ bool askDeleteNode(DrugNode &node)
     switch (kindOf(node)) {
     case DrugNodeKind::Group:
     case DrugNodeKind::Drug:
-        question = QStringLiteral("Вы уверены что хотите удалить данное лекарство (") + node.text
-                   + QStringLiteral(") ?");
+        question =
+            QStringLiteral("Вы уверены что хотите удалить данное лекарство (") + node.text + QStringLiteral(") ?");
         break;
     case DrugNodeKind::Dosage:
-        question = QStringLiteral("Вы уверены что хотите удалить данный способ применения (") + node.text
-                   + QStringLiteral(") ?");
+        question = QStringLiteral("Вы уверены что хотите удалить данный способ применения (") + node.text +
+                   QStringLiteral(") ?");
         break;
     case DrugNodeKind::Section:
     case DrugNodeKind::Deeper:

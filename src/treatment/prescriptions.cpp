@@ -71,9 +71,9 @@ bool rewrite(db::Table &t, const std::vector<Entry> &entries)
         t.setValue(kRecept, e.recept);
         t.setValue(kKomm, e.komm);
         // A before-post handler may also drop the new record and still let the post succeed.
-        const bool stored = t.post() && !t.isEditing() && t.currentRowKey() != 0
-                            && std::find(before.begin(), before.end(), t.currentRowKey()) == before.end()
-                            && std::find(appended.begin(), appended.end(), t.currentRowKey()) == appended.end();
+        const bool stored = t.post() && !t.isEditing() && t.currentRowKey() != 0 &&
+                            std::find(before.begin(), before.end(), t.currentRowKey()) == before.end() &&
+                            std::find(appended.begin(), appended.end(), t.currentRowKey()) == appended.end();
         if (!stored) {
             if (t.isEditing())
                 t.cancel();
@@ -117,8 +117,7 @@ private:
 };
 
 // The exchange passes over entries 1 … n: for i = 1 … n−1, for j = i … n, exchange when swap(i, j).
-template<typename Swap>
-void exchangePass(std::vector<Entry> &entries, Swap swap)
+template <typename Swap> void exchangePass(std::vector<Entry> &entries, Swap swap)
 {
     const size_t n = entries.size();
     for (size_t i = 0; i + 1 < n; ++i) {
@@ -161,9 +160,8 @@ bool resortWindow(db::Table &lech_lekar)
 {
     std::vector<Entry> entries = readEntries(lech_lekar);
     exchangePass(entries, [](const Entry &a, const Entry &b) { return a.date > b.date; });
-    exchangePass(entries, [](const Entry &a, const Entry &b) {
-        return a.date == b.date && a.isLocal() && !b.isLocal();
-    });
+    exchangePass(entries,
+                 [](const Entry &a, const Entry &b) { return a.date == b.date && a.isLocal() && !b.isLocal(); });
     return rewrite(lech_lekar, entries);
 }
 

@@ -144,7 +144,7 @@ void ClinicalPagesTest::pagesAreFilled()
 {
     app::Form1 *f = m_app->form1();
     const std::pair<const char *, const char *> pages[] = {
-        {"HostLechLekar", "Button20"}, {"HostSysLekar", "Button37"}, {"HostAnalyz", "Button32"},
+        {"HostLechLekar", "Button20"}, {"HostSysLekar", "Button37"},     {"HostAnalyz", "Button32"},
         {"HostRecomend", "Button18"},  {"HostDocsRecomend", "Button48"},
     };
     for (const auto &[host, control] : pages)

@@ -62,7 +62,7 @@ struct Clinic : testing::ClinicFixture
 
     db::Table &tests() { return *dm2->analyz; }
 
-    template<typename W = QWidget> W *control(QWidget *w, const QString &name) { return w->findChild<W *>(name); }
+    template <typename W = QWidget> W *control(QWidget *w, const QString &name) { return w->findChild<W *>(name); }
     QPushButton *button(QWidget *w, const char *name) { return control<QPushButton>(w, QString::fromLatin1(name)); }
 
     void openGroup(const char *button)
@@ -145,9 +145,9 @@ void FormAnalyzTest::windowControls()
         QCOMPARE(box->text(), QString::fromUtf16(caption));
         QCOMPARE(box->fieldName(), QString::fromLatin1(field));
     }
-    for (const char *field : {"B11", "B12", "B13", "B14", "B21", "B22", "B23", "B24", "B25", "B26", "B3", "B56", "B611",
-                              "B612", "B62", "B63", "B64", "B65", "B66", "B67", "B68", "B71", "B72", "B73", "B74",
-                              "B75", "B76", "B77"})
+    for (const char *field :
+         {"B11", "B12", "B13", "B14", "B21", "B22", "B23", "B24", "B25", "B26", "B3",  "B56", "B611", "B612",
+          "B62", "B63", "B64", "B65", "B66", "B67", "B68", "B71", "B72", "B73", "B74", "B75", "B76",  "B77"})
         QVERIFY2(c.control<ui::DBEdit>(&w, QString::fromLatin1(field)), field);
     for (const char *field : {"B42", "B82", "B92", "B10_2", "B11_2", "D2"})
         QVERIFY2(c.control<ui::DBMemo>(&w, QString::fromLatin1(field)), field);
@@ -171,9 +171,9 @@ void FormAnalyzTest::windowControls()
     QStringList labels;
     for (QLabel *l : w.findChildren<QLabel *>())
         labels << l->text();
-    for (const char16_t *text : {u"СОЭ", u"мм\\ч", u"х 10^9/л", u"Значение:", u"Бытовые:", u"Бактериальные:",
-                                 u"Лимфоциты:", u"%,     абс. зн-е:", u"CD4\\CD8", u"#6", u"Другие:",
-                                 u"Консультации специалистов"})
+    for (const char16_t *text :
+         {u"СОЭ", u"мм\\ч", u"х 10^9/л", u"Значение:", u"Бытовые:", u"Бактериальные:", u"Лимфоциты:",
+          u"%,     абс. зн-е:", u"CD4\\CD8", u"#6", u"Другие:", u"Консультации специалистов"})
         QVERIFY2(labels.contains(QString::fromUtf16(text)), qPrintable(QString::fromUtf16(text)));
 
     for (auto [group, name] : {std::pair{Form_analyz::Blood, "blood"}, std::pair{Form_analyz::Stool, "stool"},
@@ -297,7 +297,8 @@ void FormAnalyzTest::consultationsAndUltrasound()
     c.control<QTabWidget>(&w, QStringLiteral("PageControl1"))->setCurrentIndex(1);
     typeText(c.control<QWidget>(&w, QStringLiteral("D2")), QStringLiteral("ЛОР: здоров."));
     c.button(&w, "Button1")->click();
-    QCOMPARE(c.memo("List3"), QStringLiteral("УЗИ органов брюшной полости: патологических изменений нет. ЛОР: здоров."));
+    QCOMPARE(c.memo("List3"),
+             QStringLiteral("УЗИ органов брюшной полости: патологических изменений нет. ЛОР: здоров."));
 }
 
 void FormAnalyzTest::applyWithoutChangesWritesNothing()
@@ -322,15 +323,17 @@ void FormAnalyzTest::allergenPickList()
         auto *combo = c.control<ui::DBComboBox>(&w, QString::fromLatin1(field));
         QVERIFY2(combo, field);
         QVERIFY(combo->isEditable());
-        QCOMPARE(combo->items(), (QStringList{QStringLiteral(" "), QStringLiteral("норма"), QStringLiteral("высокий уровень"),
-                                             QStringLiteral("средний уровень"), QStringLiteral("низкий уровень")}));
+        QCOMPARE(combo->items(),
+                 (QStringList{QStringLiteral(" "), QStringLiteral("норма"), QStringLiteral("высокий уровень"),
+                              QStringLiteral("средний уровень"), QStringLiteral("низкий уровень")}));
     }
     clickButton(c.control<QAbstractButton>(&w, QStringLiteral("B4")));
     auto *i2 = c.control<ui::DBComboBox>(&w, QStringLiteral("I2"));
     i2->setFocus();
     typeText(i2->lineEdit(), QStringLiteral("высокий уровень"));
     c.button(&w, "Button1")->click();
-    QCOMPARE(c.memo("List1"), QStringLiteral("Аллергенспецифические иммуноглобулины Е: Эпидермальный - высокий уровень. "));
+    QCOMPARE(c.memo("List1"),
+             QStringLiteral("Аллергенспецифические иммуноглобулины Е: Эпидермальный - высокий уровень. "));
 }
 
 void FormAnalyzTest::addAndDeleteButtons()

@@ -23,18 +23,16 @@ namespace {
 
 const QDate kToday(2025, 5, 20);
 
-const QByteArray kTree = QByteArray("\xEF\xBB\xBF")
-                         + QStringLiteral("Препараты внутрь\r\n"
-                                          "\tАнтигистаминные\r\n"
-                                          "\t\tЛоратадин\r\n"
-                                          "\t\t\tпо 1 таб. 1 раз в день\r\n"
-                                          "Местное лечение\r\n"
-                                          "\tЭмоленты\r\n"
-                                          "\t\tЛипикар\r\n"
-                                          "\t\t\t2 раза в день\r\n")
-                               .toUtf8();
-const QByteArray kBackup =
-    QByteArray("\xEF\xBB\xBF") + QStringLiteral("Резерв\r\n\tГруппа из копии\r\n").toUtf8();
+const QByteArray kTree = QByteArray("\xEF\xBB\xBF") + QStringLiteral("Препараты внутрь\r\n"
+                                                                     "\tАнтигистаминные\r\n"
+                                                                     "\t\tЛоратадин\r\n"
+                                                                     "\t\t\tпо 1 таб. 1 раз в день\r\n"
+                                                                     "Местное лечение\r\n"
+                                                                     "\tЭмоленты\r\n"
+                                                                     "\t\tЛипикар\r\n"
+                                                                     "\t\t\t2 раза в день\r\n")
+                                                          .toUtf8();
+const QByteArray kBackup = QByteArray("\xEF\xBB\xBF") + QStringLiteral("Резерв\r\n\tГруппа из копии\r\n").toUtf8();
 
 const QString kDeletePrompt = QStringLiteral("ask: Внимание!: Вы уверены что хотите удалить это лечение?");
 
@@ -113,8 +111,9 @@ struct Clinic : testing::ClinicFixture
     {
         QStringList out;
         for (lek().first(); !lek().eof(); lek().next())
-            out << lek().asString(QStringLiteral("Data")) + QStringLiteral(" | ") + lek().asString(QStringLiteral("Lek"))
-                       + QStringLiteral(" | ") + lek().asString(QStringLiteral("Recept"));
+            out << lek().asString(QStringLiteral("Data")) + QStringLiteral(" | ") +
+                       lek().asString(QStringLiteral("Lek")) + QStringLiteral(" | ") +
+                       lek().asString(QStringLiteral("Recept"));
         return out;
     }
 };
@@ -198,9 +197,11 @@ void FormLechLekarTest::controls()
     c.item({1, 0, 0, 0});
     c.select(c.item({1, 0, 0, 0}));
     w.grab().save(QStringLiteral("/tmp/Form_lech_lekar.png"));
-    c.append(c.lek(), {{"Data", QDate(2025, 5, 1)}, {"Lek", QStringLiteral("Лоратадин")},
+    c.append(c.lek(), {{"Data", QDate(2025, 5, 1)},
+                       {"Lek", QStringLiteral("Лоратадин")},
                        {"Recept", QStringLiteral("по 1 таб. 1 раз в день")}});
-    c.append(c.lek(), {{"Data", QDate(2025, 5, 5)}, {"Lek", QStringLiteral("Наружно: Липикар")},
+    c.append(c.lek(), {{"Data", QDate(2025, 5, 5)},
+                       {"Lek", QStringLiteral("Наружно: Липикар")},
                        {"Recept", QStringLiteral("2 раза в день")}});
     c.page->resize(700, 300);
     c.page->grab().save(QStringLiteral("/tmp/LechLekarPage.png"));
@@ -218,7 +219,8 @@ void FormLechLekarTest::openingReloadsCollapsesAndClearsTheMark()
     c.window->close();
 
     // The file changed meanwhile: the window shows it, collapsed, with the mark cleared.
-    Clinic::write(QStringLiteral("lekar.txt"), QByteArray("\xEF\xBB\xBF") + QStringLiteral("Новый раздел\r\n\tГруппа\r\n").toUtf8());
+    Clinic::write(QStringLiteral("lekar.txt"),
+                  QByteArray("\xEF\xBB\xBF") + QStringLiteral("Новый раздел\r\n\tГруппа\r\n").toUtf8());
     c.openWindow();
     QCOMPARE(topTexts(c.tree()), QStringList{QStringLiteral("Новый раздел")});
     QVERIFY(!c.tree()->topLevelItem(0)->isExpanded());
@@ -267,9 +269,12 @@ void FormLechLekarTest::prescribingKeepsTheDateOrder()
 {
     ScopedScriptedDialogs dialogs;
     Clinic c;
-    c.append(c.lek(), {{"Data", QDate(2025, 5, 1)}, {"Lek", QStringLiteral("Супрастин")}, {"Recept", QStringLiteral("1 т.")}});
-    c.append(c.lek(), {{"Data", QDate(2025, 5, 5)}, {"Lek", QStringLiteral("Наружно: Белосалик")},
-                       {"Recept", QStringLiteral("2 р.")}, {"Komm", QStringLiteral("на ночь")}});
+    c.append(c.lek(),
+             {{"Data", QDate(2025, 5, 1)}, {"Lek", QStringLiteral("Супрастин")}, {"Recept", QStringLiteral("1 т.")}});
+    c.append(c.lek(), {{"Data", QDate(2025, 5, 5)},
+                       {"Lek", QStringLiteral("Наружно: Белосалик")},
+                       {"Recept", QStringLiteral("2 р.")},
+                       {"Komm", QStringLiteral("на ночь")}});
     c.openWindow();
     c.window->datePicker()->setDate(QDate(2025, 5, 5));
     c.click(c.item({0, 0, 0, 0}));
@@ -290,23 +295,25 @@ void FormLechLekarTest::buttonAddsAGroupAndWritesTheTree()
     dialogs.answers << QStringLiteral("Кератолитики");
     c.button(c.window.get(), "Button1")->click();
 
-    QCOMPARE(dialogs.transcript,
-             QStringList{QStringLiteral("input: Вы не указали группу препаратов.: Введите новую группу препаратов, если "
-                                        "хотите ее добавить в раздел \"Местное лечение\" :")});
+    QCOMPARE(dialogs.transcript, QStringList{QStringLiteral(
+                                     "input: Вы не указали группу препаратов.: Введите новую группу препаратов, если "
+                                     "хотите ее добавить в раздел \"Местное лечение\" :")});
     QTreeWidgetItem *added = c.tree()->currentItem();
     QCOMPARE(added->text(0), QStringLiteral("Кератолитики"));
     QCOMPARE(added->parent(), c.item({1}));
     QCOMPARE(c.item({1})->childCount(), 2);
     QVERIFY(c.window->isVisible());
-    QVERIFY(Clinic::read(QStringLiteral("lekar.txt")).endsWith(QStringLiteral("\t\t\t2 раза в день\r\n\tКератолитики\r\n").toUtf8()));
+    QVERIFY(Clinic::read(QStringLiteral("lekar.txt"))
+                .endsWith(QStringLiteral("\t\t\t2 раза в день\r\n\tКератолитики\r\n").toUtf8()));
 
     // A drug under the new group, then its dosage, each from the button.
     dialogs.answers << QStringLiteral("Салициловая мазь") << QStringLiteral("1 раз в день");
     c.button(c.window.get(), "Button1")->click();
     c.button(c.window.get(), "Button1")->click();
     QCOMPARE(c.tree()->currentItem()->text(0), QStringLiteral("1 раз в день"));
-    QVERIFY(dialogs.transcript.at(2).startsWith(QStringLiteral("input: Вы не указали дозировку препарата.: Введите новую "
-                                                               "дозировку препарата \"Салициловая мазь\"")));
+    QVERIFY(
+        dialogs.transcript.at(2).startsWith(QStringLiteral("input: Вы не указали дозировку препарата.: Введите новую "
+                                                           "дозировку препарата \"Салициловая мазь\"")));
     QVERIFY(Clinic::read(QStringLiteral("lekar.txt"))
                 .endsWith(QStringLiteral("\tКератолитики\r\n\t\tСалициловая мазь\r\n\t\t\t1 раз в день\r\n").toUtf8()));
     QVERIFY(c.lek().isEmpty());
@@ -359,18 +366,20 @@ void FormLechLekarTest::changeAndDeleteReachTheFileAtTheNextAdd()
     c.select(c.item({0}));
     c.action("N_delete")->trigger(); // a section is never deleted
     QCOMPARE(c.tree()->topLevelItemCount(), 2);
-    QCOMPARE(dialogs.transcript,
-             (QStringList{QStringLiteral("input: Введите новый тест: Введите новый тест"),
-                          QStringLiteral("ask: Внимание!: Вы уверены что хотите удалить данное лекарство (Эмоленты) ?")}));
+    QCOMPARE(
+        dialogs.transcript,
+        (QStringList{QStringLiteral("input: Введите новый тест: Введите новый тест"),
+                     QStringLiteral("ask: Внимание!: Вы уверены что хотите удалить данное лекарство (Эмоленты) ?")}));
     QCOMPARE(Clinic::read(QStringLiteral("lekar.txt")), kTree);
 
     // The next "Добавить" writes everything.
     c.select(c.item({1}));
     dialogs.answers << QString();
     c.button(c.window.get(), "Button1")->click();
-    QCOMPARE(QString::fromUtf8(Clinic::read(QStringLiteral("lekar.txt")).mid(3)),
-             QStringLiteral("Препараты внутрь\r\n\tАнтигистаминные\r\n\t\tДезлоратадин\r\n\t\t\tпо 1 таб. 1 раз в день\r\n"
-                            "Местное лечение\r\n"));
+    QCOMPARE(
+        QString::fromUtf8(Clinic::read(QStringLiteral("lekar.txt")).mid(3)),
+        QStringLiteral("Препараты внутрь\r\n\tАнтигистаминные\r\n\t\tДезлоратадин\r\n\t\t\tпо 1 таб. 1 раз в день\r\n"
+                       "Местное лечение\r\n"));
 }
 
 void FormLechLekarTest::reopeningLosesUnwrittenChanges()
@@ -422,7 +431,8 @@ void FormLechLekarTest::levelJumpStopsTheLoadAndLeavesTheFileAlone()
     c.action("N_add")->trigger();
     c.action("N_save")->trigger();
     QCOMPARE(dialogs.transcript.size(), 3);
-    QVERIFY(dialogs.transcript.first().startsWith(QStringLiteral("message: Пелорин.: Список препаратов не был загружен")));
+    QVERIFY(
+        dialogs.transcript.first().startsWith(QStringLiteral("message: Пелорин.: Список препаратов не был загружен")));
     QCOMPARE(Clinic::read(QStringLiteral("lekar.txt")), broken);
     QCOMPARE(Clinic::read(QStringLiteral("lekar_bu.txt")), kBackup);
 
@@ -481,8 +491,9 @@ void FormLechLekarTest::panelResortButton()
     dialogs.answers << QStringLiteral("no") << QStringLiteral("no") << QStringLiteral("no");
     c.button(c.sysPage.get(), "Button37")->click();
     QCOMPARE(dialogs.transcript, (QStringList{QStringLiteral("beep"), QStringLiteral("beep")}));
-    QCOMPARE(c.rows(), (QStringList{QStringLiteral("01.01.2025 | Супрастин | "), QStringLiteral("05.05.2025 | Кларитин | "),
-                                    QStringLiteral("05.05.2025 | Наружно: Белосалик | ")}));
+    QCOMPARE(c.rows(),
+             (QStringList{QStringLiteral("01.01.2025 | Супрастин | "), QStringLiteral("05.05.2025 | Кларитин | "),
+                          QStringLiteral("05.05.2025 | Наружно: Белосалик | ")}));
     c.button(c.sysPage.get(), "Button37")->click();
     QCOMPARE(c.rows(), (QStringList{QStringLiteral("01.01.2025 | Супрастин | "),
                                     QStringLiteral("05.05.2025 | Наружно: Белосалик | "),

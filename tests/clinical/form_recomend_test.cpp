@@ -59,9 +59,12 @@ struct Clinic : testing::ClinicFixture
     }
 
     db::Table &recs() { return *dm2->recomend; }
-    template<typename W = QWidget> W *control(QWidget *w, const QString &name) { return w->findChild<W *>(name); }
+    template <typename W = QWidget> W *control(QWidget *w, const QString &name) { return w->findChild<W *>(name); }
     QPushButton *button(QWidget *w, const char *name) { return control<QPushButton>(w, QString::fromLatin1(name)); }
-    QString panelDate(int n) { return control<QLabel>(section.get(), QStringLiteral("DBText_recomend_Data_%1").arg(n))->text(); }
+    QString panelDate(int n)
+    {
+        return control<QLabel>(section.get(), QStringLiteral("DBText_recomend_Data_%1").arg(n))->text();
+    }
     QString panelText(int n)
     {
         return control<QPlainTextEdit>(section.get(), QStringLiteral("DBMemo_recomend_List_%1").arg(n))->toPlainText();
@@ -108,7 +111,8 @@ void FormRecomendTest::windowControls()
     QVERIFY(!w.isModal());
     QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QCOMPARE(c.control<QLabel>(&w, QStringLiteral("LabelTitle"))->text(), QStringLiteral("Рекомендации."));
-    QCOMPARE(c.control<QGroupBox>(&w, QStringLiteral("GroupBox1"))->title(), QStringLiteral("При атопическом дерматите:"));
+    QCOMPARE(c.control<QGroupBox>(&w, QStringLiteral("GroupBox1"))->title(),
+             QStringLiteral("При атопическом дерматите:"));
     QCOMPARE(c.control<QGroupBox>(&w, QStringLiteral("GroupBox2"))->title(), QStringLiteral("При псориазе:"));
     const std::pair<const char *, const char16_t *> checks[] = {
         {"A1", u"Занятия спортом, физкультурой не противопоказаны."},
@@ -201,8 +205,7 @@ void FormRecomendTest::addOpensTheWindowOnANewRecord()
     QCOMPARE(c.stored(QStringLiteral("SELECT Lek FROM recomend WHERE Data = '2025-06-02'")).toString(),
              QStringLiteral("Эмоленты"));
     QCOMPARE(c.panelDate(1), QStringLiteral("02.06.2025"));
-    QCOMPARE(c.panelText(1),
-             QStringLiteral("Санаторно-курортное лечение. Санаторно-курортное лечение. Эмоленты "));
+    QCOMPARE(c.panelText(1), QStringLiteral("Санаторно-курортное лечение. Санаторно-курортное лечение. Эмоленты "));
 }
 
 void FormRecomendTest::changeWithoutRecommendationsCreatesOne()
@@ -308,7 +311,9 @@ void FormRecomendTest::panelsFollowTheCurrentRecord()
     QCOMPARE(c.panelDate(1), QStringLiteral("04.05.2025"));
 
     // A single record fills one panel; the other is hidden.
-    dialogs.answers << "yes" << "yes" << "yes";
+    dialogs.answers << "yes"
+                    << "yes"
+                    << "yes";
     for (int i = 0; i < 3; ++i)
         c.button(c.section.get(), "Button29")->click();
     QCOMPARE(c.recs().recordCount(), 1);

@@ -46,7 +46,7 @@ struct Clinic : testing::ClinicFixture
             qFatal("documents window not exposed");
     }
 
-    template<typename W = QWidget> W *control(const QString &name) { return window->findChild<W *>(name); }
+    template <typename W = QWidget> W *control(const QString &name) { return window->findChild<W *>(name); }
     ui::DBEdit *edit(const char *field) { return control<ui::DBEdit>(QString::fromLatin1(field)); }
     void apply() { control<QPushButton>(QStringLiteral("Button1"))->click(); }
     int checkLines() const
@@ -122,9 +122,9 @@ void FormRegisterDocksTest::editLimits_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<int>("limit");
     const std::pair<const char *, int> limits[] = {
-        {"Passp_serial", 10},   {"Passp_number", 10},    {"Passp_vidan", 50},     {"Passp_data", 15},
-        {"Passp_cod", 10},      {"Polis_serial", 10},    {"Polis_number", 10},    {"Polis_company", 20},
-        {"Lgot_cat", 3},        {"Lgot_spr_date", 15},   {"Lgot_spr_serial", 10}, {"Lgot_spr_number", 10},
+        {"Passp_serial", 10}, {"Passp_number", 10},  {"Passp_vidan", 50},     {"Passp_data", 15},
+        {"Passp_cod", 10},    {"Polis_serial", 10},  {"Polis_number", 10},    {"Polis_company", 20},
+        {"Lgot_cat", 3},      {"Lgot_spr_date", 15}, {"Lgot_spr_serial", 10}, {"Lgot_spr_number", 10},
         {"Lgot_spr_cat", 10},
     };
     for (const auto &[field, limit] : limits)

@@ -31,7 +31,8 @@ struct Folder
         QDir(dir.path()).mkpath(QStringLiteral("sourses"));
         folder::setRoot(dir.path());
         for (const char *name : {kAtopicSheet, kPsoriasisSheet})
-            QFile::copy(QStringLiteral(PELORIN_SOURSES_DIR "/") + QLatin1String(name), folder::sourses() + QLatin1String(name));
+            QFile::copy(QStringLiteral(PELORIN_SOURSES_DIR "/") + QLatin1String(name),
+                        folder::sourses() + QLatin1String(name));
     }
     ~Folder() { folder::setRoot(QString()); }
 
@@ -212,9 +213,9 @@ void RecomendSheetsTest::rtfSheet()
     QTextEdit editor;
     QVERIFY(showRecommendationSheet(&editor, QString::fromLatin1(kPsoriasisSheet)));
     // The line break stays inside the second paragraph.
-    QCOMPARE(editor.document()->toRawText(),
-             QString(QStringLiteral("Рекомендации") + QChar(QChar::ParagraphSeparator) + QStringLiteral("Уход за кожей\t1")
-                     + QChar(QChar::LineSeparator) + QStringLiteral("курсив") + QChar(QChar::ParagraphSeparator)));
+    QCOMPARE(editor.document()->toRawText(), QString(QStringLiteral("Рекомендации") + QChar(QChar::ParagraphSeparator) +
+                                                     QStringLiteral("Уход за кожей\t1") + QChar(QChar::LineSeparator) +
+                                                     QStringLiteral("курсив") + QChar(QChar::ParagraphSeparator)));
     QCOMPARE(editor.document()->blockCount(), 3);
     const QTextBlock first = editor.document()->begin();
     QCOMPARE(first.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);

@@ -113,7 +113,8 @@ void DrugTreeTest::levelJumpStops()
 void DrugTreeTest::roundTripInEveryEncoding_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    const QString text = QStringLiteral("Местное лечение\r\n\tЭмоленты\r\n\t\tЛипикар\r\n\t\t\tнаносить 2 раза в день\r\n");
+    const QString text =
+        QStringLiteral("Местное лечение\r\n\tЭмоленты\r\n\t\tЛипикар\r\n\t\t\tнаносить 2 раза в день\r\n");
     QStringEncoder cp1251("windows-1251");
     QStringEncoder utf16le(QStringEncoder::Utf16LE);
     QStringEncoder utf16be(QStringEncoder::Utf16BE);
@@ -227,25 +228,25 @@ void DrugTreeTest::addPrompts_data()
     const QString menuDrug = QStringLiteral("input: Добавление препарата.: ") + drugPrompt;
     const QString menuDosage = QStringLiteral("input: Добавление дозировки препарата.: ") + dosagePrompt;
 
-    QTest::newRow("button, section") << QList<int>{1} << AddCommand::Button << "Кератолитики" << group
-                                     << QList<int>{1} << true;
-    QTest::newRow("button, group") << QList<int>{1, 0} << AddCommand::Button << "Атопалм" << drug
-                                   << QList<int>{1, 0} << true;
+    QTest::newRow("button, section") << QList<int>{1} << AddCommand::Button << "Кератолитики" << group << QList<int>{1}
+                                     << true;
+    QTest::newRow("button, group") << QList<int>{1, 0} << AddCommand::Button << "Атопалм" << drug << QList<int>{1, 0}
+                                   << true;
     QTest::newRow("button, drug") << QList<int>{1, 0, 0} << AddCommand::Button << "1 раз в день" << dosage
                                   << QList<int>{1, 0, 0} << true;
-    QTest::newRow("menu, section") << QList<int>{1} << AddCommand::Menu << "Кератолитики" << menuGroup
-                                   << QList<int>{1} << true;
-    QTest::newRow("menu, group") << QList<int>{1, 0} << AddCommand::Menu << "Атопалм" << menuDrug
-                                 << QList<int>{1, 0} << true;
+    QTest::newRow("menu, section") << QList<int>{1} << AddCommand::Menu << "Кератолитики" << menuGroup << QList<int>{1}
+                                   << true;
+    QTest::newRow("menu, group") << QList<int>{1, 0} << AddCommand::Menu << "Атопалм" << menuDrug << QList<int>{1, 0}
+                                 << true;
     QTest::newRow("menu, drug") << QList<int>{1, 0, 0} << AddCommand::Menu << "1 раз в день" << menuDosage
                                 << QList<int>{1, 0, 0} << true;
-    QTest::newRow("menu, dosage: beside it") << QList<int>{1, 0, 0, 0} << AddCommand::Menu << "1 раз в день"
-                                             << menuDosage << QList<int>{1, 0, 0} << true;
+    QTest::newRow("menu, dosage: beside it")
+        << QList<int>{1, 0, 0, 0} << AddCommand::Menu << "1 раз в день" << menuDosage << QList<int>{1, 0, 0} << true;
     QTest::newRow("empty answer") << QList<int>{1} << AddCommand::Button << "" << group << QList<int>{1} << false;
     QTest::newRow("cancelled") << QList<int>{1, 0} << AddCommand::Menu << "<cancel>" << menuDrug << QList<int>{1, 0}
                                << false;
-    QTest::newRow("button, dosage: no question") << QList<int>{1, 0, 0, 0} << AddCommand::Button << "x"
-                                                 << QString() << QList<int>{1, 0, 0, 0} << false;
+    QTest::newRow("button, dosage: no question")
+        << QList<int>{1, 0, 0, 0} << AddCommand::Button << "x" << QString() << QList<int>{1, 0, 0, 0} << false;
 }
 
 void DrugTreeTest::addPrompts()
@@ -282,10 +283,14 @@ void DrugTreeTest::changePrompt_data()
     QTest::addColumn<QList<int>>("node");
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("text");
-    QTest::newRow("section") << QList<int>{0} << "Внутрь" << "Внутрь";
-    QTest::newRow("dosage") << QList<int>{0, 0, 0, 0} << "по 2 таб." << "по 2 таб.";
-    QTest::newRow("empty answer keeps the text") << QList<int>{0, 0} << "" << "Антигистаминные";
-    QTest::newRow("cancelled") << QList<int>{0, 0, 0} << "<cancel>" << "Лоратадин";
+    QTest::newRow("section") << QList<int>{0} << "Внутрь"
+                             << "Внутрь";
+    QTest::newRow("dosage") << QList<int>{0, 0, 0, 0} << "по 2 таб."
+                            << "по 2 таб.";
+    QTest::newRow("empty answer keeps the text") << QList<int>{0, 0} << ""
+                                                 << "Антигистаминные";
+    QTest::newRow("cancelled") << QList<int>{0, 0, 0} << "<cancel>"
+                               << "Лоратадин";
 }
 
 void DrugTreeTest::changePrompt()
@@ -315,9 +320,9 @@ void DrugTreeTest::deletePrompts_data()
         << "ask: Внимание!: Вы уверены что хотите удалить данное лекарство (Антигистаминные) ?" << 5;
     QTest::newRow("drug") << QList<int>{1, 0, 0} << "yes"
                           << "ask: Внимание!: Вы уверены что хотите удалить данное лекарство (Липикар) ?" << 6;
-    QTest::newRow("dosage") << QList<int>{1, 0, 0, 0} << "yes"
-                            << "ask: Внимание!: Вы уверены что хотите удалить данный способ применения (2 раза в день) ?"
-                            << 7;
+    QTest::newRow("dosage")
+        << QList<int>{1, 0, 0, 0} << "yes"
+        << "ask: Внимание!: Вы уверены что хотите удалить данный способ применения (2 раза в день) ?" << 7;
     QTest::newRow("answered No") << QList<int>{0, 0, 0} << "no"
                                  << "ask: Внимание!: Вы уверены что хотите удалить данное лекарство (Лоратадин) ?" << 8;
     QTest::newRow("section: nothing") << QList<int>{1} << "yes" << QString() << 8;
@@ -343,8 +348,10 @@ void DrugTreeTest::dosagePicks_data()
     QTest::addColumn<QString>("drug");
     QTest::addColumn<QString>("way");
     QTest::addColumn<bool>("local");
-    QTest::newRow("internal") << QList<int>{0, 0, 0, 0} << "Лоратадин" << "по 1 таб." << false;
-    QTest::newRow("local treatment") << QList<int>{1, 0, 0, 0} << "Липикар" << "2 раза в день" << true;
+    QTest::newRow("internal") << QList<int>{0, 0, 0, 0} << "Лоратадин"
+                              << "по 1 таб." << false;
+    QTest::newRow("local treatment") << QList<int>{1, 0, 0, 0} << "Липикар"
+                                     << "2 раза в день" << true;
 }
 
 void DrugTreeTest::dosagePicks()

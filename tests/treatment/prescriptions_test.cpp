@@ -17,10 +17,7 @@ const QString kDeleteQuestion = QStringLiteral("ask: Внимание!: Вы у�
 
 struct Fixture : testing::ClinicFixture
 {
-    Fixture()
-    {
-        append(reg(), {{"Last_Name", QStringLiteral("Иванов")}, {"Reg_date", kToday}});
-    }
+    Fixture() { append(reg(), {{"Last_Name", QStringLiteral("Иванов")}, {"Reg_date", kToday}}); }
 
     Table &lek() { return *dm2->lech_lekar; }
 
@@ -38,8 +35,8 @@ struct Fixture : testing::ClinicFixture
     {
         QStringList out;
         for (lek().first(); !lek().eof(); lek().next())
-            out << lek().asDate(QStringLiteral("Data")).toString(Qt::ISODate) + QStringLiteral(" | ")
-                       + lek().asString(QStringLiteral("Lek"));
+            out << lek().asDate(QStringLiteral("Data")).toString(Qt::ISODate) + QStringLiteral(" | ") +
+                       lek().asString(QStringLiteral("Lek"));
         return out;
     }
 };
@@ -292,8 +289,8 @@ void PrescriptionsTest::protectionSuspendedDuringWindowResort()
 
     QList<bool> suspendedAtPost;
     f.lek().afterPost = [&](Table &) { suspendedAtPost << f.settings.protectionSuspended; };
-    QVERIFY(treatment::prescribe(*f.dm2, f.settings, kToday, QStringLiteral("Кларитин"), QStringLiteral("1 т."),
-                                 false, true));
+    QVERIFY(treatment::prescribe(*f.dm2, f.settings, kToday, QStringLiteral("Кларитин"), QStringLiteral("1 т."), false,
+                                 true));
     f.lek().afterPost = nullptr;
 
     QVERIFY(dialogs.transcript.isEmpty());
@@ -303,10 +300,9 @@ void PrescriptionsTest::protectionSuspendedDuringWindowResort()
     QCOMPARE(lines.size(), 4); // the prescription's own post and the three appends of the re-sort
     for (const QString &line : lines)
         QVERIFY2(line.endsWith(kCheckText), qPrintable(line));
-    QCOMPARE(f.rows(), (QStringList{row(1, 10, QStringLiteral("Супрастин")),
-                                    row(2, 10, QStringLiteral("Наружно: Белосалик")),
-                                    row(5, 20, QStringLiteral("Кларитин"))}));
-
+    QCOMPARE(f.rows(),
+             (QStringList{row(1, 10, QStringLiteral("Супрастин")), row(2, 10, QStringLiteral("Наружно: Белосалик")),
+                          row(5, 20, QStringLiteral("Кларитин"))}));
 }
 
 void PrescriptionsTest::panelResortKeepsEveryRecordWhenProtectionWouldRefuse()
@@ -335,9 +331,9 @@ void PrescriptionsTest::panelResortKeepsEveryRecordWhenProtectionWouldRefuse()
     QCOMPARE(lines.size(), 3); // each appended record still passes the rule and logs its check
     for (const QString &line : lines)
         QVERIFY2(line.endsWith(kCheckText), qPrintable(line));
-    QCOMPARE(f.rows(), (QStringList{row(1, 10, QStringLiteral("Супрастин")),
-                                    row(2, 10, QStringLiteral("Наружно: Белосалик")),
-                                    row(5, 20, QStringLiteral("Кларитин"))}));
+    QCOMPARE(f.rows(),
+             (QStringList{row(1, 10, QStringLiteral("Супрастин")), row(2, 10, QStringLiteral("Наружно: Белосалик")),
+                          row(5, 20, QStringLiteral("Кларитин"))}));
     QCOMPARE(f.stored(QStringLiteral("SELECT Komm FROM lech_lekar WHERE Data = '2025-02-10'")).toString(),
              QStringLiteral("на ночь"));
     QCOMPARE(f.stored(QStringLiteral("SELECT COUNT(*) FROM lech_lekar")).toInt(), 3);

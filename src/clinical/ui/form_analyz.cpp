@@ -144,16 +144,16 @@ QGroupBox *Form_analyz::buildBlood()
     auto *middle = new QVBoxLayout;
     auto *right = new QVBoxLayout;
 
-    Block clinical = block(group, t, QStringLiteral("Клинический анализ крови"), QStringLiteral("B1"),
-                           QStringLiteral("C1"));
+    Block clinical =
+        block(group, t, QStringLiteral("Клинический анализ крови"), QStringLiteral("B1"), QStringLiteral("C1"));
     valueRow(clinical, t, QStringLiteral("СОЭ"), QStringLiteral("B11"), QStringLiteral("мм\\ч"));
     valueRow(clinical, t, QStringLiteral("Эозинофилы"), QStringLiteral("B12"), QStringLiteral("%"));
     valueRow(clinical, t, QStringLiteral("Лейкоциты"), QStringLiteral("B13"), QStringLiteral("х 10^9/л"));
     otherRow(clinical, t, QStringLiteral("B14"));
     left->addWidget(clinical.box);
 
-    Block biochemical = block(group, t, QStringLiteral("Биохимический анализ крови"), QStringLiteral("B2"),
-                              QStringLiteral("C2"));
+    Block biochemical =
+        block(group, t, QStringLiteral("Биохимический анализ крови"), QStringLiteral("B2"), QStringLiteral("C2"));
     valueRow(biochemical, t, QStringLiteral("Холестерин"), QStringLiteral("B21"), QStringLiteral("ммоль/л"));
     valueRow(biochemical, t, QStringLiteral("Триглицериды"), QStringLiteral("B22"), QStringLiteral("ммоль/л"));
     valueRow(biochemical, t, QStringLiteral("Общий билирубин"), QStringLiteral("B23"), QStringLiteral("ммоль/л"));

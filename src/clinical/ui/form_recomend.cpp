@@ -69,8 +69,8 @@ Form_recomend::Form_recomend(db::DM2 &dm2, QWidget *parent) : QDialog(parent), m
     for (const auto &[field, caption] : psoriasisItems) {
         pl->addWidget(check(psoriasis, t, QString::fromUtf16(caption), QString::fromLatin1(field)));
         if (QLatin1String(field) == QLatin1String("A1")) {
-            auto *note = new QLabel(QStringLiteral("Не рекомендуются контактные виды спорта. Избегать травм."),
-                                    psoriasis);
+            auto *note =
+                new QLabel(QStringLiteral("Не рекомендуются контактные виды спорта. Избегать травм."), psoriasis);
             note->setObjectName(QStringLiteral("LabelA1Note"));
             note->setIndent(20);
             pl->addWidget(note);

@@ -124,8 +124,12 @@ void RecomendPanels::refresh()
         const bool shown = row < count;
         // The current record is read as it stands, with changes not yet posted.
         const bool isCurrent = row == current;
-        const QVariant date = !shown ? QVariant() : isCurrent ? m_table.value(dataIndex) : m_table.valueAt(row, dataIndex);
-        const QVariant list = !shown ? QVariant() : isCurrent ? m_table.value(listIndex) : m_table.valueAt(row, listIndex);
+        const QVariant date = !shown      ? QVariant()
+                              : isCurrent ? m_table.value(dataIndex)
+                                          : m_table.valueAt(row, dataIndex);
+        const QVariant list = !shown      ? QVariant()
+                              : isCurrent ? m_table.value(listIndex)
+                                          : m_table.valueAt(row, listIndex);
         m_dates[n]->setText(date.isValid() ? text::shortDate(date.toDate()) : QString());
         if (m_texts[n]->toPlainText() != list.toString())
             m_texts[n]->setPlainText(list.toString());
@@ -178,7 +182,8 @@ RecomendSection::RecomendSection(db::Table &recomend, Form_recomend *window, QWi
         m_sheets->addButton(b, i);
         sl->addWidget(b);
     }
-    auto *print = makeButton(sheets, QStringLiteral("Button50"), QStringLiteral("Вывести список рекомендаций на печать."));
+    auto *print =
+        makeButton(sheets, QStringLiteral("Button50"), QStringLiteral("Вывести список рекомендаций на печать."));
     sl->addWidget(print);
     connect(print, &QPushButton::clicked, this, [this] {
         const int choice = m_sheets->checkedId();

@@ -36,8 +36,8 @@ bool readFile(const QString &path, QByteArray *bytes)
     }
     const QFileInfo info(path);
     const QString reason = !info.exists() ? QStringLiteral("файл не найден") : file.errorString();
-    Dialogs::instance().message(QStringLiteral("Не удалось открыть файл «") + QDir::toNativeSeparators(path)
-                                    + QStringLiteral("»: ") + reason,
+    Dialogs::instance().message(QStringLiteral("Не удалось открыть файл «") + QDir::toNativeSeparators(path) +
+                                    QStringLiteral("»: ") + reason,
                                 QStringLiteral("Пелорин."), Dialogs::Kind::Error);
     return false;
 }

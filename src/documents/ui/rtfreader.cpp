@@ -16,11 +16,11 @@ namespace {
 const QSet<QByteArray> &skippedDestinations()
 {
     static const QSet<QByteArray> names = {
-        "fonttbl",   "colortbl",  "stylesheet",  "info",      "pict",         "object",      "header",
-        "headerl",   "headerr",   "headerf",     "footer",    "footerl",      "footerr",     "footerf",
-        "listtable", "listoverridetable",        "rsidtbl",   "generator",    "xmlnstbl",    "themedata",
-        "colorschememapping",     "datastore",   "latentstyles",              "fldinst",     "filetbl",
-        "revtbl",    "pgdsctbl",  "footnote",    "bkmkstart", "bkmkend",      "nonshppict",  "shp",
+        "fonttbl",   "colortbl",          "stylesheet", "info",      "pict",     "object",    "header",
+        "headerl",   "headerr",           "headerf",    "footer",    "footerl",  "footerr",   "footerf",
+        "listtable", "listoverridetable", "rsidtbl",    "generator", "xmlnstbl", "themedata", "colorschememapping",
+        "datastore", "latentstyles",      "fldinst",    "filetbl",   "revtbl",   "pgdsctbl",  "footnote",
+        "bkmkstart", "bkmkend",           "nonshppict", "shp",
     };
     return names;
 }
