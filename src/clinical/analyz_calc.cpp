@@ -178,12 +178,6 @@ void stoolTest(QString &w, const AnalyzRecord &r, const char *done, const char *
 
 } // namespace
 
-// ---------------------------------------------------------------- record access
-
-
-
-
-
 // ---------------------------------------------------------------- parts
 
 QString bloodPart(const AnalyzRecord &r)

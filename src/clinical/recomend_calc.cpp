@@ -9,12 +9,6 @@ namespace pelorin::clinical {
 using text::appendIf;
 using text::cutToWidth;
 
-// ---------------------------------------------------------------- record access
-
-
-
-
-
 // ---------------------------------------------------------------- text
 
 QString recomendList(const RecomendRecord &r)

@@ -10,7 +10,6 @@
 using namespace pelorin;
 using namespace pelorin::clinical;
 
-
 namespace {
 
 const QVariant yes(true);
