@@ -94,28 +94,6 @@ bool rewrite(db::Table &t, const std::vector<Entry> &entries)
     return true;
 }
 
-// The protection questions are off while the guard lives; the flag then takes its former value.
-class SuspendedQuestions
-{
-public:
-    explicit SuspendedQuestions(db::RunSettings &settings) : m_settings(settings), m_was(settings.protectionSuspended)
-    {
-        set(true);
-    }
-    ~SuspendedQuestions() { set(m_was); }
-    SuspendedQuestions(const SuspendedQuestions &) = delete;
-    SuspendedQuestions &operator=(const SuspendedQuestions &) = delete;
-
-private:
-    void set(bool suspended)
-    {
-        m_settings.protectionSuspended = suspended;
-        m_settings.notifyChanged();
-    }
-    db::RunSettings &m_settings;
-    bool m_was;
-};
-
 // The exchange passes over entries 1 … n: for i = 1 … n−1, for j = i … n, exchange when swap(i, j).
 template <typename Swap> void exchangePass(std::vector<Entry> &entries, Swap swap)
 {
@@ -152,7 +130,7 @@ bool prescribe(db::DM2 &dm2, db::RunSettings &settings, const QDate &date, const
         return false;
     }
 
-    const SuspendedQuestions suspended(settings);
+    const db::ProtectionSuspension suspended(settings);
     return resortWindow(t);
 }
 
@@ -174,7 +152,7 @@ bool resortPanel(db::Table &lech_lekar, db::RunSettings &settings)
     exchangePass(entries, [](const Entry &a, const Entry &b) { return a.date >= b.date; });
     bool done = false;
     {
-        const SuspendedQuestions suspended(settings);
+        const db::ProtectionSuspension suspended(settings);
         done = rewrite(lech_lekar, entries);
     }
     Dialogs::instance().beep();
