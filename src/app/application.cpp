@@ -279,22 +279,7 @@ Application::Start Application::start()
             createWindow(real);
             continue;
         }
-        auto *w = new PlaceholderWindow(n, QString::fromUtf8(caption));
-        if (n == QLatin1String("Form_lech_puva_edit")) {
-            for (const char *c : {"DBComboBox6", "DBComboBox13", "DBComboBox12", "DBComboBox14", "DBComboBox1",
-                                  "DBComboBox3", "DBComboBox7"})
-                w->addCombo(QString::fromLatin1(c));
-            w->addDatePicker(QStringLiteral("DateTimePicker1"));
-        } else if (n == QLatin1String("Form_lech_puva_edit_script")) {
-            for (const char *c : {"ComboBox1", "ComboBox2", "ComboBox4"})
-                w->addCombo(QString::fromLatin1(c));
-        } else if (n == QLatin1String("Form_lech_lekar")) {
-            w->addDatePicker(QStringLiteral("DateTimePicker1"));
-            w->addTree(QStringLiteral("TreeView1"));
-        } else if (n == QLatin1String("Form_diagnoz")) {
-            w->addDatePicker(QStringLiteral("DateTimePicker2"));
-        }
-        createWindow(w);
+        createWindow(new PlaceholderWindow(n, QString::fromUtf8(caption)));
     }
     m_form1->attach(m_ctx, m_settings, m_logs, window(QStringLiteral("Form_register_docks")));
     wireAnamnesis(*this);

@@ -480,7 +480,7 @@ QWidget *Form1::buildRegistrationCard()
     auto *passport = new QGroupBox(QStringLiteral("Паспортные данные"), card);
     auto *pl = new QVBoxLayout(passport);
     pl->addWidget(ui::buildControl(reg, {QString(), QStringLiteral("DBMemo29"), FieldSpec::Memo, QStringLiteral("List_other"), {}, false}, passport));
-    auto *change = button(passport, QStringLiteral("ButtonIzmenit"), QStringLiteral("Изменить"));
+    auto *change = button(passport, QStringLiteral("Button36"), QStringLiteral("Изменить"));
     connect(change, &QPushButton::clicked, this, [this] {
         if (m_registerDocs) {
             m_registerDocs->show();
