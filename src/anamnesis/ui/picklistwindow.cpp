@@ -20,18 +20,12 @@ namespace pelorin::anamnesis {
 
 namespace {
 
-// The main window comes back only when the last window that locked it is hidden.
-QHash<const QWidget *, int> &mainWindowLocks()
-{
-    static QHash<const QWidget *, int> locks;
-    return locks;
-}
 
 } // namespace
 
 PickListWindow::PickListWindow(const QString &name, const QString &caption, const QString &heading, db::Table *table,
                                db::RunSettings &settings, QWidget *mainWindow, QWidget *parent)
-    : QDialog(parent), m_table(table), m_settings(settings), m_mainWindow(mainWindow)
+    : QDialog(parent), m_table(table), m_settings(settings), m_mainWindow(mainWindow), m_lock(this, mainWindow)
 {
     setObjectName(name);
     setWindowTitle(caption);
@@ -98,26 +92,13 @@ void PickListWindow::hideEvent(QHideEvent *event)
 
 void PickListWindow::lockMainWindow()
 {
-    if (m_locking || !m_settings.noFastScrolling || !m_mainWindow)
-        return;
-    m_locking = true;
-    if (mainWindowLocks()[m_mainWindow.data()]++ == 0)
-        m_mainWindow->setEnabled(false);
-    setEnabled(true);
+    if (m_settings.noFastScrolling)
+        m_lock.lock();
 }
 
 void PickListWindow::unlockMainWindow()
 {
-    if (!m_locking)
-        return;
-    m_locking = false;
-    if (!m_mainWindow)
-        return;
-    auto &locks = mainWindowLocks();
-    if (--locks[m_mainWindow.data()] <= 0) {
-        locks.remove(m_mainWindow.data());
-        m_mainWindow->setEnabled(true);
-    }
+    m_lock.unlock();
 }
 
 ui::DBCheckBox *PickListWindow::check(const Check &c, QWidget *parent)

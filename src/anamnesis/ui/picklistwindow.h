@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mainwindowlock.h"
+
 #include <QDialog>
 #include <QList>
 #include <QPointer>
@@ -43,7 +45,7 @@ public:
 
     db::Table &table() const { return *m_table; }
     // True while this window keeps the main window disabled.
-    bool locksMainWindow() const { return m_locking; }
+    bool locksMainWindow() const { return m_lock.isHeld(); }
 
     // "Применить": posts the table's pending changes and closes the window. The complaints window does more.
     virtual void apply();
@@ -74,8 +76,8 @@ private:
     db::Table *m_table;
     db::RunSettings &m_settings;
     QPointer<QWidget> m_mainWindow;
+    ui::MainWindowLock m_lock;
     QVBoxLayout *m_body;
-    bool m_locking = false;
 };
 
 } // namespace pelorin::anamnesis

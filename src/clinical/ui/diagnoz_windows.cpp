@@ -48,7 +48,7 @@ void addChecks(db::Table *t, QWidget *parent, QVBoxLayout *l, Checks checks)
 } // namespace
 
 Form_diagnoz::Form_diagnoz(db::DM1 &, db::DM2 &dm2, db::RunSettings &settings, DiagnozOps &ops, QWidget *mainWindow)
-    : m_dm2(dm2), m_settings(settings), m_ops(ops), m_mainWindow(mainWindow)
+    : m_dm2(dm2), m_settings(settings), m_ops(ops), m_lock(this, mainWindow)
 {
     setObjectName(QStringLiteral("Form_diagnoz"));
     setWindowTitle(QStringLiteral("Пелорин. Постановка диагнозов пациенту."));
@@ -258,17 +258,13 @@ void Form_diagnoz::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     syncCalendar();
-    if (!m_locking && m_settings.noFastScrolling && m_mainWindow) {
-        m_locking = true;
-        m_mainWindow->setEnabled(false);
-    }
+    if (m_settings.noFastScrolling)
+        m_lock.lock();
 }
 
 void Form_diagnoz::unlockMainWindow()
 {
-    if (m_locking && m_mainWindow)
-        m_mainWindow->setEnabled(true);
-    m_locking = false;
+    m_lock.unlock();
 }
 
 void Form_diagnoz::closeEvent(QCloseEvent *event)

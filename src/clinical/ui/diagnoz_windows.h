@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mainwindowlock.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QWidget>
@@ -51,10 +53,9 @@ private:
     db::DM2 &m_dm2;
     db::RunSettings &m_settings;
     DiagnozOps &m_ops;
-    QPointer<QWidget> m_mainWindow;
+    ui::MainWindowLock m_lock;
     QDateEdit *m_calendar = nullptr;
     bool m_syncing = false;
-    bool m_locking = false;
 };
 
 // The quick first diagnosis: CheckBox1 "Псориаз", CheckBox2 "Атопический дерматит", Edit1,

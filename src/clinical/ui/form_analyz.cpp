@@ -104,7 +104,7 @@ ui::DBRadioGroup *yesNo(QWidget *parent, db::Table *t, const QString &caption, c
 } // namespace
 
 Form_analyz::Form_analyz(db::DM2 &dm2, db::RunSettings &settings, QWidget *mainWindow, QWidget *parent)
-    : QDialog(parent), m_analyz(dm2.analyz), m_settings(settings), m_mainWindow(mainWindow)
+    : QDialog(parent), m_analyz(dm2.analyz), m_settings(settings), m_mainWindow(mainWindow), m_lock(this, mainWindow)
 {
     setObjectName(QStringLiteral("Form_analyz"));
     setWindowTitle(QStringLiteral("Пелорин. Исследование крови."));
@@ -348,20 +348,13 @@ void Form_analyz::hideEvent(QHideEvent *event)
 
 void Form_analyz::lockMainWindow()
 {
-    if (m_locking || !m_settings.noFastScrolling || !m_mainWindow)
-        return;
-    m_locking = true;
-    m_mainWindow->setEnabled(false);
-    setEnabled(true);
+    if (m_settings.noFastScrolling)
+        m_lock.lock();
 }
 
 void Form_analyz::unlockMainWindow()
 {
-    if (!m_locking)
-        return;
-    m_locking = false;
-    if (m_mainWindow)
-        m_mainWindow->setEnabled(true);
+    m_lock.unlock();
 }
 
 } // namespace pelorin::clinical

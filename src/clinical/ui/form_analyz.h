@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mainwindowlock.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -34,7 +36,7 @@ public:
     QGroupBox *groupBox(Group group) const { return m_groups[group]; }
     // "Применить": the record is posted when it has unsaved changes, and the window closes.
     void apply();
-    bool locksMainWindow() const { return m_locking; }
+    bool locksMainWindow() const { return m_lock.isHeld(); }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -50,8 +52,8 @@ private:
     db::Table *m_analyz;
     db::RunSettings &m_settings;
     QPointer<QWidget> m_mainWindow;
+    ui::MainWindowLock m_lock;
     QGroupBox *m_groups[3] = {};
-    bool m_locking = false;
 };
 
 } // namespace pelorin::clinical

@@ -22,13 +22,6 @@ using ui::FieldSpec;
 
 namespace {
 
-// Several of these dialogs can be open at once (complaints with the exacerbation above it); the
-// main window comes back only when the last one that locked it is hidden.
-QHash<const QWidget *, int> &mainWindowLocks()
-{
-    static QHash<const QWidget *, int> locks;
-    return locks;
-}
 
 FieldSpec check(const QString &caption, const QString &field)
 {
@@ -105,7 +98,7 @@ QWidget *indexValue(db::Table *table, const QString &caption, const QString &fie
 
 ExamDialog::ExamDialog(const QString &name, const QString &caption, db::DM2 &dm2, db::RunSettings &settings,
                        QWidget *mainWindow, QWidget *parent)
-    : QDialog(parent), m_osmotr(dm2.osmotr1), m_settings(settings), m_mainWindow(mainWindow)
+    : QDialog(parent), m_osmotr(dm2.osmotr1), m_settings(settings), m_mainWindow(mainWindow), m_lock(this, mainWindow)
 {
     setObjectName(name);
     setWindowTitle(caption);
@@ -137,27 +130,13 @@ void ExamDialog::hideEvent(QHideEvent *event)
 
 void ExamDialog::lockMainWindow()
 {
-    if (m_locking || !m_settings.noFastScrolling || !m_mainWindow)
-        return;
-    m_locking = true;
-    if (mainWindowLocks()[m_mainWindow.data()]++ == 0)
-        m_mainWindow->setEnabled(false);
-    // A dialog owned by the main window would be disabled with it.
-    setEnabled(true);
+    if (m_settings.noFastScrolling)
+        m_lock.lock();
 }
 
 void ExamDialog::unlockMainWindow()
 {
-    if (!m_locking)
-        return;
-    m_locking = false;
-    if (!m_mainWindow)
-        return;
-    auto &locks = mainWindowLocks();
-    if (--locks[m_mainWindow.data()] <= 0) {
-        locks.remove(m_mainWindow.data());
-        m_mainWindow->setEnabled(true);
-    }
+    m_lock.unlock();
 }
 
 bool ExamDialog::hasUnsavedChanges()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mainwindowlock.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -30,7 +32,7 @@ public:
     ~ExamDialog() override;
     db::Table &osmotr() const { return *m_osmotr; }
     // True while this dialog keeps the main window disabled.
-    bool locksMainWindow() const { return m_locking; }
+    bool locksMainWindow() const { return m_lock.isHeld(); }
 
 protected:
     ExamDialog(const QString &name, const QString &caption, db::DM2 &dm2, db::RunSettings &settings,
@@ -57,7 +59,7 @@ private:
     db::Table *m_osmotr;
     db::RunSettings &m_settings;
     QPointer<QWidget> m_mainWindow;
-    bool m_locking = false;
+    ui::MainWindowLock m_lock;
 };
 
 // SCORAD: intensities B2..B7, itch B8, sleep loss B9 and the extent B1, with the computed sums.

@@ -42,7 +42,7 @@ QPushButton *makeButton(QWidget *parent, const QString &name, const QString &tex
 } // namespace
 
 Form_lech_lekar::Form_lech_lekar(db::DM2 &dm2, db::RunSettings &settings, QWidget *mainWindow, QWidget *parent)
-    : QDialog(parent), m_dm2(dm2), m_settings(settings), m_mainWindow(mainWindow)
+    : QDialog(parent), m_dm2(dm2), m_settings(settings), m_mainWindow(mainWindow), m_lock(this, mainWindow)
 {
     setObjectName(QStringLiteral("Form_lech_lekar"));
     setWindowTitle(QStringLiteral("Пелорин."));
@@ -283,20 +283,13 @@ void Form_lech_lekar::hideEvent(QHideEvent *event)
 
 void Form_lech_lekar::lockMainWindow()
 {
-    if (m_locking || !m_settings.noFastScrolling || !m_mainWindow)
-        return;
-    m_locking = true;
-    m_mainWindow->setEnabled(false);
-    setEnabled(true);
+    if (m_settings.noFastScrolling)
+        m_lock.lock();
 }
 
 void Form_lech_lekar::unlockMainWindow()
 {
-    if (!m_locking)
-        return;
-    m_locking = false;
-    if (m_mainWindow)
-        m_mainWindow->setEnabled(true);
+    m_lock.unlock();
 }
 
 // ---------------------------------------------------------------- pages of the main window

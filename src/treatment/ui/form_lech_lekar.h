@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mainwindowlock.h"
+
 #include "drugtree.h"
 
 #include <QDialog>
@@ -59,7 +61,7 @@ public:
     QMenu *popupMenu() const { return m_menu; }
     // The node shown by an item of the tree view.
     static DrugNode *nodeOf(const QTreeWidgetItem *item);
-    bool locksMainWindow() const { return m_locking; }
+    bool locksMainWindow() const { return m_lock.isHeld(); }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -78,10 +80,10 @@ private:
     db::DM2 &m_dm2;
     db::RunSettings &m_settings;
     QPointer<QWidget> m_mainWindow;
+    ui::MainWindowLock m_lock;
     DrugTree m_tree;
     bool m_treeLoaded = false;
     bool m_nodeClicked = false;
-    bool m_locking = false;
     QDateEdit *m_date;
     QTreeWidget *m_view;
     QPushButton *m_add;

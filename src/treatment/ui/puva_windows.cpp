@@ -231,7 +231,7 @@ PuvaPage::PuvaPage(db::DM1 &dm1, db::DM2 &dm2, db::RunSettings &settings, QWidge
 
 Form_lech_puva_edit::Form_lech_puva_edit(db::DM1 &dm1, db::DM2 &dm2, db::RunSettings &settings, db::ChangeLog &log,
                                          QWidget *mainWindow)
-    : m_dm1(dm1), m_dm2(dm2), m_settings(settings), m_ops(dm1, dm2, settings, log), m_mainWindow(mainWindow)
+    : m_dm1(dm1), m_dm2(dm2), m_settings(settings), m_ops(dm1, dm2, settings, log), m_lock(this, mainWindow)
 {
     topWindow(this, "Form_lech_puva_edit", QStringLiteral("Пелорин. ПУВА-терапия."));
     db::Table *t = dm2.lech_puva;
@@ -452,17 +452,13 @@ void Form_lech_puva_edit::showEvent(QShowEvent *event)
     // The calendar shows the procedure's date, whatever it was preset to.
     if (auto *picker = findChild<ui::DBDatePicker *>(QStringLiteral("DateTimePicker1")))
         picker->refresh();
-    if (!m_locking && m_settings.noFastScrolling && m_mainWindow) {
-        m_locking = true;
-        m_mainWindow->setEnabled(false);
-    }
+    if (m_settings.noFastScrolling)
+        m_lock.lock();
 }
 
 void Form_lech_puva_edit::unlockMainWindow()
 {
-    if (m_locking && m_mainWindow)
-        m_mainWindow->setEnabled(true);
-    m_locking = false;
+    m_lock.unlock();
 }
 
 void Form_lech_puva_edit::closeEvent(QCloseEvent *event)

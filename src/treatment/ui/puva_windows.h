@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mainwindowlock.h"
+
 #include "puva_editor.h"
 #include "puva_views.h"
 
@@ -116,13 +118,12 @@ private:
     db::DM2 &m_dm2;
     db::RunSettings &m_settings;
     PuvaEditorOps m_ops;
-    QPointer<QWidget> m_mainWindow;
+    ui::MainWindowLock m_lock;
     QPointer<QWidget> m_script;
     ui::DBGrid *m_grid = nullptr;
     QList<QComboBox *> m_times;
     QCheckBox *m_extra = nullptr;
     QWidget *m_extraPanel = nullptr;
-    bool m_locking = false;
 };
 
 // "Выставить у всех записей  значение:": one value on every listed procedure.
