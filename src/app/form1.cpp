@@ -69,6 +69,15 @@ QGroupBox *group(QWidget *parent, const QString &name, const QString &title)
     return g;
 }
 
+// The sections' stack. Word-wrapped texts inside would make the scroll area size it by its
+// preferred height for the width; sized by its minimum, it scrolls only when a section cannot fit.
+class SectionGrid : public QGridLayout
+{
+public:
+    using QGridLayout::QGridLayout;
+    bool hasHeightForWidth() const override { return false; }
+};
+
 // An empty place of the main window that an area of the program fills once the data exist.
 QWidget *newHost(QWidget *parent, const char *name)
 {
@@ -119,8 +128,9 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     setCentralWidget(central);
     buildPatientList();
     auto *bottom = new QHBoxLayout;
-    outer->addWidget(findChild<QGroupBox *>(QStringLiteral("GroupBox_list")), 5);
-    outer->addLayout(bottom, 7);
+    // The list keeps about eight rows; the sections get the rest.
+    outer->addWidget(findChild<QGroupBox *>(QStringLiteral("GroupBox_list")), 2);
+    outer->addLayout(bottom, 5);
     buildSectionBar();
     bottom->addWidget(findChild<QWidget *>(QStringLiteral("SectionBarHost")));
     // A section taller than the room left under the list scrolls, so the list keeps its share.
@@ -238,7 +248,7 @@ void Form1::buildPatientList()
 
 void Form1::buildSections()
 {
-    auto *grid = new QGridLayout(m_sectionArea);
+    auto *grid = new SectionGrid(m_sectionArea);
     grid->setContentsMargins(0, 0, 0, 0);
     for (int i = 0; i < SectionCount; ++i) {
         auto *box = group(m_sectionArea, QString::fromLatin1(kSections[i].box), QString::fromUtf8(kSections[i].title));
@@ -326,8 +336,9 @@ void Form1::buildSections()
     }
     m_richEdit = new QTextEdit(m_sections[Docs]);
     m_richEdit->setObjectName(QStringLiteral("RichEdit1"));
-    m_sections[Docs]->layout()->addWidget(m_docsPages);
-    m_sections[Docs]->layout()->addWidget(m_richEdit);
+    // The composed document gets most of the height; the pages hold only their choices.
+    static_cast<QVBoxLayout *>(m_sections[Docs]->layout())->addWidget(m_docsPages, 1);
+    static_cast<QVBoxLayout *>(m_sections[Docs]->layout())->addWidget(m_richEdit, 2);
     connect(m_docsPages, &QTabWidget::currentChanged, this, [this](int page) { m_richEdit->setVisible(page != 4); });
 
     // The system panel lies over the section area; it is not a section.
@@ -708,6 +719,8 @@ QWidget *Form1::buildExaminationPanel()
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(2, 3);
     grid->setColumnStretch(3, 2);
+    grid->setRowStretch(1, 1);
+    grid->setRowStretch(2, 1);
     // The panel must fit beside the section bar on a 1366 pixels wide screen.
     for (QWidget *w : panel->findChildren<QAbstractScrollArea *>())
         w->setMinimumWidth(60);

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QGroupBox>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -33,8 +34,11 @@ int main(int argc, char *argv[])
     app::Form1 *form = program.form1();
     form->resize(1340, 740);
     auto settle = [] {
-        for (int i = 0; i < 5; ++i)
+        // Layouts settle over several rounds of posted events.
+        for (int i = 0; i < 20; ++i) {
+            QCoreApplication::sendPostedEvents();
             QCoreApplication::processEvents();
+        }
     };
     for (int s = 0; s < app::Form1::SectionCount; ++s) {
         const QSize least = form->sectionBox(app::Form1::Section(s))->minimumSizeHint();
@@ -43,6 +47,9 @@ int main(int argc, char *argv[])
         form->showSection(app::Form1::Section(s));
         settle();
         form->grab().save(QStringLiteral("%1/section%2.png").arg(out).arg(s));
+        if (auto *scroll = form->findChild<QScrollArea *>(QStringLiteral("SectionScroll")))
+            qInfo("  viewport %dx%d, content %dx%d", scroll->viewport()->width(), scroll->viewport()->height(),
+                  scroll->widget()->width(), scroll->widget()->height());
         // Every page of a paged section.
         for (QTabWidget *tabs : form->sectionBox(app::Form1::Section(s))->findChildren<QTabWidget *>()) {
             for (int p = 1; p < tabs->count(); ++p) {
@@ -52,6 +59,10 @@ int main(int argc, char *argv[])
             }
             tabs->setCurrentIndex(0);
         }
+    }
+    if (QWidget *area = form->findChild<QWidget *>(QStringLiteral("SectionArea"))) {
+        const QSize least = area->minimumSizeHint();
+        qInfo("section area %dx%d, least %dx%d", area->width(), area->height(), least.width(), least.height());
     }
     for (int i = 3; i < args.size(); ++i) {
         if (QWidget *w = program.window(args[i])) {
