@@ -14,7 +14,6 @@
 #include <QLineSeries>
 #include <QPainter>
 #include <QPrinter>
-#include <QValueAxis>
 #include <QtTest>
 
 using namespace pelorin;
@@ -103,6 +102,7 @@ private Q_SLOTS:
     void followsTheTable();
     void hiddenChartCatchesUpWhenShown();
     void datesUnderTheAxis();
+    void roundValuesOnTheLeftAxis();
     void rendersAndPrints();
     void screenshot();
 };
@@ -275,6 +275,20 @@ void DynamicsChartTest::datesUnderTheAxis()
     QVERIFY(c.chart->dateLabels().contains(QStringLiteral("01.02.2025")));
 }
 
+void DynamicsChartTest::roundValuesOnTheLeftAxis()
+{
+    ChartClinic c;
+    QCOMPARE(c.chart->axisY()->categoriesLabels(),
+             (QStringList{"0", "10", "20", "30", "40", "50", "60", "70", "80", "90"}));
+    c.type(QStringLiteral("Динамика течения заболевания"));
+    QCOMPARE(c.chart->axisY()->categoriesLabels(),
+             (QStringList{"-1", "-0,8", "-0,6", "-0,4", "-0,2", "0", "0,2", "0,4", "0,6", "0,8", "1"}));
+    c.type(QStringLiteral("Интенсивность эритемы"));
+    QCOMPARE(c.range(), Range(-1, 3));
+    QCOMPARE(c.chart->axisY()->categoriesLabels(),
+             (QStringList{"-1", "-0,5", "0", "0,5", "1", "1,5", "2", "2,5", "3"}));
+}
+
 void DynamicsChartTest::rendersAndPrints()
 {
     ChartClinic c;
@@ -312,6 +326,13 @@ void DynamicsChartTest::screenshot()
     c.type(QStringLiteral("Зуд"));
     QTest::qWait(50);
     QVERIFY(c.chart->grab().save(dir + QStringLiteral("/chart_gap.png")));
+    QImage page(1100, 700, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        c.chart->render(painter, QRectF(0, 0, 1100, 700));
+    }
+    QVERIFY(page.save(dir + QStringLiteral("/chart_rendered.png")));
 }
 
 QTEST_MAIN(DynamicsChartTest)

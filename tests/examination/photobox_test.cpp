@@ -144,8 +144,11 @@ void PhotoBoxTest::controlsByTheirNames()
     };
     for (const auto &[name, text] : buttons)
         QCOMPARE(c.child<QPushButton>(name)->text(), QString::fromUtf8(text));
-    QCOMPARE(c.child("Image6")->size(), QSize(161, 201));
-    QCOMPARE(c.child("Image12")->size(), QSize(161, 201));
+    // One place for both pictures, 161 x 201 when there is room, smaller only when there is not.
+    QCOMPARE(c.child("PhotoPlace")->size(), QSize(161, 201));
+    QCOMPARE(c.child("PhotoPlace")->maximumSize(), QSize(161, 201));
+    QCOMPARE(c.child("Image6")->parentWidget(), c.child("PhotoPlace"));
+    QCOMPARE(c.child("Image12")->parentWidget(), c.child("PhotoPlace"));
     QCOMPARE(c.child("Image6")->toolTip(), QStringLiteral("Нажмите для просмотра полноразмерного рисунка."));
     QCOMPARE(c.child<ui::DBMemo>("DBMemo23")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QCOMPARE(c.child<ui::DBMemo>("DBMemo23")->fieldName(), QStringLiteral("Text"));
@@ -168,6 +171,7 @@ void PhotoBoxTest::addedPhotoIsPreviewedWithItsDescription()
     QVERIFY(c.previewShown());
     QVERIFY(!c.placeholderShown());
     QCOMPARE(c.child<PictureBox>("Image6")->image().size(), QSize(40, 30));
+    QCOMPARE(c.child("Image6")->geometry(), QRect(0, 0, 161, 201));
     // Scaled to the box keeping its proportions, centred.
     QCOMPARE(c.child<PictureBox>("Image6")->pictureRect(), QRect(0, 40, 161, 120));
 
@@ -189,6 +193,7 @@ void PhotoBoxTest::missingFileShowsThePlaceholderAndRefusesChange()
     QVERIFY(!c.previewShown());
     QVERIFY(c.placeholderShown());
     QVERIFY(c.child<PictureBox>("Image12")->hasImage());
+    QCOMPARE(c.child("Image12")->geometry(), QRect(QPoint(0, 0), c.child("PhotoPlace")->size()));
     ScopedScriptedDialogs dialogs;
     c.click("Button21");
     QCOMPARE(dialogs.transcript, QStringList{kMissingPhoto});
@@ -353,6 +358,9 @@ void PhotoBoxTest::screenshot()
     QVERIFY(c.box->grab().save(dir + QStringLiteral("/photobox.png")));
     c.box->showFullSize();
     QVERIFY(c.fullSize->grab().save(dir + QStringLiteral("/form_osm_img.png")));
+    c.append(c.photos(), {{"Link", QStringLiteral("foto\\1234\\осмотр2-фото99.jpg")}});
+    c.box->resize(300, 150);
+    QVERIFY(c.box->grab().save(dir + QStringLiteral("/photobox_missing.png")));
 }
 
 QTEST_MAIN(PhotoBoxTest)

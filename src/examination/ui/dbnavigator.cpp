@@ -16,7 +16,7 @@ enum class Glyph { First, Prior, Next, Last };
 // the ends of the list.
 QIcon arrowIcon(Glyph glyph, const QColor &colour)
 {
-    QPixmap pixmap(16, 16);
+    QPixmap pixmap(16, 16); // drawn at 16, shown smaller where room is short
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -54,6 +54,7 @@ DBNavigator::DBNavigator(db::Table *table, QWidget *parent) : QWidget(parent), m
         b->setIcon(icon);
         b->setToolTip(tip);
         b->setAutoRaise(false);
+        b->setIconSize(QSize(12, 12));
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         b->setFocusPolicy(Qt::NoFocus);
         connect(b, &QToolButton::clicked, this, [this, move] {

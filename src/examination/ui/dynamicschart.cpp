@@ -15,7 +15,6 @@
 #include <QLineSeries>
 #include <QPainter>
 #include <QPrinter>
-#include <QValueAxis>
 #include <QVBoxLayout>
 #include <cmath>
 #include <limits>
@@ -72,16 +71,13 @@ DynamicsChart::DynamicsChart(db::Table &osmotr1, QWidget *parent) : QWidget(pare
     m_chart->setPlotAreaBackgroundVisible(false);
     m_chart->setBackgroundRoundness(0);
     m_chart->setMargins(QMargins(6, 6, 30, 6));
-    m_chart->setLocalizeNumbers(true);
-    m_chart->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
     QFont titleFont = m_chart->titleFont();
     titleFont.setBold(true);
     titleFont.setPixelSize(19);
     m_chart->setTitleFont(titleFont);
 
-    m_axisY = new QValueAxis(m_chart);
-    m_axisY->setTickType(QValueAxis::TicksDynamic);
-    m_axisY->setTickAnchor(0);
+    m_axisY = new QCategoryAxis(m_chart);
+    m_axisY->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     m_chart->addAxis(m_axisY, Qt::AlignLeft);
     m_axisX = new QCategoryAxis(m_chart);
     m_axisX->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
@@ -164,13 +160,20 @@ QStringList DynamicsChart::dateLabels() const
 
 void DynamicsChart::applyAxisRange()
 {
+    // Round values at their places, written the Russian way ("0,5"); the ends of the range are
+    // not round (-6.18) and get no label of their own.
     const double min = m_choice.axisMin();
     const double max = m_choice.axisMax();
     const double step = tickStep(max - min);
+    for (const QString &label : m_axisY->categoriesLabels())
+        m_axisY->remove(label);
+    m_axisY->setStartValue(min);
     m_axisY->setRange(min, max);
-    m_axisY->setTickInterval(step);
-    m_axisY->setLabelFormat(step >= 1 ? QStringLiteral("%.0f") : step >= 0.1 ? QStringLiteral("%.1f")
-                                                                              : QStringLiteral("%.2f"));
+    const double tolerance = step * 1e-9;
+    for (qint64 k = qint64(std::ceil((min - tolerance) / step)); k * step <= max + tolerance; ++k) {
+        const double value = k * step;
+        m_axisY->append(text::floatToText(std::abs(value) < tolerance ? 0.0 : value), value);
+    }
 }
 
 void DynamicsChart::redraw()
@@ -258,7 +261,11 @@ void DynamicsChart::render(QPainter &painter, const QRectF &target)
         m_chart->resize(QSizeF(target.width(), target.height()).scaled(QSizeF(1000, 620), Qt::KeepAspectRatio));
         writeDateLabels();
     }
-    m_view->scene()->render(&painter, target, m_chart->sceneBoundingRect(), Qt::KeepAspectRatio);
+    // Centred in the target at the chart's own proportions.
+    const QRectF source = m_chart->sceneBoundingRect();
+    QRectF placed(QPointF(0, 0), source.size().scaled(target.size(), Qt::KeepAspectRatio));
+    placed.moveCenter(target.center());
+    m_view->scene()->render(&painter, placed, source, Qt::IgnoreAspectRatio);
 }
 
 bool DynamicsChart::print(QPrinter &printer)

@@ -13,7 +13,6 @@ class QComboBox;
 class QLineSeries;
 class QPainter;
 class QPrinter;
-class QValueAxis;
 
 namespace pelorin::db {
 class Table;
@@ -39,7 +38,8 @@ public:
     QComboBox *pickList() const { return m_pick; }
     QChart *chart() const { return m_chart; }
     QChartView *view() const { return m_view; }
-    QValueAxis *axisY() const { return m_axisY; }
+    // The left axis: a fixed range with round values written at their places.
+    QCategoryAxis *axisY() const { return m_axisY; }
     QCategoryAxis *axisX() const { return m_axisX; }
 
     // What is drawn, brought up to date with the table first.
@@ -72,7 +72,7 @@ private:
     QComboBox *m_pick;
     QChartView *m_view;
     QChart *m_chart;
-    QValueAxis *m_axisY;
+    QCategoryAxis *m_axisY;
     QCategoryAxis *m_axisX;
     QList<QLineSeries *> m_series;
     QList<DynamicsPoint> m_points;

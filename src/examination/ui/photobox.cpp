@@ -29,6 +29,36 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &text)
     return b;
 }
 
+// The caption breaks into two lines when the box is narrow. It asks its layout for a fixed room of
+// two lines rather than for a height that depends on its width, which would let a scrolled
+// section grow at every relayout.
+class CaptionLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+    bool hasHeightForWidth() const override { return false; }
+    QSize minimumSizeHint() const override
+    {
+        const QFontMetrics fm(font());
+        return {fm.horizontalAdvance(QStringLiteral("Фотография №")) + 2, 2 * fm.lineSpacing()};
+    }
+    QSize sizeHint() const override
+    {
+        const QFontMetrics fm(font());
+        return {fm.horizontalAdvance(QStringLiteral("Фотография № 00 из 00")) + 2, 2 * fm.lineSpacing()};
+    }
+};
+
+// The place of the preview and the placeholder asks for the full preview size even while both
+// are hidden, so that the box keeps its shape whichever is shown.
+class PhotoPlace : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    QSize sizeHint() const override { return PhotoBox::kPreviewSize; }
+};
+
 } // namespace
 
 PhotoBox::PhotoBox(db::DM1 &dm1, db::DM2 &dm2, QWidget *parent)
@@ -39,29 +69,37 @@ PhotoBox::PhotoBox(db::DM1 &dm1, db::DM2 &dm2, QWidget *parent)
     setObjectName(QStringLiteral("GroupBox_foto"));
     db::Table *photos = dm2.osmotr_img;
 
-    m_caption = new QLabel(this);
+    m_caption = new CaptionLabel(this);
     m_caption->setObjectName(QStringLiteral("Label81"));
     m_caption->setStyleSheet(QStringLiteral("color: blue; font-weight: bold;"));
 
-    // The preview and the placeholder take the same place; either, or neither, is shown.
-    auto *pictures = new QWidget(this);
-    pictures->setFixedSize(kPreviewSize);
+    // The preview and the placeholder take the same place; either, or neither, is shown. The
+    // place keeps the proportions of the full size as long as the room allows.
+    auto *pictures = new PhotoPlace(this);
+    pictures->setObjectName(QStringLiteral("PhotoPlace"));
+    pictures->setMinimumSize(kPreviewMinimum);
+    pictures->setMaximumSize(kPreviewSize);
+    pictures->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    auto *stack = new QGridLayout(pictures);
+    stack->setContentsMargins(0, 0, 0, 0);
     m_preview = new PictureBox(PictureBox::Fit::Scale, pictures);
     m_preview->setObjectName(QStringLiteral("Image6"));
-    m_preview->setGeometry(QRect(QPoint(0, 0), kPreviewSize));
+    m_preview->setPreferredSize(kPreviewSize);
     m_preview->setToolTip(QStringLiteral("Нажмите для просмотра полноразмерного рисунка."));
     m_preview->setCursor(Qt::PointingHandCursor);
     m_placeholder = new PictureBox(PictureBox::Fit::ShrinkOnly, pictures);
     m_placeholder->setObjectName(QStringLiteral("Image12"));
-    m_placeholder->setGeometry(QRect(QPoint(0, 0), kPreviewSize));
+    m_placeholder->setPreferredSize(kPreviewSize);
     m_placeholder->setImage(missingPhotoPicture());
+    stack->addWidget(m_preview, 0, 0);
+    stack->addWidget(m_placeholder, 0, 0);
     m_preview->hide();
     m_placeholder->hide();
 
     m_memo = new ui::DBMemo(photos, QStringLiteral("Text"), this);
     m_memo->setObjectName(QStringLiteral("DBMemo23"));
     m_memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_memo->setMinimumWidth(60);
+    m_memo->setMinimumSize(60, 32);
 
     m_navigator = new DBNavigator(photos, this);
     m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
@@ -71,20 +109,26 @@ PhotoBox::PhotoBox(db::DM1 &dm1, db::DM2 &dm2, QWidget *parent)
     auto *remove = makeButton(this, "Button22", QStringLiteral("Удалить фотографию"));
     auto *open = makeButton(this, "Button24", QStringLiteral("Открыть папку с фотографиями"));
 
+    // On the left the caption, the picture and the navigator; on the right the description and
+    // the buttons. The box must fit under the indices of the examination panel in a main window of
+    // 1340 x 740, so the picture gives way first and a long caption takes two lines.
+    m_caption->setWordWrap(true);
+    m_caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto *layout = new QGridLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setContentsMargins(3, 2, 3, 3);
     layout->setHorizontalSpacing(6);
-    layout->setVerticalSpacing(3);
-    layout->addWidget(m_caption, 0, 0, 1, 2);
-    layout->addWidget(pictures, 1, 0, 5, 1, Qt::AlignTop | Qt::AlignHCenter);
-    layout->addWidget(m_navigator, 6, 0);
-    layout->addWidget(m_memo, 1, 1);
+    layout->setVerticalSpacing(2);
+    layout->addWidget(m_caption, 0, 0);
+    layout->addWidget(pictures, 1, 0, 4, 1, Qt::AlignHCenter);
+    layout->addWidget(m_navigator, 5, 0);
+    layout->addWidget(m_memo, 0, 1, 2, 1);
     layout->addWidget(add, 2, 1);
     layout->addWidget(change, 3, 1);
     layout->addWidget(remove, 4, 1);
     layout->addWidget(open, 5, 1);
     layout->setRowStretch(1, 1);
-    layout->setColumnStretch(1, 1);
+    layout->setColumnStretch(0, 2);
+    layout->setColumnStretch(1, 3);
 
     connect(change, &QPushButton::clicked, this, &PhotoBox::changePhoto);
     connect(add, &QPushButton::clicked, this, &PhotoBox::addPhoto);

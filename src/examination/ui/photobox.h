@@ -35,7 +35,10 @@ class PhotoBox : public QGroupBox
     Q_OBJECT
 
 public:
+    // The preview's place: its full size, and the least it shrinks to when the examination
+    // panel has no more room (a main window of 1340 x 740).
     static constexpr QSize kPreviewSize{161, 201};
+    static constexpr QSize kPreviewMinimum{60, 75};
 
     PhotoBox(db::DM1 &dm1, db::DM2 &dm2, QWidget *parent = nullptr);
     ~PhotoBox() override;

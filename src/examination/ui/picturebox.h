@@ -25,6 +25,10 @@ public:
     // Where the picture is drawn inside the area, in the area's coordinates; empty without one.
     QRect pictureRect() const;
 
+    // The size the area asks its layout for; none by default.
+    void setPreferredSize(const QSize &size) { m_preferred = size; updateGeometry(); }
+    QSize sizeHint() const override { return m_preferred; }
+
 Q_SIGNALS:
     void clicked();
 
@@ -34,6 +38,7 @@ protected:
 
 private:
     Fit m_fit;
+    QSize m_preferred;
     QImage m_image;
     // The picture scaled for the current area, made again only when the area's size changes.
     mutable QPixmap m_scaled;
