@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QUrl>
-#include <QVBoxLayout>
 
 namespace pelorin::examination {
 
@@ -74,7 +73,7 @@ PhotoBox::PhotoBox(db::DM1 &dm1, db::DM2 &dm2, QWidget *parent)
     m_caption->setStyleSheet(QStringLiteral("color: blue; font-weight: bold;"));
 
     // The preview and the placeholder take the same place; either, or neither, is shown. The
-    // place keeps the proportions of the full size as long as the room allows.
+    // place has the full preview size where there is room; the picture in it keeps its proportions.
     auto *pictures = new PhotoPlace(this);
     pictures->setObjectName(QStringLiteral("PhotoPlace"));
     pictures->setMinimumSize(kPreviewMinimum);
