@@ -20,9 +20,6 @@ QDialog *createPhotoWindow(Application &app, const QString &name)
 void wirePhotos(Application &app)
 {
     AppContext &ctx = app.context();
-    // The course of the disease as a number, for the chart's last item.
-    examination::installDinamCalc(*ctx.dm2->osmotr1);
-
     Form1 *form1 = app.form1();
     if (QWidget *host = form1->host(QStringLiteral("HostPhotos"))) {
         auto *photos = new examination::PhotoBox(*ctx.dm1, *ctx.dm2, host);

@@ -20,15 +20,6 @@ std::optional<int> dinam(const QString &dinamika)
     return std::nullopt;
 }
 
-void installDinamCalc(db::Table &osmotr1)
-{
-    osmotr1.addCalcHandler([](db::Table &t) {
-        if (const std::optional<int> d = dinam(t.asString(QStringLiteral("Dinamika"))))
-            t.setValue(QStringLiteral("Dinam"), *d);
-    });
-    osmotr1.invalidateCalc();
-}
-
 const QList<DynamicsItem> &dynamicsItems()
 {
     static const QList<DynamicsItem> items = [] {

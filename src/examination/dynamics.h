@@ -17,8 +17,7 @@ namespace pelorin::examination {
 // Dinam: the course of the disease since the previous examination as a number, from Dinamika.
 // Exact, case-sensitive comparisons of the whole text; anything else is blank.
 std::optional<int> dinam(const QString &dinamika);
-// Registers Dinam with the other calculated fields of the examination table.
-void installDinamCalc(db::Table &osmotr1);
+// (installOsmotrCalc computes Dinam with the other calculated fields of the examination table.)
 
 // One item of the pick list: the field it draws, the title it sets and the left-axis range.
 struct DynamicsItem

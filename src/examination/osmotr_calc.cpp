@@ -1,5 +1,6 @@
 #include "osmotr_calc.h"
 
+#include "dynamics.h"
 #include "fieldvalue.h"
 #include "table.h"
 #include "texts.h"
@@ -358,6 +359,8 @@ void installOsmotrCalc(db::Table &osmotr1)
         t.setValue(QStringLiteral("ind2"), ind2(r));
         t.setValue(QStringLiteral("ind3"), ind3(r));
         t.setValue(QStringLiteral("index1"), index1(r));
+        if (const std::optional<int> d = dinam(r.s(QStringLiteral("Dinamika"))))
+            t.setValue(QStringLiteral("Dinam"), *d);
     });
 }
 

@@ -19,7 +19,6 @@ struct ChartClinic : testing::ClinicFixture
     ChartClinic()
     {
         installOsmotrCalc(exams());
-        installDinamCalc(exams());
         append(reg(), {{"Last_Name", QStringLiteral("Динамиков")}});
     }
     db::Table &exams() { return *dm2->osmotr1; }

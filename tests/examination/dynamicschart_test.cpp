@@ -36,7 +36,6 @@ struct ChartClinic : testing::ClinicFixture
     ChartClinic()
     {
         installOsmotrCalc(exams());
-        installDinamCalc(exams());
         append(reg(), {{"Last_Name", QStringLiteral("Динамиков")}});
         chart = std::make_unique<DynamicsChart>(exams());
         chart->resize(900, 500);
