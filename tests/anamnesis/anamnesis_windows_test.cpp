@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include "uitest.h"
+
 #include <QtTest>
 #include <memory>
 
@@ -24,31 +26,11 @@ Q_DECLARE_METATYPE(Captions)
 
 namespace {
 
+using pelorin::testing::typeText;
+using pelorin::testing::clickButton;
+using pelorin::testing::pickItem;
+
 const QDate kToday(2025, 3, 1);
-
-// QTest::keyClicks only knows Latin-1; the doctors type Russian.
-void typeText(QWidget *w, const QString &text)
-{
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key(ch.toUpper().unicode()), QString(ch), Qt::NoModifier);
-}
-
-// A click on the box's indicator: the middle of a wide box may lie beside its caption.
-void clickButton(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-}
-
-bool pickItem(QComboBox *combo, int item)
-{
-    combo->showPopup();
-    QAbstractItemView *view = combo->view();
-    if (!QTest::qWaitForWindowExposed(view->window()))
-        return false;
-    view->setCurrentIndex(view->model()->index(item, 0));
-    QTest::keyClick(view, Qt::Key_Return);
-    return combo->currentIndex() == item;
-}
 
 // Saved only on request: PELORIN_SCREENSHOTS=<folder>.
 void screenshot(QWidget *w)

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include "uitest.h"
+
 #include <QtTest>
 #include <memory>
 
@@ -22,21 +24,16 @@ using namespace pelorin::clinical;
 
 namespace {
 
-const QDate kToday(2025, 6, 2);
-const QString kCheckText = QStringLiteral(" - Проверка на защищенность данных со стороны analyz");
+using pelorin::testing::clickButton;
 
-// QTest::keyClicks only knows Latin-1; the doctors type Russian.
 void typeText(QWidget *w, const QString &text)
 {
     w->setFocus();
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key(ch.toUpper().unicode()), QString(ch), Qt::NoModifier);
+    testing::typeText(w, text);
 }
 
-void clickButton(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-}
+const QDate kToday(2025, 6, 2);
+const QString kCheckText = QStringLiteral(" - Проверка на защищенность данных со стороны analyz");
 
 // Patient "Петрова" with one blood test of 1 June, the test window and the section.
 struct Clinic : testing::ClinicFixture

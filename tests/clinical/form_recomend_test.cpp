@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include "uitest.h"
+
 #include <QtTest>
 #include <memory>
 
@@ -23,20 +25,16 @@ using namespace pelorin::clinical;
 
 namespace {
 
-const QDate kToday(2025, 6, 2);
-const QString kCheckText = QStringLiteral(" - Проверка на защищенность данных со стороны recomend");
+using pelorin::testing::clickButton;
 
 void typeText(QWidget *w, const QString &text)
 {
     w->setFocus();
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key(ch.toUpper().unicode()), QString(ch), Qt::NoModifier);
+    testing::typeText(w, text);
 }
 
-void clickButton(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-}
+const QDate kToday(2025, 6, 2);
+const QString kCheckText = QStringLiteral(" - Проверка на защищенность данных со стороны recomend");
 
 // Patient "Орлова", the recommendations window and the page.
 struct Clinic : testing::ClinicFixture

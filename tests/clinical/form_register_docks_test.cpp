@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
+#include "uitest.h"
+
 #include <QtTest>
 #include <memory>
 
@@ -17,15 +19,14 @@ using namespace pelorin::documents;
 
 namespace {
 
-const QDate kToday(2025, 6, 2);
-const QString kCheckText = QStringLiteral(" - Проверка на защищенность данных со стороны register");
-
 void typeText(QWidget *w, const QString &text)
 {
     w->setFocus();
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key(ch.toUpper().unicode()), QString(ch), Qt::NoModifier);
+    testing::typeText(w, text);
 }
+
+const QDate kToday(2025, 6, 2);
+const QString kCheckText = QStringLiteral(" - Проверка на защищенность данных со стороны register");
 
 // Two patients, "Абрамов" with a passport and "Борисова" without; the first is current.
 struct Clinic : testing::ClinicFixture

@@ -8,6 +8,8 @@
 #include <QAbstractItemView>
 #include <QPushButton>
 #include <QRadioButton>
+#include "uitest.h"
+
 #include <QtTest>
 #include <memory>
 
@@ -16,32 +18,11 @@ using namespace pelorin::examination;
 
 namespace {
 
+using pelorin::testing::typeText;
+using pelorin::testing::clickButton;
+using pelorin::testing::pickItem;
+
 const QString kCheckText = QStringLiteral(" - Проверка на защищенность данных со стороны osmotr");
-
-// QTest::keyClicks only knows Latin-1; the doctors type Russian.
-void typeText(QWidget *w, const QString &text)
-{
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key(ch.toUpper().unicode()), QString(ch), Qt::NoModifier);
-}
-
-// A click on the button's indicator: the middle of a wide button may lie beside its caption.
-void clickButton(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-}
-
-bool pickItem(QComboBox *combo, int item)
-{
-    combo->showPopup();
-    QAbstractItemView *view = combo->view();
-    if (!QTest::qWaitForWindowExposed(view->window()))
-        return false;
-    // The keys the doctor uses in an open list; a click may miss a row of a long list offscreen.
-    view->setCurrentIndex(view->model()->index(item, 0));
-    QTest::keyClick(view, Qt::Key_Return);
-    return combo->currentIndex() == item;
-}
 
 int checkLines(const db::ChangeLog &log)
 {

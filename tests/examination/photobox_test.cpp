@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
+#include "uitest.h"
+
 #include <QtTest>
 
 using namespace pelorin;
@@ -21,12 +23,7 @@ using namespace pelorin::examination;
 
 namespace {
 
-// Types text as key presses; QTest::keyClicks takes Latin-1 only.
-void typeText(QWidget *w, const QString &text)
-{
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key(ch.toUpper().unicode()), QString(ch), Qt::NoModifier);
-}
+using pelorin::testing::typeText;
 
 const QString kMissingPhoto = QStringLiteral(
     "message: Внимание!: Ошибка! Фотография не найдена!\r\nВозможно, вы удалили или перенесли фотограции из "

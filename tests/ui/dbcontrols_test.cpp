@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
+#include "uitest.h"
+
 #include <QtTest>
 #include <memory>
 
@@ -22,12 +24,8 @@ Q_DECLARE_METATYPE(ui::FieldSpec::Kind)
 
 namespace {
 
-// QTest::keyClicks only knows Latin-1; the doctors type Russian.
-void typeText(QWidget *w, const QString &text)
-{
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key(ch.toUpper().unicode()), QString(ch), Qt::NoModifier);
-}
+using pelorin::testing::typeText;
+using pelorin::testing::clickButton;
 
 // Three patients, in the register's order by surname:
 //   1 "Антонова"  card 102, 55 kg, female, born 12.11.1991, no notes
@@ -123,12 +121,6 @@ void setFromCode(QWidget *w)
         t->setText(QStringLiteral("из программы"));
     else if (auto *p = qobject_cast<ui::DBDatePicker *>(w))
         p->setDate(p->date().addDays(40));
-}
-
-// A click on the button's indicator: the middle of a wide button may lie beside its caption.
-void clickButton(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
 }
 
 // The line edit a user types into, for the controls that have one.

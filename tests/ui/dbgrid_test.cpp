@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include "uitest.h"
+
 #include <QtTest>
 #include <memory>
 
@@ -19,12 +21,7 @@ using namespace pelorin;
 
 namespace {
 
-// QTest::keyClicks only knows Latin-1; the doctors type Russian.
-void typeText(QWidget *w, const QString &text)
-{
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key(ch.toUpper().unicode()), QString(ch), Qt::NoModifier);
-}
+using pelorin::testing::typeText;
 
 struct Clinic
 {
