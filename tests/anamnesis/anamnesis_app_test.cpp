@@ -17,6 +17,8 @@
 #include <QScrollBar>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include "uitest.h"
+
 #include <QtTest>
 #include <memory>
 
@@ -54,21 +56,8 @@ QAbstractButton *buttonOf(QWidget *w, const char *name)
     return w->findChild<QAbstractButton *>(QString::fromLatin1(name));
 }
 
-void clickBox(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-}
-
-bool pickItem(QComboBox *combo, int item)
-{
-    combo->showPopup();
-    QAbstractItemView *view = combo->view();
-    if (!QTest::qWaitForWindowExposed(view->window()))
-        return false;
-    view->setCurrentIndex(view->model()->index(item, 0));
-    QTest::keyClick(view, Qt::Key_Return);
-    return combo->currentIndex() == item;
-}
+using testing::pickItem;
+const auto clickBox = testing::clickButton;
 
 QVariant stored(app::Application &a, const QString &sql)
 {
