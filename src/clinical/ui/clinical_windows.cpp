@@ -1,1 +1,0 @@
-#include "clinical_windows.h"

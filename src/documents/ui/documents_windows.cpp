@@ -1,1 +1,0 @@
-#include "documents_windows.h"
