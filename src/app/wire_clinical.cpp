@@ -16,15 +16,6 @@
 
 namespace pelorin::app {
 
-namespace {
-
-template <typename W> W *windowOf(Application &app, const char *name)
-{
-    return qobject_cast<W *>(app.window(QString::fromLatin1(name)));
-}
-
-} // namespace
-
 QDialog *createClinicalWindow(Application &app, const QString &name)
 {
     AppContext &ctx = app.context();

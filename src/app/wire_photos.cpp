@@ -1,5 +1,4 @@
 #include "application.h"
-#include "dynamics.h"
 #include "dynamicschart.h"
 #include "form1.h"
 #include "form_osm_img.h"
@@ -23,7 +22,7 @@ void wirePhotos(Application &app)
     Form1 *form1 = app.form1();
     if (QWidget *host = form1->host(QStringLiteral("HostPhotos"))) {
         auto *photos = new examination::PhotoBox(*ctx.dm1, *ctx.dm2, host);
-        photos->setFullSizeWindow(qobject_cast<examination::Form_osm_img *>(app.window(QStringLiteral("Form_osm_img"))));
+        photos->setFullSizeWindow(windowOf<examination::Form_osm_img>(app, "Form_osm_img"));
         host->layout()->addWidget(photos);
     }
     if (QWidget *host = form1->host(QStringLiteral("HostChart")))

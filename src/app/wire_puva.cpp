@@ -8,31 +8,14 @@
 #include "wiring.h"
 
 #include <QFormLayout>
-#include <QGroupBox>
+#include <QPointer>
 #include <QLayout>
 #include <QPushButton>
-#include <QTabWidget>
+#include <memory>
 
 namespace pelorin::app {
 
 namespace {
-
-// Created with the other windows at start-up, connected once the main window is bound.
-struct PuvaWindows
-{
-    QPointer<treatment::Form_lech_puva_edit> editor;
-    QPointer<treatment::Form_lech_puva_edit_script> script;
-    QPointer<treatment::Form_lech_puva_edit_osmotr> procedureExam;
-    QPointer<treatment::Form_osmotr_edit_puva> examProcedure;
-    QPointer<clinical::Form_diagnoz> diagnoz;
-    QPointer<clinical::Form_diagnoz_lite> diagnozLite;
-};
-
-PuvaWindows &windows()
-{
-    static PuvaWindows w;
-    return w;
-}
 
 void reshow(QWidget *w)
 {
@@ -48,32 +31,26 @@ void reshow(QWidget *w)
 QDialog *createPuvaWindow(Application &app, const QString &name)
 {
     AppContext &ctx = app.context();
-    PuvaWindows &w = windows();
-    if (name == QLatin1String("Form_lech_puva_edit")) {
-        w.editor = new treatment::Form_lech_puva_edit(*ctx.dm1, *ctx.dm2, ctx.settings, ctx.log, app.form1());
-        return w.editor;
+    if (name == QLatin1String("Form_lech_puva_edit"))
+        return new treatment::Form_lech_puva_edit(*ctx.dm1, *ctx.dm2, ctx.settings, ctx.log, app.form1());
+    // The bulk setter works on the editor's list; the editor is made before it.
+    if (name == QLatin1String("Form_lech_puva_edit_script")) {
+        auto *editor = windowOf<treatment::Form_lech_puva_edit>(app, "Form_lech_puva_edit");
+        if (!editor)
+            return nullptr;
+        auto *script = new treatment::Form_lech_puva_edit_script(editor->ops());
+        editor->setScriptWindow(script);
+        return script;
     }
-    if (name == QLatin1String("Form_lech_puva_edit_script") && w.editor) {
-        w.script = new treatment::Form_lech_puva_edit_script(w.editor->ops());
-        w.editor->setScriptWindow(w.script);
-        return w.script;
-    }
-    if (name == QLatin1String("Form_lech_puva_edit_osmotr")) {
-        w.procedureExam = new treatment::Form_lech_puva_edit_osmotr(*ctx.dm2);
-        return w.procedureExam;
-    }
-    if (name == QLatin1String("Form_osmotr_edit_puva")) {
-        w.examProcedure = new treatment::Form_osmotr_edit_puva(*ctx.dm2);
-        return w.examProcedure;
-    }
-    if (name == QLatin1String("Form_diagnoz")) {
-        w.diagnoz = new clinical::Form_diagnoz(*ctx.dm1, *ctx.dm2, ctx.settings, *ctx.diagnoses, app.form1());
-        return w.diagnoz;
-    }
-    if (name == QLatin1String("Form_diagnoz_lite")) {
-        w.diagnozLite = new clinical::Form_diagnoz_lite(*ctx.diagnoses, w.diagnoz);
-        return w.diagnozLite;
-    }
+    if (name == QLatin1String("Form_lech_puva_edit_osmotr"))
+        return new treatment::Form_lech_puva_edit_osmotr(*ctx.dm2);
+    if (name == QLatin1String("Form_osmotr_edit_puva"))
+        return new treatment::Form_osmotr_edit_puva(*ctx.dm2);
+    if (name == QLatin1String("Form_diagnoz"))
+        return new clinical::Form_diagnoz(*ctx.dm1, *ctx.dm2, ctx.settings, *ctx.diagnoses, app.form1());
+    // "Подробнее..." of the quick window goes on to the full one, made before it.
+    if (name == QLatin1String("Form_diagnoz_lite"))
+        return new clinical::Form_diagnoz_lite(*ctx.diagnoses, windowOf<clinical::Form_diagnoz>(app, "Form_diagnoz"));
     return nullptr;
 }
 
@@ -81,52 +58,50 @@ void wirePuva(Application &app)
 {
     Form1 *form = app.form1();
     AppContext &ctx = app.context();
-    PuvaWindows &w = windows();
+    auto *editor = windowOf<treatment::Form_lech_puva_edit>(app, "Form_lech_puva_edit");
+    auto *diagnoz = windowOf<clinical::Form_diagnoz>(app, "Form_diagnoz");
 
     // Page "Фототерапия подробно".
     auto *page = new treatment::PuvaPage(*ctx.dm1, *ctx.dm2, ctx.settings, form);
     form->host(QStringLiteral("HostLechPuva"))->layout()->addWidget(page);
-    QObject::connect(page, &treatment::PuvaPage::editorRequested, form, [page, &w] {
-        if (w.editor)
-            w.editor->openFromMainWindow(page->selector());
-    });
     // "Лечение" lists every course again when the editor's opening had cleared the choice.
     QObject::connect(form, &Form1::sectionShown, form, [page](int section) {
         if (section == Form1::Lech && page->selector()->selected() != 0)
             page->selector()->select(0);
     });
 
-    if (w.editor) {
-        treatment::PuvaEditorOps &ops = w.editor->ops();
-        ops.showWait = [&app](bool on) {
-            if (QWidget *wait = app.window(QStringLiteral("Form_wait"))) {
-                auto *fw = static_cast<ui::Form_wait *>(wait);
-                if (on)
-                    fw->showWaiting();
-                else
-                    fw->hideWaiting();
-            }
+    if (editor) {
+        QObject::connect(page, &treatment::PuvaPage::editorRequested, editor,
+                         [page, editor] { editor->openFromMainWindow(page->selector()); });
+        treatment::PuvaEditorOps &ops = editor->ops();
+        auto *wait = windowOf<ui::Form_wait>(app, "Form_wait");
+        ops.showWait = [wait](bool on) {
+            if (!wait)
+                return;
+            if (on)
+                wait->showWaiting();
+            else
+                wait->hideWaiting();
         };
         // The walks must not repaint the grids row by row.
-        ops.hideGrids = [form, &w](bool hide) {
-            static QList<QPointer<QWidget>> hidden;
+        auto frozen = std::make_shared<QList<QPointer<QWidget>>>();
+        ops.hideGrids = [form, editor, frozen](bool hide) {
             if (hide) {
-                hidden.clear();
                 QList<ui::DBGrid *> grids = form->findChildren<ui::DBGrid *>();
-                grids << w.editor->grid();
+                grids << editor->grid();
                 for (ui::DBGrid *g : grids) {
                     if (g->isVisible()) {
-                        hidden << g;
+                        *frozen << g;
                         g->setUpdatesEnabled(false);
                     }
                 }
-            } else {
-                for (const QPointer<QWidget> &g : hidden) {
-                    if (g)
-                        g->setUpdatesEnabled(true);
-                }
-                hidden.clear();
+                return;
             }
+            for (const QPointer<QWidget> &g : std::as_const(*frozen)) {
+                if (g)
+                    g->setUpdatesEnabled(true);
+            }
+            frozen->clear();
         };
         ops.reapplyExamArchive = [form] { form->applyExamArchive(); };
     }
@@ -135,20 +110,15 @@ void wirePuva(Application &app)
     auto *diagnoses = new clinical::DiagnozPage(ctx.dm2->diagnoz, form);
     form->host(QStringLiteral("HostDiagnoz"))->layout()->addWidget(diagnoses);
     diagnoses->refresh();
-    QObject::connect(diagnoses, &clinical::DiagnozPage::editRequested, form, [&w] {
-        if (w.diagnoz)
-            w.diagnoz->open(true);
-    });
-    if (auto *grid7 = form->findChild<ui::DBGrid *>(QStringLiteral("DBGrid7"))) {
-        QObject::connect(grid7, &ui::DBGrid::doubleClickedRow, form, [&w](int) {
-            if (w.diagnoz)
-                w.diagnoz->open(false);
-        });
+    if (diagnoz) {
+        QObject::connect(diagnoses, &clinical::DiagnozPage::editRequested, diagnoz, [diagnoz] { diagnoz->open(true); });
+        if (auto *grid7 = form->findChild<ui::DBGrid *>(QStringLiteral("DBGrid7")))
+            QObject::connect(grid7, &ui::DBGrid::doubleClickedRow, diagnoz, [diagnoz](int) { diagnoz->open(false); });
     }
     // "Поставить" of the disease anamnesis opens the quick first diagnosis.
-    if (auto *quick = form->findChild<QPushButton *>(QStringLiteral("Button6"))) {
-        QObject::connect(quick, &QPushButton::clicked, form, [&w] { reshow(w.diagnozLite); });
-    }
+    QWidget *quickWindow = app.window(QStringLiteral("Form_diagnoz_lite"));
+    if (auto *quick = form->findChild<QPushButton *>(QStringLiteral("Button6")); quick && quickWindow)
+        QObject::connect(quick, &QPushButton::clicked, quickWindow, [quickWindow] { reshow(quickWindow); });
 
     // System panel page "Осмотр->ПУВА".
     QWidget *sys = form->host(QStringLiteral("HostSysPuva"));
@@ -164,8 +134,10 @@ void wirePuva(Application &app)
     ll->addRow(choose);
     ll->addRow(procedure);
     sys->layout()->addWidget(links);
-    QObject::connect(choose, &QPushButton::clicked, form, [&w] { reshow(w.procedureExam); });
-    QObject::connect(procedure, &QPushButton::clicked, form, [&w] { reshow(w.examProcedure); });
+    QWidget *procedureExam = app.window(QStringLiteral("Form_lech_puva_edit_osmotr"));
+    QWidget *examProcedure = app.window(QStringLiteral("Form_osmotr_edit_puva"));
+    QObject::connect(choose, &QPushButton::clicked, form, [procedureExam] { reshow(procedureExam); });
+    QObject::connect(procedure, &QPushButton::clicked, form, [examProcedure] { reshow(examProcedure); });
 }
 
 } // namespace pelorin::app

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "application.h"
+
 #include <QString>
 
 class QDialog;
 
 namespace pelorin::app {
-
-class Application;
 
 // Each area of the program makes its own windows and fills its own places of the main window.
 //
@@ -27,5 +27,11 @@ void wirePhotos(Application &app);
 
 QDialog *createPuvaWindow(Application &app, const QString &name);
 void wirePuva(Application &app);
+
+// A window the start-up made, as its class; nullptr when there is none of that name and class.
+template <typename W> W *windowOf(Application &app, const char *name)
+{
+    return qobject_cast<W *>(app.window(QString::fromLatin1(name)));
+}
 
 } // namespace pelorin::app

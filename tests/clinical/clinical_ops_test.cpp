@@ -42,13 +42,7 @@ struct Clinic : testing::ClinicFixture
         return true;
     }
 
-    int checkLines(const QString &text) const
-    {
-        int n = 0;
-        for (const QString &line : log.lines())
-            n += line.endsWith(text);
-        return n;
-    }
+    int checkLines(const QString &text) const { return logLinesEndingWith(text); }
 };
 
 } // namespace

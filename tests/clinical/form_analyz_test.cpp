@@ -75,13 +75,7 @@ struct Clinic : testing::ClinicFixture
             ->toPlainText();
     }
 
-    int checkLines() const
-    {
-        int n = 0;
-        for (const QString &line : log.lines())
-            n += line.endsWith(kCheckText);
-        return n;
-    }
+    int checkLines() const { return logLinesEndingWith(kCheckText); }
 };
 
 } // namespace

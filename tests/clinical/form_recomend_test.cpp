@@ -67,13 +67,7 @@ struct Clinic : testing::ClinicFixture
     {
         return control<QPlainTextEdit>(section.get(), QStringLiteral("DBMemo_recomend_List_%1").arg(n))->toPlainText();
     }
-    int checkLines() const
-    {
-        int n = 0;
-        for (const QString &line : log.lines())
-            n += line.endsWith(kCheckText);
-        return n;
-    }
+    int checkLines() const { return logLinesEndingWith(kCheckText); }
 };
 
 } // namespace

@@ -50,13 +50,7 @@ struct Clinic : testing::ClinicFixture
     template <typename W = QWidget> W *control(const QString &name) { return window->findChild<W *>(name); }
     ui::DBEdit *edit(const char *field) { return control<ui::DBEdit>(QString::fromLatin1(field)); }
     void apply() { control<QPushButton>(QStringLiteral("Button1"))->click(); }
-    int checkLines() const
-    {
-        int n = 0;
-        for (const QString &line : log.lines())
-            n += line.endsWith(kCheckText);
-        return n;
-    }
+    int checkLines() const { return logLinesEndingWith(kCheckText); }
 };
 
 } // namespace

@@ -62,6 +62,15 @@ struct ClinicFixture
             qFatal("query failed: %s", qPrintable(sql));
         return q.value(0);
     }
+
+    // Log lines ending with `text`: the protection's check lines of one table, for instance.
+    int logLinesEndingWith(const QString &text) const
+    {
+        int n = 0;
+        for (const QString &line : log.lines())
+            n += line.endsWith(text);
+        return n;
+    }
 };
 
 } // namespace pelorin::testing

@@ -24,14 +24,6 @@ using pelorin::testing::pickItem;
 
 const QString kCheckText = QStringLiteral(" - Проверка на защищенность данных со стороны osmotr");
 
-int checkLines(const db::ChangeLog &log)
-{
-    int n = 0;
-    for (const QString &line : log.lines())
-        n += line.endsWith(kCheckText);
-    return n;
-}
-
 // Patient "Белов" with two examinations; the second (of 12.03.2025) is current.
 struct Clinic : testing::ClinicFixture
 {
@@ -170,10 +162,10 @@ void ExamDialogsTest::scoradApplyStoresAndShowsIndex()
     QCOMPARE(index->text(), QStringLiteral("6")); // round(2 + 3.5)
     QCOMPARE(d->findChild<ui::DBText *>(QStringLiteral("ind1"))->text(), QStringLiteral("1"));
 
-    const int before = checkLines(c.log);
+    const int before = c.logLinesEndingWith(kCheckText);
     QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("ButtonApply")), Qt::LeftButton);
     QCOMPARE(c.osmotr().state(), db::TableState::Browse);
-    QCOMPARE(checkLines(c.log), before + 1);
+    QCOMPARE(c.logLinesEndingWith(kCheckText), before + 1);
     QCOMPARE(c.storedOfSecond(QStringLiteral("B2")).toInt(), 1);
     QCOMPARE(c.storedOfSecond(QStringLiteral("B1")).toInt(), 10);
     QCOMPARE(c.osmotr().recNo(), 2);
@@ -217,10 +209,10 @@ void ExamDialogsTest::pasiApplyStores()
     QCOMPARE(c.osmotr().state(), db::TableState::Edit);
     QCOMPARE(index->text(), QStringLiteral("5,4")); // trunk only: 0.3 * 6 * 3
 
-    const int before = checkLines(c.log);
+    const int before = c.logLinesEndingWith(kCheckText);
     QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("ButtonApply")), Qt::LeftButton);
     QCOMPARE(c.osmotr().state(), db::TableState::Browse);
-    QCOMPARE(checkLines(c.log), before + 1);
+    QCOMPARE(c.logLinesEndingWith(kCheckText), before + 1);
     QCOMPARE(c.storedOfSecond(QStringLiteral("Bb44")).toInt(), 3);
     QCOMPARE(c.storedOfSecond(QStringLiteral("Bb41")).toInt(), 2);
     QCOMPARE(c.osmotr().recNo(), 2);
@@ -268,10 +260,10 @@ void ExamDialogsTest::klsimpApplyStoresTypedText()
     other->setFocus();
     typeText(other, QStringLiteral("сыпь"));
 
-    const int before = checkLines(c.log);
+    const int before = c.logLinesEndingWith(kCheckText);
     QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("ButtonApply")), Qt::LeftButton);
     QCOMPARE(c.osmotr().state(), db::TableState::Browse);
-    QCOMPARE(checkLines(c.log), before + 1);
+    QCOMPARE(c.logLinesEndingWith(kCheckText), before + 1);
     QCOMPARE(c.storedOfSecond(QStringLiteral("A1")).toBool(), true);
     QCOMPARE(c.storedOfSecond(QStringLiteral("A4")).toString(), QStringLiteral(" ")); // the blank item is a space
     QCOMPARE(c.storedOfSecond(QStringLiteral("Kl_sim_other")).toString(), QStringLiteral("сыпь"));
@@ -311,10 +303,10 @@ void ExamDialogsTest::proizvApplyStores()
     QCOMPARE(c.osmotr().state(), db::TableState::Edit);
     clickButton(d->findChild<QAbstractButton *>(QStringLiteral("C3_")));
 
-    const int before = checkLines(c.log);
+    const int before = c.logLinesEndingWith(kCheckText);
     QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("ButtonApply")), Qt::LeftButton);
     QCOMPARE(c.osmotr().state(), db::TableState::Browse);
-    QCOMPARE(checkLines(c.log), before + 1);
+    QCOMPARE(c.logLinesEndingWith(kCheckText), before + 1);
     QCOMPARE(c.storedOfSecond(QStringLiteral("AAA1")).toString(), QStringLiteral("\"грязного\" оттенка"));
     QCOMPARE(c.storedOfSecond(QStringLiteral("C3_")).toBool(), true);
     QCOMPARE(c.storedOfSecond(QStringLiteral("C3")).toBool(), false);
@@ -349,10 +341,10 @@ void ExamDialogsTest::zalobiApplyStoresAndReturns()
     QCOMPARE(c.osmotr().state(), db::TableState::Edit);
     QVERIFY(pickItem(d->findChild<QComboBox *>(QStringLiteral("Zalob")), 2));
 
-    const int before = checkLines(c.log);
+    const int before = c.logLinesEndingWith(kCheckText);
     QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("ButtonApply")), Qt::LeftButton);
     QCOMPARE(c.osmotr().state(), db::TableState::Browse);
-    QCOMPARE(checkLines(c.log), before + 1);
+    QCOMPARE(c.logLinesEndingWith(kCheckText), before + 1);
     QCOMPARE(c.storedOfSecond(QStringLiteral("A2_3")).toBool(), true);
     QCOMPARE(c.storedOfSecond(QStringLiteral("Zalob")).toString(), QStringLiteral("усиление симптомов"));
     QCOMPARE(c.osmotr().recNo(), 2);
@@ -364,9 +356,9 @@ void ExamDialogsTest::zalobiApplyWithoutChanges()
     Clinic c;
     c.osmotr().first();
     auto d = open<Form_osmotr_zalobi>(c);
-    const int before = checkLines(c.log);
+    const int before = c.logLinesEndingWith(kCheckText);
     QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("ButtonApply")), Qt::LeftButton);
-    QCOMPARE(checkLines(c.log), before);
+    QCOMPARE(c.logLinesEndingWith(kCheckText), before);
     QCOMPARE(c.osmotr().recNo(), 1);
     QVERIFY(!d->isVisible());
 }
@@ -395,13 +387,13 @@ void ExamDialogsTest::obCloseKeepsChangesPending()
 
     clickButton(d->findChild<QAbstractButton *>(QStringLiteral("Ob_pr_a210")));
     QVERIFY(pickItem(d->findChild<QComboBox *>(QStringLiteral("Ob_ndate")), 2));
-    const int before = checkLines(c.log);
+    const int before = c.logLinesEndingWith(kCheckText);
     auto *close = d->findChild<QPushButton *>(QStringLiteral("ButtonClose"));
     QCOMPARE(close->text(), QStringLiteral("Закрыть."));
     QTest::mouseClick(close, Qt::LeftButton);
     QVERIFY(!d->isVisible());
     QCOMPARE(c.osmotr().state(), db::TableState::Edit);
-    QCOMPARE(checkLines(c.log), before);
+    QCOMPARE(c.logLinesEndingWith(kCheckText), before);
     QCOMPARE(c.osmotr().value(QStringLiteral("Ob_ndate")), QVariant(3));
     QCOMPARE(c.osmotr().value(QStringLiteral("Ob_pr_a210")), QVariant(true));
 }

@@ -5,6 +5,7 @@
 #include "dbcontrols.h"
 #include "dbgrid.h"
 #include "form_analyz.h"
+#include "recordops.h"
 #include "table.h"
 
 #include <QDateEdit>
@@ -113,15 +114,7 @@ AnalyzSection::AnalyzSection(db::Table &analyz, Form_analyz *testWindow, QWidget
 void AnalyzSection::datePicked(const QDate &date)
 {
     // Start-up presets the picker with its signals blocked, so every change here is the user's.
-    db::Table &t = m_analyz;
-    if (t.isEmpty())
-        return;
-    if (t.state() == db::TableState::Browse)
-        t.edit();
-    if (!t.isEditing())
-        return;
-    t.setValue(QStringLiteral("Data"), date);
-    t.post();
+    db::storePickedDate(m_analyz, QStringLiteral("Data"), date);
 }
 
 } // namespace pelorin::clinical

@@ -2,6 +2,7 @@
 
 #include "datamodules.h"
 #include "dbcontrols.h"
+#include "recordops.h"
 #include "settings.h"
 #include "table.h"
 
@@ -318,15 +319,7 @@ void Form_analyz::showGroup(Group group)
 
 void Form_analyz::apply()
 {
-    db::Table &t = *m_analyz;
-    if (t.isEditing()) {
-        // Text still being typed counts as a change.
-        t.updateRecord();
-        if (t.isEditing() && t.modified())
-            t.post();
-        else if (t.isEditing() && !t.modified())
-            t.cancel();
-    }
+    db::applyPending(*m_analyz);
     close();
 }
 

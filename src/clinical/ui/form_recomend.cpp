@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "datamodules.h"
 #include "dbcontrols.h"
+#include "recordops.h"
 #include "table.h"
 
 #include <QDateEdit>
@@ -129,30 +130,13 @@ Form_recomend::Form_recomend(db::DM2 &dm2, QWidget *parent) : QDialog(parent), m
 
 void Form_recomend::apply()
 {
-    db::Table &t = *m_recomend;
-    if (t.isEditing()) {
-        // Text still being typed counts as a change.
-        t.updateRecord();
-        if (t.isEditing() && t.modified())
-            t.post();
-        else if (t.isEditing() && !t.modified())
-            t.cancel();
-    }
+    db::applyPending(*m_recomend);
     close();
 }
 
 void Form_recomend::datePicked(const QDate &date)
 {
-    db::Table &t = *m_recomend;
-    if (t.isEmpty())
-        return;
-    // A record with unsaved changes stays in its edit state and is posted with them.
-    if (t.state() == db::TableState::Browse)
-        t.edit();
-    if (!t.isEditing())
-        return;
-    t.setValue(QStringLiteral("Data"), date);
-    t.post();
+    db::storePickedDate(*m_recomend, QStringLiteral("Data"), date);
 }
 
 } // namespace pelorin::clinical
