@@ -3,7 +3,6 @@
 #include "clock.h"
 #include "dbcontrols.h"
 #include "dialogs.h"
-#include "drugtree.h"
 #include "form1.h"
 #include "form_logs.h"
 #include "form_settings.h"
@@ -24,7 +23,6 @@
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QTreeWidget>
 
 namespace pelorin::app {
 
@@ -255,31 +253,32 @@ Application::Start Application::start()
         {"Form_register_docks", "Пелорин. Документы пациента."},
         {"Form_recomend", "Пелорин."},
     };
+    // The examination dialogs, made here with the exacerbation dialog they share.
+    auto examinationWindow = [&](const QString &n) -> QDialog * {
+        if (n == QLatin1String("Form_osmotr_klsimp"))
+            return new examination::Form_osmotr_klsimp(dm2, settings, m_form1);
+        if (n == QLatin1String("Form_osmotr_zalobi")) {
+            auto *zalobi = new examination::Form_osmotr_zalobi(dm2, settings, m_form1);
+            zalobi->setExacerbationDialog(osmOb);
+            return zalobi;
+        }
+        if (n == QLatin1String("Form_osmotr_proizv"))
+            return new examination::Form_osmotr_proizv(dm2, settings, m_form1);
+        if (n == QLatin1String("Form_osmotr_index1"))
+            return new examination::Form_osmotr_index1(dm2, settings, m_form1);
+        if (n == QLatin1String("Form_osmotr_elem")) {
+            auto *elements = new examination::Form_osmotr_elem(dm2, settings);
+            elements->setMainWindow(m_form1);
+            return elements;
+        }
+        return nullptr;
+    };
     for (const auto &[name, caption] : remaining) {
         const QString n = QString::fromLatin1(name);
         QDialog *real = createAreaWindow(*this, n);
-        if (real) {
-            // owned by its area
-        } else if (n == QLatin1String("Form_osmotr_klsimp"))
-            real = new examination::Form_osmotr_klsimp(dm2, settings, m_form1);
-        else if (n == QLatin1String("Form_osmotr_zalobi")) {
-            auto *zalobi = new examination::Form_osmotr_zalobi(dm2, settings, m_form1);
-            zalobi->setExacerbationDialog(osmOb);
-            real = zalobi;
-        } else if (n == QLatin1String("Form_osmotr_proizv"))
-            real = new examination::Form_osmotr_proizv(dm2, settings, m_form1);
-        else if (n == QLatin1String("Form_osmotr_index1"))
-            real = new examination::Form_osmotr_index1(dm2, settings, m_form1);
-        else if (n == QLatin1String("Form_osmotr_elem")) {
-            auto *elements = new examination::Form_osmotr_elem(dm2, settings);
-            elements->setMainWindow(m_form1);
-            real = elements;
-        }
-        if (real) {
-            createWindow(real);
-            continue;
-        }
-        createWindow(new PlaceholderWindow(n, QString::fromUtf8(caption)));
+        if (!real)
+            real = examinationWindow(n);
+        createWindow(real ? real : new PlaceholderWindow(n, QString::fromUtf8(caption)));
     }
     m_form1->attach(m_ctx, m_settings, m_logs, window(QStringLiteral("Form_register_docks")));
     wireAnamnesis(*this);
