@@ -23,6 +23,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 
 namespace pelorin::app {
 
@@ -185,7 +186,7 @@ Application::Start Application::start()
                                     QStringLiteral("Ошибка"), Dialogs::Kind::Error);
         return Start::WrongPassword;
     }
-    Dialogs::instance().message(QStringLiteral("Добро пожаловать в программу \"Пелорин\"."), QStringLiteral("Пелорин"));
+    Dialogs::instance().message(QStringLiteral("Добро пожаловать в программу \"Пелорин\"."), QStringLiteral("Внимание!"));
 
     // The table objects exist before the windows that bind to them; the data modules open them
     // at their own steps below.
@@ -210,6 +211,14 @@ Application::Start Application::start()
     m_wait->showWaiting();
     QString error;
     const QString folder = db::Database::resolveDataFolder(m_arguments);
+    // A mistyped folder must not quietly start an empty clinic that new patients then go into.
+    if (!db::Database::existsIn(folder)) {
+        m_wait->hideWaiting();
+        if (!Dialogs::instance().ask(QStringLiteral("В папке %1 нет базы данных. Создать новую базу?")
+                                         .arg(QDir::toNativeSeparators(folder))))
+            return Start::Cancelled;
+        m_wait->showWaiting();
+    }
     if (!m_ctx.database.open(folder, &error)) {
         m_wait->hideWaiting();
         Dialogs::instance().message(error, QStringLiteral("Пелорин."), Dialogs::Kind::Error);
@@ -319,6 +328,10 @@ Application::Start Application::start()
         if (auto *p = m_form1->findChild<QDateEdit *>(QString::fromLatin1(name))) {
             const QSignalBlocker block(p);
             p->setDate(now.date());
+            // A picker beside its field follows the field from the first moment: the preset stays
+            // only while there is no record to show.
+            if (auto *bound = qobject_cast<ui::DBDatePicker *>(p))
+                bound->refresh();
         }
     }
     for (const auto &[win, picker] : {std::pair{"Form_lech_puva_edit", "DateTimePicker1"},

@@ -13,6 +13,7 @@
 #include "texts.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QScreen>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -1054,6 +1055,16 @@ void Form1::keyPressEvent(QKeyEvent *event)
 
 void Form1::closeEvent(QCloseEvent *event)
 {
+    // The open windows close first, each through its own closing, as if the doctor had closed them;
+    // one that refuses (a value it cannot store) keeps the program running.
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w == this || !w->isVisible() || !qobject_cast<QDialog *>(w))
+            continue;
+        if (!w->close()) {
+            event->ignore();
+            return;
+        }
+    }
     QMainWindow::closeEvent(event);
     QApplication::quit();
 }

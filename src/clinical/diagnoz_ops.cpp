@@ -122,7 +122,7 @@ bool DiagnozOps::deleteEvent()
     }
     if (diagnoz.isEmpty()) {
         newEvent();
-        Dialogs::instance().message(kRecreatedMessage, QStringLiteral("Пелорин."));
+        Dialogs::instance().message(kRecreatedMessage, QStringLiteral("Внимание!"));
     }
     return deleted;
 }

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 #include <QUuid>
 
 namespace pelorin::db {
@@ -134,59 +135,104 @@ bool Database::isOpen() const
     return m_db.isValid() && m_db.isOpen();
 }
 
-bool Database::open(const QString &folder, QString *error)
+bool Database::existsIn(const QString &folder)
+{
+    return QFileInfo(QDir(folder).absoluteFilePath(fileName())).exists();
+}
+
+bool Database::open(const QString &folder, QString *error, OpenMode mode)
 {
     close();
     m_folder = folder;
     const QString path = filePath();
-    QString reason;
-    if (!QDir().mkpath(folder)) {
-        if (error)
-            *error = describeOpenFailure(path, QStringLiteral("Не удалось создать папку данных «%1».")
-                                                   .arg(QDir::toNativeSeparators(folder)));
-        return false;
-    }
-    const QFileInfo info(path);
-    if (info.exists() && (!info.isReadable() || !info.isWritable())) {
-        if (error)
-            *error = describeOpenFailure(path, QStringLiteral("Нет прав на чтение и запись этого файла."));
-        return false;
-    }
-    if (!info.exists() && !QFileInfo(folder).isWritable()) {
-        if (error)
-            *error = describeOpenFailure(path, QStringLiteral("Нет прав на запись в папку данных."));
-        return false;
-    }
-
-    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    m_db.setDatabaseName(path);
-    // No waiting on a busy file: a second copy of the program must be told at once.
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
-    if (!m_db.open()) {
-        reason = m_db.lastError().text();
-        close();
-        if (error)
-            *error = describeOpenFailure(path, reason);
-        return false;
-    }
-    auto fail = [&](const QString &why) {
-        close();
+    auto refuse = [&](const QString &why) {
         if (error)
             *error = describeOpenFailure(path, why);
         return false;
     };
-    QString sqlError;
+    const QString damaged = QStringLiteral("Файл повреждён или не является базой данных программы (%1).");
+    const QFileInfo info(path);
+    if (info.exists() && info.isDir())
+        return refuse(QStringLiteral("На месте файла базы данных находится папка."));
+    if (!info.exists() && mode != OpenMode::Create)
+        return refuse(QStringLiteral("Файл не найден."));
+    // SQLite would take an empty file for a new database and fill it: the data it held are gone
+    // already, and writing an empty clinic over it would hide that.
+    if (info.exists() && info.size() == 0)
+        return refuse(damaged.arg(QStringLiteral("файл пуст")));
+    if (mode == OpenMode::Create && !QDir().mkpath(folder)) {
+        return refuse(QStringLiteral("Не удалось создать папку данных «%1».").arg(QDir::toNativeSeparators(folder)));
+    }
+    const bool readOnly = mode == OpenMode::ReadOnly;
+    if (info.exists() && (!info.isReadable() || (!readOnly && !info.isWritable())))
+        return refuse(readOnly ? QStringLiteral("Нет прав на чтение этого файла.")
+                               : QStringLiteral("Нет прав на чтение и запись этого файла."));
+    if (!readOnly && !QFileInfo(folder).isWritable())
+        return refuse(QStringLiteral("Нет прав на запись в папку данных «%1».").arg(QDir::toNativeSeparators(folder)));
+
+    auto connect = [&](bool immutable) {
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+        if (readOnly) {
+            // A copy on a read-only medium has no room for the WAL's side files: read it as it is.
+            const QUrl url = QUrl::fromLocalFile(path);
+            m_db.setDatabaseName(url.toString(QUrl::FullyEncoded) + (immutable ? QStringLiteral("?immutable=1") : QString()));
+            m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=0"));
+        } else {
+            m_db.setDatabaseName(path);
+            // No waiting on a busy file: a second copy of the program must be told at once.
+            m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+        }
+        return m_db.open();
+    };
+    auto fail = [&](const QString &why) {
+        close();
+        return refuse(why);
+    };
+    if (!connect(false))
+        return fail(m_db.lastError().text());
     // Reading the catalogue is the first thing that fails on a file that is not a database.
+    auto readCatalogue = [&](QString *why) {
+        QSqlQuery q(m_db);
+        if (q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && q.next())
+            return true;
+        *why = q.lastError().text();
+        return false;
+    };
+    QString e;
+    if (!readCatalogue(&e) && readOnly && !e.contains(QLatin1String("not a database"))) {
+        close();
+        if (!connect(true))
+            return fail(m_db.lastError().text());
+        e.clear();
+        readCatalogue(&e);
+    }
+    if (!e.isEmpty()) {
+        if (e.contains(QLatin1String("not a database")) || e.contains(QLatin1String("malformed")))
+            return fail(damaged.arg(e));
+        if (e.contains(QLatin1String("locked")) || e.contains(QLatin1String("busy")))
+            return fail(QStringLiteral("Файл занят другой программой (%1).").arg(e));
+        return fail(e);
+    }
+    // Another program's database is not ours to fill with tables or to switch to our journal:
+    // refuse it before anything is written.
     {
         QSqlQuery q(m_db);
-        if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !q.next()) {
-            const QString e = q.lastError().text();
-            if (e.contains(QLatin1String("not a database")) || e.contains(QLatin1String("malformed")))
-                return fail(QStringLiteral("Файл повреждён или не является базой данных программы (%1).").arg(e));
-            if (e.contains(QLatin1String("locked")) || e.contains(QLatin1String("busy")))
-                return fail(QStringLiteral("Файл занят другой программой (%1).").arg(e));
-            return fail(e);
-        }
+        int version = -1;
+        if (q.exec(QStringLiteral("PRAGMA user_version")) && q.next())
+            version = q.value(0).toInt();
+        q.finish();
+        int objects = 0;
+        if (q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && q.next())
+            objects = q.value(0).toInt();
+        q.finish();
+        if (version == 0 && objects > 0)
+            return fail(damaged.arg(QStringLiteral("в нём таблицы другой программы")));
+    }
+    QString sqlError;
+    if (readOnly) {
+        if (!checkSchema(&sqlError))
+            return fail(sqlError);
+        return true;
     }
     if (!exec(m_db, QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"), &sqlError) ||
         !exec(m_db, QStringLiteral("PRAGMA journal_mode=WAL"), &sqlError) ||
@@ -199,7 +245,7 @@ bool Database::open(const QString &folder, QString *error)
         if (sqlError.contains(QLatin1String("locked")) || sqlError.contains(QLatin1String("busy")))
             return fail(QStringLiteral("Файл занят другой копией программы (%1).").arg(sqlError));
         if (sqlError.contains(QLatin1String("not a database")) || sqlError.contains(QLatin1String("malformed")))
-            return fail(QStringLiteral("Файл повреждён или не является базой данных программы (%1).").arg(sqlError));
+            return fail(damaged.arg(sqlError));
         return fail(sqlError);
     }
     if (!createSchema(&sqlError)) {
@@ -227,7 +273,6 @@ bool Database::createSchema(QString *error)
         return false;
     }
     if (version == 0) {
-        // A file with other tables of the same names is not ours; refuse rather than mix data.
         for (const TableDef &t : allTables()) {
             if (!exec(m_db, createTableSql(t), error))
                 return false;
@@ -240,6 +285,28 @@ bool Database::createSchema(QString *error)
             return false;
     }
     // Later layouts add their migrations here, one step per version.
+    return checkSchema(error);
+}
+
+bool Database::checkSchema(QString *error)
+{
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
+        *error = q.lastError().text();
+        return false;
+    }
+    const int version = q.value(0).toInt();
+    q.finish();
+    if (version == 0) {
+        *error = QStringLiteral("Файл повреждён или не является базой данных программы (нет отметки версии данных).");
+        return false;
+    }
+    if (version > kSchemaVersion) {
+        *error = QStringLiteral("Файл создан более новой версией программы (версия данных %1, эта программа знает %2).")
+                     .arg(version)
+                     .arg(kSchemaVersion);
+        return false;
+    }
     // Every table must carry every stored field; a file that lacks one cannot be worked with.
     for (const TableDef &t : allTables()) {
         QSqlQuery cols(m_db);

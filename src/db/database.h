@@ -22,9 +22,18 @@ public:
     // The data folder: --data DIR among the arguments, else $TARVELO, else data/ beside the executable.
     static QString resolveDataFolder(const QStringList &arguments);
 
-    // Opens (creating when needed) folder/tarvelo.sqlite. On failure returns false and a Russian
-    // message naming the file in *error; the database stays closed.
-    bool open(const QString &folder, QString *error);
+    enum class OpenMode {
+        Create,   // creates the folder and the file when they are missing
+        Existing, // the file must be there already
+        ReadOnly, // the file must be there; nothing in it or beside it is changed
+    };
+
+    // Opens folder/tarvelo.sqlite. On failure returns false and a Russian message naming the file
+    // in *error; the database stays closed. An empty file (its data already gone) or a file that is
+    // not one of ours is refused in every mode and never written.
+    bool open(const QString &folder, QString *error, OpenMode mode = OpenMode::Create);
+    // The database file exists in the folder (as a file, of any size).
+    static bool existsIn(const QString &folder);
     void close();
     bool isOpen() const;
 
@@ -40,6 +49,7 @@ public:
 
 private:
     bool createSchema(QString *error);
+    bool checkSchema(QString *error);
     QString m_connection;
     QString m_folder;
     QSqlDatabase m_db;

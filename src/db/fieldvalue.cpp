@@ -54,8 +54,8 @@ QVariant normalizeValue(FieldType type, int width, const QVariant &value, bool *
     case FieldType::String:
     case FieldType::Memo: {
         QString s = value.toString();
-        if (type == FieldType::String && width > 0 && s.size() > width)
-            s.truncate(width);
+        if (type == FieldType::String && width > 0)
+            s = text::cutToWidth(s, width);
         if (s.isEmpty())
             return {};
         return s;

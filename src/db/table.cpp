@@ -607,6 +607,13 @@ bool Table::post()
     Row *row = currentRow();
     if (!row)
         return false;
+    // A detail belongs to its master's record; one without that link would never be shown again.
+    if (m_master && m_linkIndex >= 0 && !row->values[size_t(m_linkIndex)].isValid()) {
+        m_lastError = QStringLiteral("Запись таблицы %1 не связана с записью таблицы %2: сначала сохраните ту запись.")
+                          .arg(tableName(), m_master->tableName());
+        Dialogs::instance().message(m_lastError, QStringLiteral("Ошибка"), Dialogs::Kind::Error);
+        return false;
+    }
     const bool inserting = m_state == TableState::Insert;
     if (!writeRow(*row, inserting)) {
         Dialogs::instance().message(QStringLiteral("Не удалось записать изменения в таблицу %1.\n%2")
@@ -615,19 +622,36 @@ bool Table::post()
         return false;
     }
     RowPtr posted = m_view[size_t(m_cur)];
-    if (inserting)
+    if (inserting) {
         m_insertRow.reset();
+        // Records begun in the details while this one was new belong to it: its key exists now.
+        for (Table *d : m_details)
+            d->adoptMasterKey();
+    }
+    const int placeInView = m_cur;
     placeRow(posted);
     m_original.clear();
     m_state = TableState::Browse;
     m_modified = false;
     m_calcDirty = true;
-    m_bof = m_eof = false;
+    // A record that no longer passes the filter leaves the view; the cursor lands where a deletion
+    // would leave it.
+    const bool leaves = !rowMatchesFilter(*posted);
+    if (leaves) {
+        fire(beforeScroll);
+        m_view.erase(m_view.begin() + m_cur);
+        m_cur = m_view.empty() ? -1 : std::min(placeInView, int(m_view.size()) - 1);
+        m_bof = m_eof = m_view.empty();
+    } else {
+        m_bof = m_eof = false;
+    }
     Q_EMIT stateChanged();
     Q_EMIT rowsChanged();
     Q_EMIT currentChanged();
     notifyDetails();
     fire(afterPost);
+    if (leaves)
+        fire(afterScroll);
     return true;
 }
 
@@ -949,6 +973,13 @@ void Table::refresh()
     notifyDetails();
 }
 
+void Table::adoptMasterKey()
+{
+    Row *row = m_state == TableState::Browse ? nullptr : currentRow();
+    if (row && m_linkIndex >= 0 && !row->values[size_t(m_linkIndex)].isValid())
+        row->values[size_t(m_linkIndex)] = masterKeyValue();
+}
+
 void Table::notifyDetails()
 {
     for (Table *d : m_details)
@@ -962,7 +993,19 @@ void Table::masterChanged()
     const QVariant key = masterKeyValue();
     if (m_linkLoaded && sameValue(key, m_linkValue))
         return;
-    checkBrowseMode();
+    if (m_state != TableState::Browse) {
+        Row *row = currentRow();
+        const bool unlinked = row && m_linkIndex >= 0 && !row->values[size_t(m_linkIndex)].isValid();
+        // A new master record that was given up leaves nothing to attach this one to.
+        if (unlinked)
+            cancel();
+        if (!checkBrowseMode()) {
+            // The engine has said why; the record stays in edit state with everything typed, and
+            // the rows are read for the master at the next chance.
+            m_linkLoaded = false;
+            return;
+        }
+    }
     m_linkValue = key;
     QString error;
     if (!loadRows(&error)) {

@@ -195,6 +195,7 @@ private:
     bool prepareToMove();
     void beginInsert(bool atEnd);
     void masterChanged();
+    void adoptMasterKey();
     void notifyDetails();
     QVariant masterKeyValue() const;
     void ensureCalc() const;

@@ -91,7 +91,7 @@ QString checkTimestamp(const QDateTime &when)
 {
     if (!when.isValid())
         return {};
-    return timestampDatePart(when.date()) + QStringLiteral(",  , ") + timeText(when.time());
+    return timestampDatePart(when.date()) + QStringLiteral(",  ,  ") + timeText(when.time());
 }
 
 QString decisionTimestamp(const QDateTime &when)
@@ -202,10 +202,10 @@ QString cutToWidth(const QString &text, int width)
 {
     if (width <= 0 || text.size() <= width)
         return text;
-    qsizetype length = width;
-    // Never leave half of a surrogate pair at the end.
-    if (text.at(length - 1).isHighSurrogate())
-        --length;
+    // A width counts characters: a pair of surrogates is one of them, never split.
+    qsizetype length = 0;
+    for (int counted = 0; counted < width && length < text.size(); ++counted)
+        length += (text.at(length).isHighSurrogate() && length + 1 < text.size() && text.at(length + 1).isLowSurrogate()) ? 2 : 1;
     return text.left(length);
 }
 

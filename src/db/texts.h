@@ -25,7 +25,7 @@ QString shortDate(const QDate &date);
 QString longDate(const QDate &date);
 
 // Log timestamps with the long day and month names.
-// Check lines:    "четверг, Декабрь 10, 2026,  , 05:21:03"
+// Check lines:    "четверг, Декабрь 10, 2026,  ,  05:21:03"
 // Decision lines: "четверг, Декабрь 10, 2026, 05:21:03"
 QString checkTimestamp(const QDateTime &when);
 QString decisionTimestamp(const QDateTime &when);

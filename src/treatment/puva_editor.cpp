@@ -106,22 +106,21 @@ void PuvaEditorOps::closing()
     }
 }
 
-void PuvaEditorOps::applyAndClose(const std::function<void()> &close)
+bool PuvaEditorOps::applyAndClose(const std::function<void()> &close)
 {
     db::Table &puva = *m_dm2.lech_puva;
     db::Table &reg = *m_dm1.register_;
-    puva.updateRecord();
-    if (puva.checkBrowseMode())
-        puva.setFilter(QString());
-    else
-        return; // the engine has said why; the editor stays open with the procedure
+    // Each refusal has already been told to the doctor once; the editor stays open with the procedure.
+    if (!puva.updateRecord() || !puva.checkBrowseMode())
+        return false;
+    puva.setFilter(QString());
     const db::ProtectionSuspension suspended(m_settings);
     if (close)
         close();
     closing();
     postIfModified(*m_dm2.osmotr1);
     if (reg.isEmpty())
-        return;
+        return true;
     qint64 first = 0;
     qint64 last = 0;
     if (!puva.isEmpty()) {
@@ -138,6 +137,7 @@ void PuvaEditorOps::applyAndClose(const std::function<void()> &close)
     editUnlessModified(reg);
     reg.setValue(QStringLiteral("ID_age_cat"), last);
     reg.post();
+    return true;
 }
 
 bool PuvaEditorOps::bulkSet(const BulkSettings &rows, QString *error)

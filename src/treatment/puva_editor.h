@@ -55,7 +55,8 @@ public:
     // "Применить и закрыть": the restriction lifted and the procedure posted, the closing above,
     // then the examination posted and the register's first and last course numbers stored.
     // `close` hides the editor (its own close handler must not run the closing a second time).
-    void applyAndClose(const std::function<void()> &close = {});
+    // False, with the editor left open, when the procedure cannot be stored.
+    bool applyAndClose(const std::function<void()> &close = {});
 
     // "Применить": posts the procedure if it has unsaved changes and keeps it current.
     bool apply();

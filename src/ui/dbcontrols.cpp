@@ -677,6 +677,7 @@ DBDatePicker::DBDatePicker(db::Table *table, const QString &fieldName, QWidget *
 {
     setCalendarPopup(true);
     setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    setMinimumDate(kZeroDate);
     setDate(clock::today());
     // The calendar sets the date from its own window; while it is open every change is the user's.
     if (QCalendarWidget *calendar = calendarWidget())
@@ -730,10 +731,14 @@ void DBDatePicker::onDateChanged(const QDate &date)
 
 void DBDatePicker::showValue(const QVariant &value)
 {
-    if (!value.isValid())
+    // Without a record the picker keeps what it shows. A blank field shows the zero date, which
+    // nobody takes for a real one: the previous patient's date would be.
+    if (!hasRecord())
         return;
-    const QDate d = value.toDate();
-    if (d.isValid() && d != date())
+    QDate d = value.isValid() ? value.toDate() : QDate();
+    if (!d.isValid())
+        d = kZeroDate;
+    if (d != date())
         setDate(d);
 }
 

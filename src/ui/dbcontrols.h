@@ -312,6 +312,9 @@ class DBDatePicker : public QDateEdit, public DBControl
     Q_OBJECT
 
 public:
+    // What a blank date field reads as, and what the picker shows for it.
+    static inline const QDate kZeroDate{1899, 12, 30};
+
     DBDatePicker(db::Table *table, const QString &fieldName, QWidget *parent = nullptr);
 
     // The user picks a date: what choosing it in the calendar does.

@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <QDir>
 #include <QtTest>
 
 using namespace pelorin;
@@ -106,6 +107,9 @@ private Q_SLOTS:
 
     void checkFindsOrphan_data();
     void checkFindsOrphan();
+    void checkChangesNothing_data();
+    void checkChangesNothing();
+    void checkFindsPhotoRowsAndFilesThatDoNotMatch();
 };
 
 void CliTest::initIsIdempotent()
@@ -484,6 +488,69 @@ void CliTest::checkFindsOrphan()
     QVERIFY(lines.first().startsWith(table + QLatin1Char(',')));
     QCOMPARE(lines.first().contains(QStringLiteral("пустое")), !link.isValid());
     QVERIFY(lines.last().contains(QStringLiteral("Записей без пациента или осмотра: 1")));
+}
+
+void CliTest::checkChangesNothing_data()
+{
+    QTest::addColumn<QString>("file"); // "sound", "empty", "foreign"
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("sound file") << "sound" << kExitOk << QStringLiteral("нарушений нет");
+    QTest::newRow("empty file") << "empty" << kExitFindings << QStringLiteral("повреждён");
+    QTest::newRow("another program's file") << "foreign" << kExitFindings << QStringLiteral("повреждён");
+}
+
+void CliTest::checkChangesNothing()
+{
+    QFETCH(QString, file);
+    QFETCH(int, exitCode);
+    QFETCH(QString, words);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(db::Database::fileName());
+    if (file == QLatin1String("sound")) {
+        QVERIFY(initDatabase(dir.path()).ok);
+    } else {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        // Not a database at all: an office document, say.
+        if (file == QLatin1String("foreign"))
+            f.write(QByteArray("PK\x03\x04") + QByteArray(4000, 'x'));
+    }
+    auto content = [&] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray before = content();
+    const CheckResult c = checkFolder(dir.path(), QString());
+    QCOMPARE(c.exitCode(), exitCode);
+    QVERIFY2(describeCheck(c).join(QLatin1Char(' ')).contains(words), qPrintable(describeCheck(c).join(' ')));
+    QCOMPARE(content(), before);
+}
+
+void CliTest::checkFindsPhotoRowsAndFilesThatDoNotMatch()
+{
+    QTemporaryDir data;
+    QTemporaryDir program;
+    db::Database database;
+    QString error;
+    QVERIFY2(database.open(data.path(), &error), qPrintable(error));
+    QSqlQuery q(database.sql());
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO register (ID_man, Last_Name) VALUES (1, 'Антонов')")));
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO osmotr_1 (ID, ID_man, Nom_osm) VALUES (1, 1, 1)")));
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO osmotr_img (Id, Id_man, Link) VALUES (1, 1, 'foto\\12\\осмотр1-фото1.jpg')")));
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO osmotr_img (Id, Id_man, Link) VALUES (2, 1, NULL)")));
+    QVERIFY(QDir(program.path()).mkpath(QStringLiteral("foto/12")));
+    for (const char *name : {"foto/12/осмотр1-фото1.jpg", "foto/12/осмотр1-фото9.jpg"}) {
+        QFile f(QDir(program.path()).filePath(QString::fromUtf8(name)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    const CheckResult c = checkDatabase(database, program.path());
+    QCOMPARE(c.photosWithoutLink, QList<qint64>{2});
+    QCOMPARE(c.strayPhotoFiles, QStringList{QStringLiteral("foto\\12\\осмотр1-фото9.jpg")});
+    QCOMPARE(c.exitCode(), kExitFindings);
+    const QString text = describeCheck(c).join(QLatin1Char('\n'));
+    QVERIFY2(text.contains(QStringLiteral("osmotr_img, Id = 2: поле Link пустое")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("foto\\12\\осмотр1-фото9.jpg: файл фотографии не указан")), qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(CliTest)

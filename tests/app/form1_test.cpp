@@ -17,6 +17,8 @@
 #include <QCheckBox>
 #include <QSpinBox>
 #include <QSqlQuery>
+#include <QDir>
+#include <QFileInfo>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -96,6 +98,7 @@ private Q_SLOTS:
     void deletingTheOnlyListedPatientIsRefused();
     void showAllLiftsTheArchives();
     void settingsArchiveReplacesTheLetterFilter();
+    void corruptDatabaseStopsWithMessage_data();
     void corruptDatabaseStopsWithMessage();
     void examinationPanel();
     void sectionSummariesFollowThePatient();
@@ -143,8 +146,14 @@ void Form1Test::password_data()
                                     << int(app::Application::Start::WrongPassword) << QStringList{prompt, wrong};
     QTest::newRow("upper case") << QStringList{QStringLiteral("ZLK")} << int(app::Application::Start::WrongPassword)
                                 << QStringList{prompt, wrong};
-    QTest::newRow("right") << QStringList{QStringLiteral("zlk")} << int(app::Application::Start::Running)
-                           << QStringList{prompt, QStringLiteral("message: Пелорин: Добро пожаловать в программу \"Пелорин\".")};
+    const QString welcome = QStringLiteral("message: Внимание!: Добро пожаловать в программу \"Пелорин\".");
+    const QString create = QStringLiteral("ask: Внимание!: В папке %1 нет базы данных. Создать новую базу?");
+    QTest::newRow("right, new database wanted")
+        << QStringList{QStringLiteral("zlk"), QStringLiteral("yes")} << int(app::Application::Start::Running)
+        << QStringList{prompt, welcome, create};
+    QTest::newRow("right, no database wanted")
+        << QStringList{QStringLiteral("zlk"), QStringLiteral("no")} << int(app::Application::Start::Cancelled)
+        << QStringList{prompt, welcome, create};
 }
 
 void Form1Test::password()
@@ -156,6 +165,8 @@ void Form1Test::password()
     dialogs.answers = answers;
     app::Application a({QStringLiteral("pelorin"), QStringLiteral("--data"), m_dir.path()});
     QCOMPARE(int(a.start()), result);
+    for (QString &line : transcript)
+        line = line.arg(QDir::toNativeSeparators(m_dir.path()));
     QCOMPARE(dialogs.transcript, transcript);
     // No database is touched before the password is right.
     QCOMPARE(QFile::exists(m_dir.filePath(db::Database::fileName())), result == int(app::Application::Start::Running));
@@ -192,9 +203,12 @@ void Form1Test::startUpCreatesWindowsAndLoadsLists()
     QVERIFY(f->findChild<QComboBox *>(QStringLiteral("DBComboBox7"))->count() > 10);
     QVERIFY(f->findChild<QComboBox *>(QStringLiteral("ComboBox5"))->count() > 0);
     QVERIFY(a->window(QStringLiteral("Form_lech_lekar"))->findChild<QTreeWidget *>(QStringLiteral("TreeView1"))->topLevelItemCount() > 0);
-    // Every preset picker shows today, and presetting wrote nothing.
-    for (const char *name : {"DateTimePicker1", "DateTimePicker4", "DateTimePicker9", "DateTimePicker12"})
+    // Every preset picker shows today, but the card's pickers show the current patient's dates (a
+    // blank birth date as the zero date); presetting wrote nothing.
+    for (const char *name : {"DateTimePicker9", "DateTimePicker12"})
         QCOMPARE(f->findChild<QDateEdit *>(QString::fromLatin1(name))->date(), kToday);
+    QCOMPARE(f->findChild<QDateEdit *>(QStringLiteral("DateTimePicker1"))->date(), QDate(1899, 12, 30));
+    QCOMPARE(f->findChild<QDateEdit *>(QStringLiteral("DateTimePicker4"))->date(), kToday.addDays(-400));
     QCOMPARE(a->window(QStringLiteral("Form_diagnoz"))->findChild<QDateEdit *>(QStringLiteral("DateTimePicker2"))->date(), kToday);
     QCOMPARE(a->context().dm1->register_->state(), db::TableState::Browse);
     QVERIFY(a->context().log.lines().isEmpty());
@@ -412,18 +426,29 @@ void Form1Test::settingsArchiveReplacesTheLetterFilter()
     QCOMPARE(listedNames(*a).size(), 3);
 }
 
+void Form1Test::corruptDatabaseStopsWithMessage_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("garbage") << QByteArray(4096, '\x07');
+    // The data already gone: the file must not quietly become an empty clinic.
+    QTest::newRow("empty file") << QByteArray();
+}
+
 void Form1Test::corruptDatabaseStopsWithMessage()
 {
+    QFETCH(QByteArray, content);
     QFile file(m_dir.filePath(db::Database::fileName()));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(4096, '\x07'));
+    file.write(content);
     file.close();
     ScopedScriptedDialogs dialogs;
     dialogs.answers << QStringLiteral("zlk");
     app::Application a({QStringLiteral("pelorin"), QStringLiteral("--data"), m_dir.path()});
     QCOMPARE(a.start(), app::Application::Start::Failed);
     QVERIFY(dialogs.transcript.last().contains(db::Database::fileName()));
+    QVERIFY(dialogs.transcript.last().contains(QStringLiteral("повреждён")));
     QVERIFY(dialogs.transcript.last().startsWith(QStringLiteral("message: Пелорин.: ")));
+    QCOMPARE(QFileInfo(file).size(), content.size());
 }
 
 void Form1Test::examinationPanel()

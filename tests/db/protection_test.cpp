@@ -21,7 +21,7 @@ namespace {
 // Thursday, 20 March 2025, 09:05:07: a one-digit hour and day name and month of our own tables.
 const QDateTime kNow(QDate(2025, 3, 20), QTime(9, 5, 7));
 const QDate kToday = kNow.date();
-const QString kCheckStamp = QStringLiteral("четверг, Март 20, 2025,  , 09:05:07");
+const QString kCheckStamp = QStringLiteral("четверг, Март 20, 2025,  ,  09:05:07");
 const QString kDecisionStamp = QStringLiteral("четверг, Март 20, 2025, 09:05:07");
 
 const QString kDischargedQuestion = QStringLiteral("ask: Внимание!: Пациент на текущий момент выписан. Продолжить?");
@@ -123,7 +123,7 @@ void ProtectionTest::checkLineHasTheCheckTimestamp()
     QCOMPARE(Protection::checkLine(QStringLiteral("текст")), kCheckStamp + QStringLiteral(" - текст"));
     clock::setFixedNow(QDateTime(QDate(2025, 12, 1), QTime(23, 59, 0)));
     QCOMPARE(Protection::checkLine(QStringLiteral("x")),
-             QStringLiteral("понедельник, Декабрь 1, 2025,  , 23:59:00 - x"));
+             QStringLiteral("понедельник, Декабрь 1, 2025,  ,  23:59:00 - x"));
 }
 
 void ProtectionTest::offLogsOneLineAndAsksNothing()

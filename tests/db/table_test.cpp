@@ -4,7 +4,9 @@
 #include "schema.h"
 #include "table.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -107,12 +109,20 @@ private Q_SLOTS:
     void refusedPostStaysInInsertState();
     void filterAndOrderOfRegister();
     void malformedFilterKeepsThePreviousOne();
+    void postedRecordFollowsTheFilter_data();
+    void postedRecordFollowsTheFilter();
+    void detailBegunUnderNewMasterIsStoredWithItsLink();
+    void detailOfGivenUpMasterIsDropped();
+    void detailThatCannotBeStoredStaysWhenTheMasterPosts();
     void walkVisitsEveryRecordOnce();
     void calculatedFieldsStartBlankAndAreCut();
     void detailCalculationsFollowTheMaster();
     void postedRecordsSurviveReopening();
     void lechPuvaKeepsCreationOrder();
     void corruptFileGivesMessage();
+    void openRefusesWhatItMustNotWrite_data();
+    void openRefusesWhatItMustNotWrite();
+    void readOnlyOpenChangesNothing();
     void secondInstanceIsRefused();
 };
 
@@ -188,6 +198,8 @@ void TableTest::textIsCutToItsWidth_data()
     QTest::newRow("exactly 20") << "Last_Name" << "Абвгдежзийклмнопрсту" << "Абвгдежзийклмнопрсту";
     QTest::newRow("21 cut to 20") << "Last_Name" << "Абвгдежзийклмнопрстуф" << "Абвгдежзийклмнопрсту";
     QTest::newRow("Sex is 7") << "Sex" << "мужской пол" << "мужской";
+    QTest::newRow("emoji at the boundary stays whole") << "Sex" << QStringLiteral("мужско😀й") << QStringLiteral("мужско😀");
+    QTest::newRow("emoji past the boundary goes whole") << "Sex" << QStringLiteral("мужской😀") << QStringLiteral("мужской");
     QTest::newRow("memo is whole") << "Other" << QString(5000, QLatin1Char('x')) << QString(5000, QLatin1Char('x'));
 }
 
@@ -512,6 +524,135 @@ void TableTest::filterAndOrderOfRegister()
     QCOMPARE(r.recNo(), 1);
 }
 
+void TableTest::postedRecordFollowsTheFilter_data()
+{
+    QTest::addColumn<QString>("action"); // "edit N NAME": the N-th listed gets NAME; "append NAME"
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<int>("recNo"); // where the cursor lands, 0 for an empty list
+    QTest::addColumn<QString>("current");
+
+    QTest::newRow("edited out of the middle: the next one is current")
+        << "edit 2 Мамин" << QStringList{"Бабин", "Бутов"} << 2 << "Бутов";
+    QTest::newRow("edited out at the end: the new last one")
+        << "edit 3 Мамин" << QStringList{"Бабин", "Белов"} << 2 << "Белов";
+    QTest::newRow("still matching stays current") << "edit 1 Бахов" << QStringList{"Бахов", "Белов", "Бутов"} << 1
+                                                  << "Бахов";
+    QTest::newRow("inserted not matching never shows")
+        << "append Мамин" << QStringList{"Бабин", "Белов", "Бутов"} << 3 << "Бутов";
+    QTest::newRow("inserted matching is listed") << "append Быков" << QStringList{"Бабин", "Белов", "Бутов", "Быков"}
+                                                 << 4 << "Быков";
+}
+
+void TableTest::postedRecordFollowsTheFilter()
+{
+    QFETCH(QString, action);
+    QFETCH(QStringList, listed);
+    QFETCH(int, recNo);
+    QFETCH(QString, current);
+    Fixture f;
+    for (const char *name : {"Бабин", "Белов", "Антонов", "Бутов"})
+        f.addPatient(QString::fromUtf8(name));
+    Table &r = *f.dm1->register_;
+    r.setOrderField(QStringLiteral("Last_Name"));
+    QVERIFY(r.setFilter(QStringLiteral("Last_Name = 'Б*'")));
+    const QStringList words = action.split(QLatin1Char(' '));
+    if (words[0] == QLatin1String("edit")) {
+        r.setRecNo(words[1].toInt());
+        r.edit();
+    } else {
+        r.append();
+    }
+    QVERIFY(r.setValue("Last_Name", words.last()));
+    QStringList events;
+    r.afterPost = [&](Table &) { events << QStringLiteral("afterPost"); };
+    r.afterScroll = [&](Table &) { events << QStringLiteral("afterScroll"); };
+    QVERIFY(r.post());
+
+    QStringList names;
+    for (int i = 0; i < r.recordCount(); ++i)
+        names << r.valueAt(i, r.fieldIndex(QStringLiteral("Last_Name"))).toString();
+    QCOMPARE(names, listed);
+    QCOMPARE(r.recordCount(), listed.size());
+    QCOMPARE(r.recNo(), recNo);
+    QCOMPARE(r.asString("Last_Name"), current);
+    const bool left = !words.last().startsWith(QStringLiteral("Б"));
+    QCOMPARE(events, left ? QStringList({"afterPost", "afterScroll"}) : QStringList({"afterPost"}));
+    // The walk of the filtered list agrees with its count.
+    int walked = 0;
+    for (r.first(); !r.eof(); r.next())
+        ++walked;
+    QCOMPARE(walked, listed.size());
+    QCOMPARE(f.countRows(QStringLiteral("register")), words[0] == QLatin1String("edit") ? 4 : 5);
+}
+
+void TableTest::detailBegunUnderNewMasterIsStoredWithItsLink()
+{
+    Fixture f;
+    ScopedScriptedDialogs dialogs;
+    Table &r = *f.dm1->register_;
+    Table &o = *f.dm2->osmotr1;
+    r.append();
+    r.setValue("Last_Name", QStringLiteral("Новиков"));
+    o.append();
+    o.setValue("Date", QDate(2026, 1, 10));
+    // Stored on its own, the examination would have no patient: refused, and kept.
+    QVERIFY(!o.post());
+    QCOMPARE(o.state(), TableState::Insert);
+    QCOMPARE(f.countRows(QStringLiteral("osmotr_1")), 0);
+    QCOMPARE(dialogs.transcript.size(), 1);
+    QVERIFY(r.post());
+    QCOMPARE(o.state(), TableState::Browse);
+    QCOMPARE(o.recordCount(), 1);
+    QSqlQuery q(f.db.sql());
+    QVERIFY(q.exec(QStringLiteral("SELECT ID_man, Date FROM osmotr_1")) && q.next());
+    QCOMPARE(q.value(0).toLongLong(), r.asInteger("ID_man"));
+    QCOMPARE(q.value(1).toString(), QStringLiteral("2026-01-10"));
+}
+
+void TableTest::detailOfGivenUpMasterIsDropped()
+{
+    Fixture f;
+    f.addPatient(QStringLiteral("Антонов"));
+    Table &r = *f.dm1->register_;
+    Table &o = *f.dm2->osmotr1;
+    r.append();
+    o.append();
+    o.setValue("Date", QDate(2026, 1, 10));
+    r.cancel();
+    QCOMPARE(o.state(), TableState::Browse);
+    QCOMPARE(r.asString("Last_Name"), QStringLiteral("Антонов"));
+    QCOMPARE(o.recordCount(), 0);
+    QCOMPARE(f.countRows(QStringLiteral("osmotr_1")), 0);
+}
+
+void TableTest::detailThatCannotBeStoredStaysWhenTheMasterPosts()
+{
+    Fixture f;
+    ScopedScriptedDialogs dialogs;
+    Table &r = *f.dm1->register_;
+    Table &o = *f.dm2->osmotr1;
+    bool refuse = true;
+    QObject::connect(&o, &Table::updateRecordRequested, &o, [&] {
+        if (refuse)
+            o.refuseUpdate(QStringLiteral("Вес: значение «abc» недопустимо."));
+    });
+    r.append();
+    r.setValue("Last_Name", QStringLiteral("Новиков"));
+    o.append();
+    o.setValue("Date", QDate(2026, 1, 10));
+    QVERIFY(r.post());
+    // The patient is stored; the examination waits in its insert with everything typed.
+    QCOMPARE(o.state(), TableState::Insert);
+    QCOMPARE(o.asDate("Date"), QDate(2026, 1, 10));
+    QCOMPARE(f.countRows(QStringLiteral("osmotr_1")), 0);
+    QVERIFY(dialogs.transcript.join(QLatin1Char('\n')).contains(QStringLiteral("«abc»")));
+    refuse = false;
+    QVERIFY(o.post());
+    QSqlQuery q(f.db.sql());
+    QVERIFY(q.exec(QStringLiteral("SELECT ID_man FROM osmotr_1")) && q.next());
+    QCOMPARE(q.value(0).toLongLong(), r.asInteger("ID_man"));
+}
+
 void TableTest::malformedFilterKeepsThePreviousOne()
 {
     Fixture f;
@@ -657,6 +798,91 @@ void TableTest::corruptFileGivesMessage()
     QVERIFY2(error.contains(Database::fileName()), qPrintable(error));
     QVERIFY2(error.contains(QStringLiteral("повреждён")), qPrintable(error));
     QVERIFY(!db.isOpen());
+}
+
+void TableTest::openRefusesWhatItMustNotWrite_data()
+{
+    QTest::addColumn<QString>("file"); // "missing", "empty", "folder", "foreign"
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("words");
+    const int create = int(Database::OpenMode::Create);
+    const int existing = int(Database::OpenMode::Existing);
+    const int readOnly = int(Database::OpenMode::ReadOnly);
+    QTest::newRow("missing, existing wanted") << "missing" << existing << QStringLiteral("не найден");
+    QTest::newRow("missing, read-only") << "missing" << readOnly << QStringLiteral("не найден");
+    for (const int mode : {create, existing, readOnly}) {
+        const QByteArray m = QByteArray::number(mode);
+        QTest::newRow(QByteArray("empty file, mode " + m).constData()) << "empty" << mode << QStringLiteral("повреждён");
+        QTest::newRow(QByteArray("folder in its place, mode " + m).constData()) << "folder" << mode << QStringLiteral("папка");
+        QTest::newRow(QByteArray("another program's database, mode " + m).constData()) << "foreign" << mode << QStringLiteral("повреждён");
+    }
+}
+
+void TableTest::openRefusesWhatItMustNotWrite()
+{
+    QFETCH(QString, file);
+    QFETCH(int, mode);
+    QFETCH(QString, words);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(Database::fileName());
+    if (file == QLatin1String("empty")) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    } else if (file == QLatin1String("folder")) {
+        QVERIFY(QDir(dir.path()).mkdir(Database::fileName()));
+    } else if (file == QLatin1String("foreign")) {
+        const QString connection = QStringLiteral("foreign");
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+            other.setDatabaseName(path);
+            QVERIFY(other.open());
+            QSqlQuery q(other);
+            QVERIFY(q.exec(QStringLiteral("CREATE TABLE accounts (id INTEGER, name TEXT)")));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(connection);
+    }
+    auto content = [&] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+    };
+    const QByteArray before = content();
+    Database db;
+    QString error;
+    QVERIFY(!db.open(dir.path(), &error, Database::OpenMode(mode)));
+    QVERIFY(!db.isOpen());
+    QVERIFY2(error.contains(Database::fileName()), qPrintable(error));
+    QVERIFY2(error.contains(words), qPrintable(error));
+    QCOMPARE(content(), before);
+    QCOMPARE(QFileInfo::exists(path), file != QLatin1String("missing"));
+}
+
+void TableTest::readOnlyOpenChangesNothing()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(Database::fileName());
+    {
+        Database db;
+        QString error;
+        QVERIFY2(db.open(dir.path(), &error), qPrintable(error));
+        QSqlQuery q(db.sql());
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO register (Last_Name) VALUES ('Антонов')")));
+    }
+    auto content = [&] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray before = content();
+    Database db;
+    QString error;
+    QVERIFY2(db.open(dir.path(), &error, Database::OpenMode::ReadOnly), qPrintable(error));
+    QSqlQuery q(db.sql());
+    QVERIFY(q.exec(QStringLiteral("SELECT Last_Name FROM register")) && q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("Антонов"));
+    q.finish();
+    QVERIFY(!q.exec(QStringLiteral("INSERT INTO register (Last_Name) VALUES ('Белов')")));
+    db.close();
+    QCOMPARE(content(), before);
 }
 
 void TableTest::secondInstanceIsRefused()

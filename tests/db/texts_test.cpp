@@ -152,13 +152,13 @@ void TextsTest::timestamps_data()
     QTest::addColumn<QString>("decision");
 
     QTest::newRow("early morning") << QDateTime(QDate(2026, 12, 10), QTime(5, 21, 3))
-                                   << QStringLiteral("четверг, Декабрь 10, 2026,  , 05:21:03")
+                                   << QStringLiteral("четверг, Декабрь 10, 2026,  ,  05:21:03")
                                    << QStringLiteral("четверг, Декабрь 10, 2026, 05:21:03");
     QTest::newRow("afternoon, one-digit day")
-        << QDateTime(QDate(2025, 3, 1), QTime(17, 0, 9)) << QStringLiteral("суббота, Март 1, 2025,  , 17:00:09")
+        << QDateTime(QDate(2025, 3, 1), QTime(17, 0, 9)) << QStringLiteral("суббота, Март 1, 2025,  ,  17:00:09")
         << QStringLiteral("суббота, Март 1, 2025, 17:00:09");
     QTest::newRow("midnight") << QDateTime(QDate(2024, 9, 1), QTime(0, 0, 0))
-                              << QStringLiteral("воскресенье, Сентябрь 1, 2024,  , 00:00:00")
+                              << QStringLiteral("воскресенье, Сентябрь 1, 2024,  ,  00:00:00")
                               << QStringLiteral("воскресенье, Сентябрь 1, 2024, 00:00:00");
 }
 
@@ -339,7 +339,10 @@ void TextsTest::cutToWidth_data()
     QTest::newRow("zero width leaves whole") << QStringLiteral("зуд") << 0 << QStringLiteral("зуд");
     QTest::newRow("negative width leaves whole") << QStringLiteral("зуд") << -1 << QStringLiteral("зуд");
     QTest::newRow("empty") << QString() << 5 << QString();
-    QTest::newRow("surrogate pair not split") << QStringLiteral("ab😀") << 3 << QStringLiteral("ab");
+    QTest::newRow("emoji is one character") << QStringLiteral("ab😀") << 3 << QStringLiteral("ab😀");
+    QTest::newRow("emoji at the boundary kept whole") << QStringLiteral("ab😀cd") << 3 << QStringLiteral("ab😀");
+    QTest::newRow("emoji past the boundary cut whole") << QStringLiteral("abc😀") << 3 << QStringLiteral("abc");
+    QTest::newRow("only emoji") << QStringLiteral("😀😀😀") << 2 << QStringLiteral("😀😀");
 }
 
 void TextsTest::cutToWidth()

@@ -26,7 +26,7 @@ namespace {
 // Thursday, 20 March 2025, 09:05:07.
 const QDateTime kNow(QDate(2025, 3, 20), QTime(9, 5, 7));
 const QDate kToday = kNow.date();
-const QString kCheckStamp = QStringLiteral("четверг, Март 20, 2025,  , 09:05:07");
+const QString kCheckStamp = QStringLiteral("четверг, Март 20, 2025,  ,  09:05:07");
 const QString kDecisionStamp = QStringLiteral("четверг, Март 20, 2025, 09:05:07");
 
 const QString kDeleteQuestion = QStringLiteral("ask: Внимание!: Вы уверены что хотите удалить осмотр?");

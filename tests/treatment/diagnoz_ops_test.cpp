@@ -178,7 +178,7 @@ private Q_SLOTS:
         c.diagnoz.last();
         c.ops.deleteEvent();
         QCOMPARE(c.column("Text"), after);
-        QCOMPARE(dialogs.transcript.filter(kRecreatedMessage).size(), message ? 1 : 0);
+        QCOMPARE(dialogs.transcript.filter(QStringLiteral("message: Внимание!: ") + kRecreatedMessage).size(), message ? 1 : 0);
         QCOMPARE(dialogs.transcript.filter(kDeleteQuestion).size(), 1);
     }
 

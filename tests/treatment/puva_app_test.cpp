@@ -6,6 +6,8 @@
 #include "programfolder.h"
 #include "puva_windows.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -121,6 +123,87 @@ private Q_SLOTS:
         child(form, "Button26")->click();
         QVERIFY(window->isVisible());
         window->close();
+    }
+
+    void escapeRunsTheClosingOfEveryWindow_data()
+    {
+        QTest::addColumn<QString>("window");
+        for (const char *name :
+             {"Form_lech_puva_edit", "Form_diagnoz", "Form_anamnez_zab_zalobi", "Form_anamnez_zab_start",
+              "Form_anamnez_zab_ranlech", "Form_anamnez_zab_obostr_lech", "Form_anamnez_zab_obostr_prich",
+              "Form_amamnez_life_zab", "Form_amamnez_life_sem", "Form_osmotr_elem", "Form_osmotr_klsimp",
+              "Form_osmotr_zalobi", "Form_osmotr_proizv", "Form_osm_ob", "Form_osmotr_index", "Form_osmotr_index1",
+              "Form_analyz", "Form_lech_lekar", "Form_recomend", "Form_register_docks"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    void escapeRunsTheClosingOfEveryWindow()
+    {
+        QFETCH(QString, window);
+        app::Form1 *form = m_app->form1();
+        QWidget *w = m_app->window(window);
+        QVERIFY(w);
+        if (window == QLatin1String("Form_lech_puva_edit")) {
+            form->showSection(app::Form1::Lech);
+            child(form, "Button16")->click();
+        } else if (window == QLatin1String("Form_diagnoz")) {
+            Q_EMIT child<ui::DBGrid>(form, "DBGrid7")->doubleClickedRow(0);
+        } else {
+            w->show();
+        }
+        QVERIFY(w->isVisible());
+        QTest::keyClick(w, Qt::Key_Escape);
+        QVERIFY(!w->isVisible());
+        QVERIFY(form->isEnabled());
+        db::Table &reg = *m_app->context().dm1->register_;
+        if (window == QLatin1String("Form_lech_puva_edit")) {
+            // The editor's closing: dose total and last procedure number of the course.
+            QCOMPARE(reg.asInteger("Puv_posl"), 2);
+            QCOMPARE(reg.asString("Doza_txt"), QStringLiteral("1,25"));
+        } else if (window == QLatin1String("Form_diagnoz")) {
+            QCOMPARE(reg.asInteger("NKurs_posl_post"), 1);
+            QCOMPARE(reg.asDate("Reg_date"), QDate(2025, 3, 1));
+        }
+    }
+
+    void closingTheMainWindowClosesTheEditorFirst()
+    {
+        app::Form1 *form = m_app->form1();
+        QWidget *editor = m_app->window(QStringLiteral("Form_lech_puva_edit"));
+        form->showSection(app::Form1::Lech);
+        child(form, "Button16")->click();
+        QVERIFY(editor->isVisible());
+        form->close();
+        QVERIFY(!editor->isVisible());
+        QCOMPARE(m_app->context().dm1->register_->asInteger("Puv_posl"), 2);
+    }
+
+    void valueThatCannotBeStoredKeepsTheEditorOpen()
+    {
+        app::Form1 *form = m_app->form1();
+        QWidget *editor = m_app->window(QStringLiteral("Form_lech_puva_edit"));
+        form->showSection(app::Form1::Lech);
+        child(form, "Button16")->click();
+        auto *power = child<QComboBox>(editor, "DBComboBox13");
+        QVERIFY(power && power->isEditable());
+        power->setFocus();
+        power->lineEdit()->selectAll();
+        QTest::keyClicks(power->lineEdit(), QStringLiteral("abc"));
+        m_dialogs->transcript.clear();
+        child(editor, "Button5")->click(); // "Применить и закрыть"
+        QVERIFY(editor->isVisible());
+        QVERIFY(!form->isEnabled());
+        QCOMPARE(m_dialogs->transcript.size(), 1);
+        QVERIFY2(m_dialogs->transcript.first().contains(QStringLiteral("abc")), qPrintable(m_dialogs->transcript.first()));
+        // Esc does not lose it either: the editor stays until the value is put right.
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QVERIFY(editor->isVisible());
+        QVERIFY(!form->isEnabled());
+        power->lineEdit()->selectAll();
+        QTest::keyClicks(power->lineEdit(), QStringLiteral("30"));
+        child(editor, "Button5")->click();
+        QVERIFY(!editor->isVisible());
+        QVERIFY(form->isEnabled());
     }
 
     void handLinkWindowsFromTheSystemPanel()

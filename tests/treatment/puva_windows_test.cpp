@@ -108,7 +108,7 @@ private Q_SLOTS:
         // Clearing the choice lists every course and brings the total up to date.
         QCOMPARE(c.reg().asInteger("Doza"), 0);
         QVERIFY(!c.mainWindow.isEnabled());
-        QCOMPARE(dialogs.transcript.filter("Чтобы начать новый курс ПУВА-терапии").size(), 1);
+        QCOMPARE(dialogs.transcript.filter("message: Внимание!: Чтобы начать новый курс ПУВА-терапии").size(), 1);
         dialogs.answers = {"yes"};
         find(&editor, "Button3")->click();
         find(&editor, "Button1")->click();

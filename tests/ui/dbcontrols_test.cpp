@@ -523,10 +523,10 @@ void DBControlsTest::datePickerFollowsRecord()
     QCOMPARE(picker.date(), QDate(1991, 11, 12));
     r.next();
     QCOMPARE(picker.date(), QDate(1980, 3, 5));
-    // A blank field leaves the picker's date as it is.
+    // A blank field shows the zero date, never the previous patient's date.
     r.next();
     QCOMPARE(r.asString("Last_Name"), QStringLiteral("Смирнов"));
-    QCOMPARE(picker.date(), QDate(1980, 3, 5));
+    QCOMPARE(picker.date(), QDate(1899, 12, 30));
     QCOMPARE(r.state(), db::TableState::Browse);
 
     // The program writes the field: the picker follows once and writes nothing back.
@@ -594,10 +594,11 @@ void DBControlsTest::datePickerUserPick()
     QVERIFY(r.post());
     QCOMPARE(r.asDate("Born_dat"), QDate(1992, 2, 15));
 
-    // Picking the date already shown fills a blank field.
+    // A blank field shows the zero date; a date picked there fills it.
     r.last();
     QVERIFY(r.isNull("Born_dat"));
-    picker.pickDate(picker.date());
+    QCOMPARE(picker.date(), QDate(1899, 12, 30));
+    picker.pickDate(QDate(1992, 2, 15));
     QCOMPARE(r.asDate("Born_dat"), QDate(1992, 2, 15));
     r.cancel();
 

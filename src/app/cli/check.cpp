@@ -4,6 +4,7 @@
 #include "schema.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSet>
 #include <QSqlDatabase>
@@ -91,7 +92,41 @@ QStringList describeInit(const InitResult &result)
     return {QStringLiteral("База данных уже существует: %1. Все таблицы на месте, ничего не изменено.").arg(path)};
 }
 
-CheckResult checkDatabase(Database &database)
+namespace {
+
+void checkPhotos(QSqlDatabase &sql, const QString &programFolder, CheckResult &result)
+{
+    QSet<QString> named;
+    QSqlQuery q(sql);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT Id, Link FROM osmotr_img ORDER BY Id"))) {
+        result.integrityProblems << QStringLiteral("Не удалось проверить таблицу osmotr_img: %1").arg(q.lastError().text());
+        return;
+    }
+    while (q.next()) {
+        const QString link = q.value(1).toString();
+        if (link.trimmed().isEmpty())
+            result.photosWithoutLink << q.value(0).toLongLong();
+        else
+            named.insert(QString(link).replace(QLatin1Char('\\'), QLatin1Char('/')).toLower());
+    }
+    if (programFolder.isEmpty())
+        return;
+    const QDir root(programFolder);
+    QDirIterator it(root.absoluteFilePath(QStringLiteral("foto")), QDir::Files, QDirIterator::Subdirectories);
+    QStringList stray;
+    while (it.hasNext()) {
+        const QString relative = root.relativeFilePath(it.next());
+        if (!named.contains(relative.toLower()))
+            stray << QString(relative).replace(QLatin1Char('/'), QLatin1Char('\\'));
+    }
+    stray.sort();
+    result.strayPhotoFiles = stray;
+}
+
+} // namespace
+
+CheckResult checkDatabase(Database &database, const QString &programFolder)
 {
     CheckResult result;
     result.integrityProblems = database.integrityCheck();
@@ -139,6 +174,17 @@ CheckResult checkDatabase(Database &database)
             result.orphans << o;
         }
     }
+    checkPhotos(sql, programFolder, result);
+    return result;
+}
+
+CheckResult checkFolder(const QString &folder, const QString &programFolder)
+{
+    Database database;
+    CheckResult result;
+    if (!database.open(folder, &result.openError, Database::OpenMode::ReadOnly))
+        return result;
+    result = checkDatabase(database, programFolder);
     return result;
 }
 
@@ -160,10 +206,16 @@ QString describeOrphan(const Orphan &o)
 QStringList describeCheck(const CheckResult &result)
 {
     QStringList lines;
+    if (!result.openError.isEmpty())
+        return {result.openError};
     for (const QString &problem : result.integrityProblems)
         lines << QStringLiteral("Нарушение целостности файла: %1").arg(problem);
     for (const Orphan &o : result.orphans)
         lines << describeOrphan(o);
+    for (const qint64 id : result.photosWithoutLink)
+        lines << QStringLiteral("osmotr_img, Id = %1: поле Link пустое — копии фотографии нет.").arg(id);
+    for (const QString &file : result.strayPhotoFiles)
+        lines << QStringLiteral("%1: файл фотографии не указан ни в одной записи osmotr_img.").arg(file);
 
     if (result.integrityProblems.isEmpty())
         lines << QStringLiteral("Проверка целостности файла: нарушений нет.");

@@ -51,17 +51,30 @@ struct CheckResult
 {
     QStringList integrityProblems;
     QList<Orphan> orphans;
+    QString openError;               // the file could not be looked at: missing, empty, damaged, foreign
+    QList<qint64> photosWithoutLink; // osmotr_img.Id of rows whose Link is empty
+    QStringList strayPhotoFiles;     // files under foto/ that no row names, as stored paths
     int tablesChecked = 0;
     qint64 recordsChecked = 0;
 
-    bool clean() const { return integrityProblems.isEmpty() && orphans.isEmpty(); }
+    bool clean() const
+    {
+        return openError.isEmpty() && integrityProblems.isEmpty() && orphans.isEmpty() &&
+               photosWithoutLink.isEmpty() && strayPhotoFiles.isEmpty();
+    }
     int exitCode() const { return clean() ? kExitOk : kExitFindings; }
 };
 
 // Runs the integrity check of the open database and looks for orphaned detail records:
 // every per-patient table against register.ID_man, elements and photos against osmotr_1.ID.
 // A blank link counts as an orphan, since such a record belongs to nobody.
-CheckResult checkDatabase(db::Database &database);
+// With a program folder, photo rows are also held against the copies under its foto/: rows with an
+// empty Link and files that no row names.
+CheckResult checkDatabase(db::Database &database, const QString &programFolder = QString());
+
+// "pelorin-cli check": opens folder/tarvelo.sqlite read-only, changing nothing in it or beside it, and
+// looks it over; a file that cannot be looked at is a finding of its own (openError).
+CheckResult checkFolder(const QString &folder, const QString &programFolder);
 
 // One Russian line per finding, then a summary line.
 QStringList describeCheck(const CheckResult &result);

@@ -4,6 +4,7 @@
 #include "demo.h"
 
 #include "database.h"
+#include "programfolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -160,19 +161,12 @@ int runDemo(const Arguments &a, QTextStream &out, QTextStream &err)
 int runCheck(const QString &folder, QTextStream &out, QTextStream &err)
 {
     const QString path = QDir(folder).absoluteFilePath(db::Database::fileName());
-    // Checking must not create the file it is asked to look at.
-    if (!QFileInfo(path).isFile()) {
+    if (!QFileInfo::exists(path)) {
         print(err, {QStringLiteral("Файл базы данных не найден: %1.").arg(QDir::toNativeSeparators(path))});
         return kExitFailure;
     }
-    db::Database database;
-    QString error;
-    if (!database.open(folder, &error)) {
-        print(err, {error});
-        return kExitFailure;
-    }
-    const CheckResult result = checkDatabase(database);
-    print(out, describeCheck(result));
+    const CheckResult result = checkFolder(folder, folder::root());
+    print(result.openError.isEmpty() ? out : err, describeCheck(result));
     return result.exitCode();
 }
 

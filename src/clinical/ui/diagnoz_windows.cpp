@@ -269,7 +269,7 @@ void Form_diagnoz::unlockMainWindow()
 
 void Form_diagnoz::closeEvent(QCloseEvent *event)
 {
-    QDialog::closeEvent(event);
+    event->accept();
     m_ops.closeWindow();
     unlockMainWindow();
 }

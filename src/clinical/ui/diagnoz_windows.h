@@ -43,6 +43,9 @@ public:
     // The calendar takes the current event's date, or today's without an event.
     void syncCalendar();
 
+    // Esc closes the window the way the title bar does, so the closing always runs.
+    void reject() override { close(); }
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

@@ -410,7 +410,7 @@ void Form_lech_puva_edit::openFromMainWindow(CourseSelector *selector)
     raise();
     if (t.isEmpty())
         Dialogs::instance().message(
-            QStringLiteral("Чтобы начать новый курс ПУВА-терапии, нажмите кнопку \"Начать новый курс\" "), kCaption);
+            QStringLiteral("Чтобы начать новый курс ПУВА-терапии, нажмите кнопку \"Начать новый курс\" "), QStringLiteral("Внимание!"));
 }
 
 void Form_lech_puva_edit::remindTime()
@@ -437,13 +437,17 @@ void Form_lech_puva_edit::normalTimeFont()
 
 void Form_lech_puva_edit::applyAndClose()
 {
-    m_ops.applyAndClose([this] {
+    const bool closed = m_ops.applyAndClose([this] {
         normalTimeFont();
         m_extra->setChecked(false);
         m_extraPanel->hide();
-        hide();
+        m_closingByApply = true;
+        close();
+        m_closingByApply = false;
     });
-    unlockMainWindow();
+    // A procedure that cannot be stored keeps the editor open over a still locked main window.
+    if (closed)
+        unlockMainWindow();
 }
 
 void Form_lech_puva_edit::showEvent(QShowEvent *event)
@@ -463,8 +467,15 @@ void Form_lech_puva_edit::unlockMainWindow()
 
 void Form_lech_puva_edit::closeEvent(QCloseEvent *event)
 {
-    QDialog::closeEvent(event);
-    m_dm2.lech_puva->updateRecord();
+    event->accept();
+    if (m_closingByApply)
+        return;
+    // What was typed and cannot be stored keeps the editor open: nothing typed is lost.
+    if (!m_dm2.lech_puva->updateRecord()) {
+        event->ignore();
+        return;
+    }
+    normalTimeFont();
     m_ops.closing();
     unlockMainWindow();
 }

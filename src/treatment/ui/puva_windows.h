@@ -106,6 +106,9 @@ public:
     void remindTime();
     void applyAndClose();
 
+    // Esc closes the editor the way the title bar does, so the closing always runs.
+    void reject() override { close(); }
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -124,6 +127,8 @@ private:
     QList<QComboBox *> m_times;
     QCheckBox *m_extra = nullptr;
     QWidget *m_extraPanel = nullptr;
+    // Set while "Применить и закрыть" hides the editor: that path runs the closing itself.
+    bool m_closingByApply = false;
 };
 
 // "Выставить у всех записей  значение:": one value on every listed procedure.
