@@ -2,6 +2,7 @@
 
 #include "changelog.h"
 #include "clock.h"
+#include "database.h"
 #include "datamodules.h"
 #include "diagnoz_calc.h"
 #include "dialogs.h"
@@ -193,6 +194,7 @@ void DiagnozOps::closeWindow()
 {
     db::Table &diagnoz = *m_dm2.diagnoz;
     const db::ProtectionSuspension suspended(m_settings);
+    const db::Transaction transaction(m_dm1.database());
     if (diagnoz.isEditing())
         diagnoz.cancel();
     copyToRegister(m_dm1, m_dm2, m_log);

@@ -1,5 +1,6 @@
 #include "database.h"
 
+#include "dialogs.h"
 #include "schema.h"
 
 #include <QCoreApplication>
@@ -347,6 +348,55 @@ bool Database::flush(QString *error)
         return false;
     }
     return true;
+}
+
+bool Database::beginTransaction()
+{
+    if (m_transactionDepth++ > 0)
+        return true;
+    QString error;
+    if (!exec(m_db, QStringLiteral("BEGIN IMMEDIATE"), &error)) {
+        // Without a transaction every post still reaches the file on its own, as it always did.
+        qWarning("BEGIN failed: %s", qPrintable(error));
+        m_transactionDepth = 0;
+        return false;
+    }
+    return true;
+}
+
+bool Database::endTransaction(QString *error)
+{
+    if (m_transactionDepth == 0 || --m_transactionDepth > 0)
+        return true;
+    if (exec(m_db, QStringLiteral("COMMIT"), error))
+        return true;
+    exec(m_db, QStringLiteral("ROLLBACK"), nullptr);
+    return false;
+}
+
+Transaction::Transaction(Database &database) : m_db(database)
+{
+    m_open = m_db.isOpen() && m_db.beginTransaction();
+}
+
+Transaction::~Transaction()
+{
+    commit();
+}
+
+bool Transaction::commit()
+{
+    if (!m_open)
+        return true;
+    m_open = false;
+    QString error;
+    if (m_db.endTransaction(&error))
+        return true;
+    Dialogs::instance().message(
+        QStringLiteral("Не удалось записать изменения в файл базы данных «%1»; последнее действие не сохранено.\n%2")
+            .arg(QDir::toNativeSeparators(m_db.filePath()), error),
+        QStringLiteral("Ошибка"), Dialogs::Kind::Error);
+    return false;
 }
 
 QStringList Database::integrityCheck()

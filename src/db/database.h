@@ -47,12 +47,41 @@ public:
     // Integrity check of the file: empty list when it is sound.
     QStringList integrityCheck();
 
+    // True inside a Transaction.
+    bool inTransaction() const { return m_transactionDepth > 0; }
+
 private:
+    friend class Transaction;
+    bool beginTransaction();
+    bool endTransaction(QString *error);
+    int m_transactionDepth = 0;
     bool createSchema(QString *error);
     bool checkSchema(QString *error);
     QString m_connection;
     QString m_folder;
     QSqlDatabase m_db;
+};
+
+// An operation that writes several records runs inside one of these, so that a crash in the middle
+// leaves all of it in the file or none of it. Posts inside it behave as ever (a refused post is
+// refused, a question is asked); everything posted is written when the outermost scope ends. Scopes
+// nest: an inner one only joins the outer.
+class Transaction
+{
+public:
+    explicit Transaction(Database &database);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    // Ends the scope now. False, with the message already shown, when the file refused the writes:
+    // then nothing of the operation is in the file, and what it wrote beside the file (a photo copy)
+    // must go too.
+    bool commit();
+
+private:
+    Database &m_db;
+    bool m_open = false;
 };
 
 // SQL text of one table and of its indexes (used by the schema and by tests).

@@ -281,7 +281,8 @@ bool PatientOps::newPatient(const std::function<void()> &showRegistrationCard)
     m_settings.examArchiveSuspended = false;
     m_settings.notifyChanged();
 
-    // 2.
+    // 2. From here on the patient comes into the file with all his records, or not at all.
+    Transaction transaction(m_dm1.database());
     Table &reg = *m_dm1.register_;
     m_dm2.osmotr1->setFilter(QString());
     m_dm2.osmotr_elem->setFilter(QString());
@@ -350,7 +351,9 @@ bool PatientOps::newPatient(const std::function<void()> &showRegistrationCard)
         t->last();
     }
 
-    // 10.
+    // 10. Told only once it is in the file.
+    if (!transaction.commit())
+        return false;
     Dialogs::instance().message(QStringLiteral("Запись для нового пациента создана."), kCaption);
     return true;
 }
@@ -374,6 +377,7 @@ bool PatientOps::deletePatient()
     if (!dialogs.ask(QStringLiteral("Вы уверены что хотите удалить данного пациента?"), kCaption))
         return false;
 
+    const Transaction transaction(m_dm1.database());
     {
         // Records hidden by a course view or by the examination archive belong to the patient
         // as well; left behind they would turn up under whoever gets his key next. The course

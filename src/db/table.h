@@ -64,6 +64,7 @@ public:
     ~Table() override;
 
     const TableDef &def() const { return m_def; }
+    Database &database() const { return m_db; }
     QString tableName() const { return QString::fromLatin1(m_def.objectName); }
 
     // Links this table as a detail of master through the link of its definition.

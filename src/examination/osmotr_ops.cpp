@@ -2,6 +2,7 @@
 
 #include "changelog.h"
 #include "clock.h"
+#include "database.h"
 #include "datamodules.h"
 #include "dialogs.h"
 #include "protection.h"
@@ -137,6 +138,7 @@ bool OsmotrOps::newExamination()
     dialogs.beep();
     wait(true);
 
+    const db::Transaction transaction(m_dm1.database());
     // 2.-6. The count is taken before the new row is stored.
     const int examCount = exams.recordCount();
     exams.append();
@@ -180,6 +182,7 @@ bool OsmotrOps::newExaminationCopy()
     dialogs.beep();
     wait(true);
 
+    const db::Transaction transaction(m_dm1.database());
     // 2. The elements of the examination current in the list, which need not be the latest one.
     std::vector<std::vector<QVariant>> keptElements;
     elements.first();
@@ -238,6 +241,7 @@ bool OsmotrOps::deleteExamination()
 {
     Dialogs &dialogs = Dialogs::instance();
     Table &exams = *m_dm2.osmotr1;
+    const db::Transaction transaction(m_dm1.database());
 
     // 1.-3. The photo files stay in the photo folder; only their rows go.
     if (!exams.isEmpty() && dialogs.ask(kDeleteQuestion, kCaption, Dialogs::Kind::Confirmation)) {

@@ -1,5 +1,6 @@
 #include "photos.h"
 
+#include "database.h"
 #include "datamodules.h"
 #include "dialogs.h"
 #include "programfolder.h"
@@ -283,6 +284,9 @@ bool PhotoOps::addPhoto()
     bool stored = false;
     PhotoPicture picture;
     if (isFile(chosen) && prepareCopy(chosen, picture)) {
+        // The row and its copy come together: a crash leaves neither a row without a copy nor,
+        // once the file has taken the row, a copy without it.
+        db::Transaction transaction(p.database());
         p.last();
         p.append();
         // Stored empty first: the key it gets names the copy.
@@ -294,6 +298,11 @@ bool PhotoOps::addPhoto()
                 dropHalfMadeRow();
         } else {
             p.cancel();
+        }
+        const QString copy = stored ? photoFilePath(p.asString(kLink)) : QString();
+        if (!transaction.commit() && stored) {
+            QFile::remove(copy);
+            stored = false;
         }
     }
     p.last();
@@ -313,6 +322,7 @@ bool PhotoOps::changePhoto()
     bool stored = false;
     PhotoPicture picture;
     if (isFile(chosen) && prepareCopy(chosen, picture)) {
+        db::Transaction transaction(p.database());
         // Without a photo the edit inserts one: the examination gets its first photo.
         const bool adding = p.isEmpty();
         p.edit();
@@ -342,7 +352,8 @@ bool PhotoOps::deletePhoto()
         return false;
     const QString file = photoFilePath(p.asString(kLink));
     // The row goes first: a row that stays must keep its picture.
-    const bool deleted = p.deleteRecord();
+    db::Transaction transaction(p.database());
+    const bool deleted = p.deleteRecord() && transaction.commit();
     if (deleted && isFile(file))
         QFile::remove(file);
     p.first();

@@ -1,5 +1,6 @@
 #include "prescriptions.h"
 
+#include "database.h"
 #include "datamodules.h"
 #include "dialogs.h"
 #include "settings.h"
@@ -59,6 +60,8 @@ std::vector<Entry> readEntries(db::Table &t)
 // are taken away again and the list stays as it was.
 bool rewrite(db::Table &t, const std::vector<Entry> &entries)
 {
+    // All of the new list or none of it: a crash must not leave the records twice or half of them.
+    const db::Transaction transaction(t.database());
     std::vector<qint64> before;
     for (t.first(); !t.eof(); t.next())
         before.push_back(t.currentRowKey());

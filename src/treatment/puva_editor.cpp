@@ -1,6 +1,7 @@
 #include "puva_editor.h"
 
 #include "changelog.h"
+#include "database.h"
 #include "datamodules.h"
 #include "dialogs.h"
 #include "puva_links.h"
@@ -48,6 +49,8 @@ void PuvaEditorOps::closing()
     db::Table &reg = *m_dm1.register_;
     db::Table &diagnoz = *m_dm2.diagnoz;
     const db::ProtectionSuspension suspended(m_settings);
+    // Totals, links and course numbers reach the file together.
+    const db::Transaction transaction(m_dm1.database());
     puva.checkBrowseMode();
 
     // Every examination of the patient takes part in the linking, archived or not.
@@ -111,7 +114,10 @@ bool PuvaEditorOps::applyAndClose(const std::function<void()> &close)
     db::Table &puva = *m_dm2.lech_puva;
     db::Table &reg = *m_dm1.register_;
     // Each refusal has already been told to the doctor once; the editor stays open with the procedure.
-    if (!puva.updateRecord() || !puva.checkBrowseMode())
+    if (!puva.updateRecord())
+        return false;
+    const db::Transaction transaction(m_dm1.database());
+    if (!puva.checkBrowseMode())
         return false;
     puva.setFilter(QString());
     const db::ProtectionSuspension suspended(m_settings);
