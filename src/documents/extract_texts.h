@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace pelorin::db {
+class DM1;
+class DM2;
+} // namespace pelorin::db
+
+// The two texts that open the patient extract: who the patient is (with the note on the chosen
+// period) and the anamnesis block. Both read the current patient's records through the data
+// modules; the ambulatory card reuses the anamnesis block in its first diary row.
+namespace pelorin::documents {
+
+// "Выписка из амбулаторной карты № ..." down to the diagnosis of the first diagnosis event.
+// Leaves diagnoz on its first record.
+QString extractHeader(db::DM1 &dm1, db::DM2 &dm2, const QString &selectionNote);
+
+// Complaints, anamnesis of the disease, anamnesis of life and the blood tests done.
+// Leaves analyz on its last record when the tests are listed.
+QString anamnesisBlock(db::DM1 &dm1, db::DM2 &dm2);
+
+} // namespace pelorin::documents
