@@ -3,6 +3,7 @@
 #include "texts.h"
 
 #include <QDateTime>
+#include <QtNumeric>
 
 namespace pelorin::db {
 
@@ -24,7 +25,11 @@ QVariant normalizeValue(FieldType type, int width, const QVariant &value, bool *
                 return {};
             v = s.toLongLong(&conv);
         } else if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
-            v = qRound64(value.toDouble());
+            const double d = value.toDouble();
+            if (!qIsFinite(d) || d < double(INT64_MIN) || d > double(INT64_MAX))
+                conv = false;
+            else
+                v = qRound64(d);
         } else {
             v = value.toLongLong(&conv);
         }
@@ -47,7 +52,8 @@ QVariant normalizeValue(FieldType type, int width, const QVariant &value, bool *
         } else {
             v = value.toDouble(&conv);
         }
-        if (!conv)
+        // Infinity and "not a number" are no quantity a doctor records.
+        if (!conv || !qIsFinite(v))
             break;
         return v;
     }
@@ -130,6 +136,39 @@ QDate valueAsDate(const QVariant &v)
     if (!v.isValid())
         return zeroDate();
     return v.toDate();
+}
+
+bool valueAllowed(const FieldDef &field, const QVariant &normalized)
+{
+    if (!field.nonNegative || !normalized.isValid())
+        return true;
+    return normalized.toDouble() >= 0;
+}
+
+QString fieldCaption(const FieldDef &field)
+{
+    return field.caption ? QString::fromUtf8(field.caption) : QString::fromLatin1(field.name);
+}
+
+QString refusalText(const FieldDef &field, const QString &caption, const QVariant &value)
+{
+    bool ok = true;
+    const QVariant v = normalizeValue(field.type, field.width, value, &ok);
+    const QString name = caption.isEmpty() ? fieldCaption(field) : caption;
+    const QString text = value.toString();
+    if (ok)
+        return valueAllowed(field, v) ? QString() : QStringLiteral("%1: значение «%2» недопустимо.").arg(name, text);
+    switch (field.type) {
+    case FieldType::AutoInc:
+    case FieldType::Integer:
+    case FieldType::Short:
+    case FieldType::Float:
+        return QStringLiteral("%1: значение «%2» не является числом.").arg(name, text);
+    case FieldType::Date:
+        return QStringLiteral("%1: значение «%2» не является датой.").arg(name, text);
+    default:
+        return QStringLiteral("%1: значение «%2» не подходит.").arg(name, text);
+    }
 }
 
 QVariant toStorage(FieldType type, const QVariant &v)

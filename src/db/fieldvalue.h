@@ -18,6 +18,14 @@ inline QDate zeroDate()
 // Returns an invalid QVariant for blank; ok=false when the value cannot be converted.
 QVariant normalizeValue(FieldType type, int width, const QVariant &value, bool *ok = nullptr);
 
+// A converted value the field can hold: false for a quantity below zero where the field forbids it.
+bool valueAllowed(const FieldDef &field, const QVariant &normalized);
+// The field's name in messages to the doctor.
+QString fieldCaption(const FieldDef &field);
+// Why a typed text cannot be stored: "Вес: значение «-5» недопустимо.", "Вес: значение «abc» не
+// является числом."; empty when it can be.
+QString refusalText(const FieldDef &field, const QString &caption, const QVariant &value);
+
 // Reads of a possibly blank value with the blank semantics of the tables.
 QString valueAsString(FieldType type, const QVariant &v);
 qint64 valueAsInteger(const QVariant &v);

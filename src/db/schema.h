@@ -13,6 +13,10 @@ struct FieldDef
     FieldType type;
     int width; // characters for String, 0 otherwise
     bool calculated;
+    // Quantities that cannot be below zero (a weight, a lamp's power, an exposure time, a tablet count)
+    // are refused there, with a message naming the field by its caption.
+    bool nonNegative = false;
+    const char *caption = nullptr; // Russian name of the field in messages; the field name without one
 };
 
 struct TableDef

@@ -739,8 +739,8 @@ bool Table::setValue(int index, const QVariant &value)
     const FieldDef &f = fieldDef(index);
     bool ok = true;
     const QVariant v = normalizeValue(f.type, f.width, value, &ok);
-    if (!ok) {
-        m_lastError = QStringLiteral("Значение «%1» не подходит для поля %2.").arg(value.toString(), QString::fromLatin1(f.name));
+    if (!ok || !valueAllowed(f, v)) {
+        m_lastError = refusalText(f, QString(), value);
         return false;
     }
     if (f.calculated) {

@@ -180,26 +180,15 @@ bool DBControl::textFits(const QString &text, QString *refusal) const
     if (!isBound())
         return false;
     const db::FieldDef &f = m_table->fieldDef(m_field);
-    bool ok = true;
-    db::normalizeValue(f.type, f.width, text, &ok);
-    if (ok)
+    // The caption the doctor sees beside the control names the field best.
+    QString caption = m_widget->property(kCaptionProperty).toString().trimmed();
+    while (caption.endsWith(QLatin1Char(':')))
+        caption.chop(1);
+    const QString why = db::refusalText(f, caption, text);
+    if (why.isEmpty())
         return true;
-    if (refusal) {
-        switch (f.type) {
-        case db::FieldType::AutoInc:
-        case db::FieldType::Integer:
-        case db::FieldType::Short:
-        case db::FieldType::Float:
-            *refusal = QStringLiteral("Значение «%1» не является числом.").arg(text);
-            break;
-        case db::FieldType::Date:
-            *refusal = QStringLiteral("Значение «%1» не является датой.").arg(text);
-            break;
-        default:
-            *refusal = QStringLiteral("Значение «%1» не подходит для поля %2.").arg(text, m_fieldName);
-            break;
-        }
-    }
+    if (refusal)
+        *refusal = why;
     return false;
 }
 

@@ -37,6 +37,9 @@ namespace pelorin::ui {
 class DBControl
 {
 public:
+    // A widget property with the caption shown beside the control; messages about the field use it.
+    static constexpr const char *kCaptionProperty = "pelorinCaption";
+
     virtual ~DBControl();
     DBControl(const DBControl &) = delete;
     DBControl &operator=(const DBControl &) = delete;

@@ -61,6 +61,8 @@ QWidget *buildControl(db::Table *table, const FieldSpec &fieldRow, QWidget *pare
         break;
     }
     control->setObjectName(fieldRow.objectName);
+    if (!fieldRow.caption.isEmpty())
+        control->setProperty(DBControl::kCaptionProperty, fieldRow.caption);
     if (!fieldRow.hint.isEmpty())
         control->setToolTip(fieldRow.hint);
     return control;

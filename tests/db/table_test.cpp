@@ -97,6 +97,8 @@ private Q_SLOTS:
     void textIsCutToItsWidth_data();
     void textIsCutToItsWidth();
     void badNumberIsRefusedAndLosesNothing();
+    void impossibleNumbersAreRefused_data();
+    void impossibleNumbersAreRefused();
     void eventOrder_data();
     void eventOrder();
     void insertFillsLinkAndUnchangedInsertIsDropped();
@@ -216,6 +218,55 @@ void TableTest::textIsCutToItsWidth()
     QVERIFY(r.post());
     r.refresh();
     QCOMPARE(r.asString(field), read);
+}
+
+void TableTest::impossibleNumbersAreRefused_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QString>("error"); // empty: accepted
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    QTest::newRow("negative weight") << "register" << "Ves" << QVariant(-5.0) << "Вес: значение «-5» недопустимо.";
+    QTest::newRow("negative weight typed") << "register" << "Ves" << QVariant("-5") << "Вес: значение «-5» недопустимо.";
+    QTest::newRow("infinite weight") << "register" << "Ves" << QVariant(inf) << "Вес: значение «inf» не является числом.";
+    QTest::newRow("weight not a number") << "register" << "Ves" << QVariant(nan)
+                                         << "Вес: значение «nan» не является числом.";
+    QTest::newRow("weight typed as inf") << "register" << "Ves" << QVariant("inf")
+                                         << "Вес: значение «inf» не является числом.";
+    QTest::newRow("zero weight") << "register" << "Ves" << QVariant(0.0) << "";
+    QTest::newRow("negative power") << "lech_puva" << "Power1" << QVariant(-5)
+                                    << "Мощность установки: значение «-5» недопустимо.";
+    QTest::newRow("negative time") << "lech_puva" << "Time2" << QVariant(-1)
+                                   << "Время процедуры: значение «-1» недопустимо.";
+    QTest::newRow("negative tablets") << "lech_puva" << "Tabl" << QVariant("-2")
+                                      << "Количество таблеток: значение «-2» недопустимо.";
+    QTest::newRow("infinite whole number") << "lech_puva" << "Time1" << QVariant(inf)
+                                           << "Время процедуры: значение «inf» не является числом.";
+    QTest::newRow("negative course number is no quantity") << "lech_puva" << "Id_kurs" << QVariant(-1) << "";
+}
+
+void TableTest::impossibleNumbersAreRefused()
+{
+    QFETCH(QString, table);
+    QFETCH(QString, field);
+    QFETCH(QVariant, value);
+    QFETCH(QString, error);
+    Fixture f;
+    f.addPatient(QStringLiteral("Антонов"));
+    Table &t = table == QLatin1String("register") ? *f.dm1->register_ : *f.dm2->lech_puva;
+    if (table == QLatin1String("register"))
+        t.edit();
+    else
+        t.append();
+    QVERIFY(t.setValue(field, 3));
+    QCOMPARE(t.setValue(field, value), error.isEmpty());
+    if (!error.isEmpty()) {
+        QCOMPARE(t.lastError(), error);
+        QCOMPARE(t.asFloat(field), 3.0); // the value before stays
+    }
+    QVERIFY(t.post());
 }
 
 void TableTest::badNumberIsRefusedAndLosesNothing()

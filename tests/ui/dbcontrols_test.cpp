@@ -387,15 +387,27 @@ void DBControlsTest::refusedTextKeepsRecordInEdit_data()
 
     QTest::newRow("integer") << "Amb_karta"
                              << "abc"
-                             << "Значение «abc» не является числом."
+                             << "Amb_karta: значение «abc» не является числом."
                              << "12";
     QTest::newRow("float") << "Ves"
                            << "72,5 кг"
-                           << "Значение «72,5 кг» не является числом."
+                           << "Вес: значение «72,5 кг» не является числом."
                            << "72,5";
+    QTest::newRow("negative weight") << "Ves"
+                                     << "-5"
+                                     << "Вес: значение «-5» недопустимо."
+                                     << "72,5";
+    QTest::newRow("infinite weight") << "Ves"
+                                     << "inf"
+                                     << "Вес: значение «inf» не является числом."
+                                     << "72,5";
+    QTest::newRow("weight not a number") << "Ves"
+                                         << "NaN"
+                                         << "Вес: значение «NaN» не является числом."
+                                         << "72,5";
     QTest::newRow("date") << "Born_dat"
                           << "32.13.2000"
-                          << "Значение «32.13.2000» не является датой."
+                          << "Born_dat: значение «32.13.2000» не является датой."
                           << "13.12.2000";
 }
 

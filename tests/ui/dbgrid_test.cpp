@@ -201,7 +201,7 @@ void DBGridTest::refusedMoveKeepsGridOnRecord()
 
     ScopedScriptedDialogs dialogs;
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(6, 1)).center());
-    QCOMPARE(dialogs.transcript, QStringList{QStringLiteral("message: Ошибка: Значение «abc» не является числом.")});
+    QCOMPARE(dialogs.transcript, QStringList{QStringLiteral("message: Ошибка: Amb_karta: значение «abc» не является числом.")});
     QCOMPARE(r.recNo(), 2);
     QCOMPARE(r.state(), db::TableState::Edit);
     QCOMPARE(grid.currentIndex().row(), 1);
