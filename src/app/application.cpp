@@ -24,6 +24,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QFileInfo>
 
 namespace pelorin::app {
 
@@ -175,8 +176,34 @@ bool Application::loadLists()
     return true;
 }
 
+bool Application::lockDataFolder(const QString &folder)
+{
+    if (m_instanceLock || !QFileInfo(folder).isDir())
+        return true;
+    auto lock = std::make_unique<QLockFile>(QDir(folder).absoluteFilePath(QStringLiteral("tarvelo.lock")));
+    // A running copy keeps its lock however long it runs; a copy that died leaves a lock the next
+    // start takes over.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        if (lock->error() == QLockFile::LockFailedError) {
+            Dialogs::instance().message(
+                QStringLiteral("Программа уже запущена с базой данных в папке %1. Вторую копию открыть нельзя.")
+                    .arg(QDir::toNativeSeparators(folder)),
+                QStringLiteral("Пелорин."), Dialogs::Kind::Error);
+            return false;
+        }
+        // A folder where no lock can be written (read-only) is told about when the database opens.
+        return true;
+    }
+    m_instanceLock = std::move(lock);
+    return true;
+}
+
 Application::Start Application::start()
 {
+    const QString dataFolder = db::Database::resolveDataFolder(m_arguments);
+    if (!lockDataFolder(dataFolder))
+        return Start::Failed;
     const std::optional<QString> typed =
         Dialogs::instance().input(QStringLiteral("Ввод пароля."), QStringLiteral("Введите пароль:"), QString());
     if (!typed)
@@ -222,6 +249,12 @@ Application::Start Application::start()
     if (!m_ctx.database.open(folder, &error)) {
         m_wait->hideWaiting();
         Dialogs::instance().message(error, QStringLiteral("Пелорин."), Dialogs::Kind::Error);
+        return Start::Failed;
+    }
+    // A folder made just now gets its lock now.
+    if (!lockDataFolder(folder)) {
+        m_wait->hideWaiting();
+        m_ctx.database.close();
         return Start::Failed;
     }
     if (!openModule(1))

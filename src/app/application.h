@@ -3,6 +3,7 @@
 #include "appcontext.h"
 
 #include <QList>
+#include <QLockFile>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -45,7 +46,11 @@ private:
     void createWindow(QWidget *w);
     bool loadLists();
 
+    // One running copy per data folder: taken before the password is asked.
+    bool lockDataFolder(const QString &folder);
+
     QStringList m_arguments;
+    std::unique_ptr<QLockFile> m_instanceLock;
     AppContext m_ctx;
     QList<QPointer<QWidget>> m_windows;
     std::vector<std::unique_ptr<QWidget>> m_owned;

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QSqlQuery>
 #include <QScreen>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -986,12 +987,22 @@ void Form1::newPatient()
 {
     m_ctx->patients->newPatient([this] { showSection(Register); });
     selectTabSilently(0);
+    countPatients();
 }
 
 void Form1::deletePatient()
 {
     if (m_ctx->patients->deletePatient())
         selectTabSilently(0);
+    countPatients();
+}
+
+void Form1::countPatients()
+{
+    // The label tells how many patients the database holds, whatever the list shows.
+    QSqlQuery q(m_ctx->database.sql());
+    if (q.exec(QStringLiteral("SELECT count(*) FROM register")) && q.next())
+        setPatientCount(q.value(0).toInt());
 }
 
 void Form1::flush()

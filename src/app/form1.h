@@ -58,6 +58,8 @@ public:
     static std::optional<QColor> rowColour(const QString &flag, const QVariant &flagDay, bool focused);
 
     void setPatientCount(int count);
+    // The label set from the database again, after a patient came or went.
+    void countPatients();
 
     // Entry points of the section bar, the list's pop-up menu and the card.
     void newPatient();

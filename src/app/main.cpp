@@ -10,6 +10,7 @@ int main(int argc, char *argv[])
 {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Пелорин"));
+    ui::installRussianTranslations(qapp);
     ui::QtDialogs dialogs;
     Dialogs::setInstance(&dialogs);
     int code = 0;

@@ -52,6 +52,27 @@ QString describeOpenFailure(const QString &path, const QString &reason)
 
 } // namespace
 
+QString describeEngineError(const QString &engineText)
+{
+    static const std::pair<const char *, const char *> known[] = {
+        {"readonly database", "файл базы данных открыт только для чтения: проверьте права на папку данных"},
+        {"disk is full", "на диске не осталось места"},
+        {"disk I/O error", "ошибка чтения или записи диска"},
+        {"database is locked", "файл базы данных занят другой программой"},
+        {"unable to open database", "файл базы данных не удаётся открыть"},
+        {"malformed", "файл базы данных повреждён"},
+        {"not a database", "файл не является базой данных программы"},
+        {"constraint failed", "запись нарушает правила таблицы"},
+    };
+    const QString text = engineText.trimmed();
+    for (const auto &[english, russian] : known) {
+        if (text.contains(QLatin1String(english), Qt::CaseInsensitive))
+            return QString::fromUtf8(russian) + QStringLiteral(" (") + text + QLatin1Char(')');
+    }
+    return text.isEmpty() ? QStringLiteral("причина неизвестна")
+                          : QStringLiteral("ошибка базы данных (") + text + QLatin1Char(')');
+}
+
 QString quoteIdentifier(const QString &name)
 {
     QString q = name;
@@ -190,7 +211,7 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
         return refuse(why);
     };
     if (!connect(false))
-        return fail(m_db.lastError().text());
+        return fail(describeEngineError(m_db.lastError().text()));
     // Reading the catalogue is the first thing that fails on a file that is not a database.
     auto readCatalogue = [&](QString *why) {
         QSqlQuery q(m_db);
@@ -203,7 +224,7 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
     if (!readCatalogue(&e) && readOnly && !e.contains(QLatin1String("not a database"))) {
         close();
         if (!connect(true))
-            return fail(m_db.lastError().text());
+            return fail(describeEngineError(m_db.lastError().text()));
         e.clear();
         readCatalogue(&e);
     }
@@ -212,7 +233,7 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
             return fail(damaged.arg(e));
         if (e.contains(QLatin1String("locked")) || e.contains(QLatin1String("busy")))
             return fail(QStringLiteral("Файл занят другой программой (%1).").arg(e));
-        return fail(e);
+        return fail(describeEngineError(e));
     }
     // Another program's database is not ours to fill with tables or to switch to our journal:
     // refuse it before anything is written.
@@ -239,7 +260,7 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
         !exec(m_db, QStringLiteral("PRAGMA journal_mode=WAL"), &sqlError) ||
         !exec(m_db, QStringLiteral("PRAGMA synchronous=FULL"), &sqlError) ||
         !exec(m_db, QStringLiteral("PRAGMA foreign_keys=OFF"), &sqlError)) {
-        return fail(sqlError);
+        return fail(describeEngineError(sqlError));
     }
     // Take the file for this instance now, so a second copy stops at its start and not at its first save.
     if (!exec(m_db, QStringLiteral("BEGIN IMMEDIATE"), &sqlError)) {
@@ -247,14 +268,14 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
             return fail(QStringLiteral("Файл занят другой копией программы (%1).").arg(sqlError));
         if (sqlError.contains(QLatin1String("not a database")) || sqlError.contains(QLatin1String("malformed")))
             return fail(damaged.arg(sqlError));
-        return fail(sqlError);
+        return fail(describeEngineError(sqlError));
     }
     if (!createSchema(&sqlError)) {
         exec(m_db, QStringLiteral("ROLLBACK"), nullptr);
         return fail(sqlError);
     }
     if (!exec(m_db, QStringLiteral("COMMIT"), &sqlError))
-        return fail(sqlError);
+        return fail(describeEngineError(sqlError));
     return true;
 }
 
@@ -394,7 +415,7 @@ bool Transaction::commit()
         return true;
     Dialogs::instance().message(
         QStringLiteral("Не удалось записать изменения в файл базы данных «%1»; последнее действие не сохранено.\n%2")
-            .arg(QDir::toNativeSeparators(m_db.filePath()), error),
+            .arg(QDir::toNativeSeparators(m_db.filePath()), describeEngineError(error)),
         QStringLiteral("Ошибка"), Dialogs::Kind::Error);
     return false;
 }

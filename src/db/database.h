@@ -84,6 +84,10 @@ private:
     bool m_open = false;
 };
 
+// The engine's complaint for the doctor: in Russian first, the engine's own words after it in
+// brackets ("файл базы данных открыт только для чтения (attempt to write a readonly database)").
+QString describeEngineError(const QString &engineText);
+
 // SQL text of one table and of its indexes (used by the schema and by tests).
 QString createTableSql(const struct TableDef &def);
 QStringList createIndexSql(const struct TableDef &def);

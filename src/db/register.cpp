@@ -9,6 +9,8 @@
 #include "table.h"
 #include "texts.h"
 
+#include <QSet>
+
 #include <chrono>
 #include <initializer_list>
 #include <random>
@@ -62,12 +64,20 @@ QString listOther(const Table &t)
 }
 
 // A new random sequence for every card number, seeded from the machine clock, as the card
-// numbers have always been given. Uniqueness is not the point: the doctor types the real number.
-int randomCardNumber()
+// numbers have always been given. The photo folders are named by the card number, so a number
+// another patient has is drawn again; only when every number of the range is taken does one repeat.
+int randomCardNumber(const QSet<qint64> &taken)
 {
+    constexpr int kHighest = 998;
     const auto ticks = std::chrono::system_clock::now().time_since_epoch().count();
     std::mt19937 generator(static_cast<std::mt19937::result_type>(ticks));
-    return std::uniform_int_distribution<int>(0, 998)(generator);
+    std::uniform_int_distribution<int> draw(0, kHighest);
+    int number = draw(generator);
+    if (taken.size() > kHighest)
+        return number;
+    while (taken.contains(number))
+        number = draw(generator);
+    return number;
 }
 
 // False when the table could not leave the record it was on (its post was refused): the
@@ -298,11 +308,18 @@ bool PatientOps::newPatient(const std::function<void()> &showRegistrationCard)
 
     // 4. The count is taken before the insert: the record being inserted is not yet a patient.
     const int patients = reg.recordCount();
+    QSet<qint64> cards;
+    const int cardIndex = reg.fieldIndex(QStringLiteral("Amb_karta"));
+    for (int i = 0; i < patients; ++i) {
+        const QVariant card = reg.valueAt(i, cardIndex);
+        if (card.isValid())
+            cards.insert(card.toLongLong());
+    }
     if (!startInsert(reg))
         return false;
     reg.setValue(QStringLiteral("Number"), patients + 1);
     reg.setValue(QStringLiteral("Reg_date"), clock::today());
-    reg.setValue(QStringLiteral("Amb_karta"), randomCardNumber());
+    reg.setValue(QStringLiteral("Amb_karta"), randomCardNumber(cards));
     if (!reg.post())
         return false;
 

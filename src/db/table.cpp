@@ -92,8 +92,23 @@ int compareValues(FieldType type, const QVariant &a, const QVariant &b, Qt::Case
         return int(a.isValid()) - int(b.isValid());
     switch (type) {
     case FieldType::String:
-    case FieldType::Memo:
-        return a.toString().compare(b.toString(), cs);
+    case FieldType::Memo: {
+        const QString x = a.toString(), y = b.toString();
+        if (cs == Qt::CaseInsensitive) {
+            // In the Russian alphabetical order Ё stands with Е, not after Я as its code would put it.
+            auto hasYo = [](const QString &s) { return s.contains(QChar(0x0401)) || s.contains(QChar(0x0451)); };
+            if (hasYo(x) || hasYo(y)) {
+                auto fold = [](QString s) {
+                    s.replace(QChar(0x0401), QChar(0x0415));
+                    s.replace(QChar(0x0451), QChar(0x0435));
+                    return s;
+                };
+                const int c = fold(x).compare(fold(y), cs);
+                return c != 0 ? c : x.compare(y, cs);
+            }
+        }
+        return x.compare(y, cs);
+    }
     case FieldType::Float: {
         const double x = a.toDouble(), y = b.toDouble();
         return x < y ? -1 : (x > y ? 1 : 0);
@@ -475,7 +490,12 @@ void Table::edit()
     if (m_state != TableState::Browse)
         return;
     if (m_view.empty()) {
-        insert();
+        // Typing into an empty detail starts its first record; a patient, though, comes only from
+        // "Новый пациент", never from a keystroke on an empty card.
+        if (m_master)
+            insert();
+        else
+            m_lastError = QStringLiteral("Таблица %1 пуста: изменять нечего.").arg(tableName());
         return;
     }
     fire(beforeEdit);
@@ -503,6 +523,13 @@ void Table::append()
 // cursor on it in insert state, unmodified, with the link to the master filled in.
 void Table::beginInsert(bool atEnd)
 {
+    // A detail record always belongs to its master's current record; without one there is nothing
+    // to attach it to (no patient in the list), and it would be stored without its link.
+    if (m_master && m_master->isEmpty()) {
+        m_lastError = QStringLiteral("Нет записи таблицы %1, к которой относилась бы новая запись таблицы %2.")
+                          .arg(m_master->tableName(), tableName());
+        return;
+    }
     if (!prepareToMove())
         return;
     fire(beforeInsert);
@@ -616,8 +643,8 @@ bool Table::post()
     }
     const bool inserting = m_state == TableState::Insert;
     if (!writeRow(*row, inserting)) {
-        Dialogs::instance().message(QStringLiteral("Не удалось записать изменения в таблицу %1.\n%2")
-                                        .arg(tableName(), m_lastError),
+        Dialogs::instance().message(QStringLiteral("Не удалось записать изменения в таблицу %1: %2.")
+                                        .arg(tableName(), describeEngineError(m_lastError)),
                                     QStringLiteral("Ошибка"), Dialogs::Kind::Error);
         return false;
     }
@@ -679,8 +706,8 @@ bool Table::deleteRecord()
     if (!m_delete->exec()) {
         m_lastError = m_delete->lastError().text();
         m_delete->finish();
-        Dialogs::instance().message(QStringLiteral("Не удалось удалить запись из таблицы %1.\n%2")
-                                        .arg(tableName(), m_lastError),
+        Dialogs::instance().message(QStringLiteral("Не удалось удалить запись из таблицы %1: %2.")
+                                        .arg(tableName(), describeEngineError(m_lastError)),
                                     QStringLiteral("Ошибка"), Dialogs::Kind::Error);
         return false;
     }
@@ -1010,7 +1037,7 @@ void Table::masterChanged()
     QString error;
     if (!loadRows(&error)) {
         qWarning("Reading %s failed: %s", m_def.objectName, qPrintable(error));
-        Dialogs::instance().message(QStringLiteral("Не удалось прочитать таблицу %1.\n%2").arg(tableName(), error),
+        Dialogs::instance().message(QStringLiteral("Не удалось прочитать таблицу %1: %2.").arg(tableName(), describeEngineError(error)),
                                     QStringLiteral("Ошибка"), Dialogs::Kind::Error);
     }
     m_linkLoaded = true;

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -55,12 +56,10 @@ DBGrid::DBGrid(db::Table *table, QList<TableModel::Column> columns, QWidget *par
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     applyRowHeight();
-    for (int c = 0; c < m_model->columnCount(); ++c) {
-        // Wide enough for the field and for its caption; the windows set their own widths.
-        const QString caption = m_model->headerData(c, Qt::Horizontal).toString();
-        const int captionWidth = horizontalHeader()->fontMetrics().horizontalAdvance(caption) + 2 * cellMargin();
-        setColumnWidth(c, std::max(defaultWidthChars(c) * charWidth() + cellMargin(), captionWidth));
-    }
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        setColumnWidthChars(c, defaultWidthChars(c));
+    // What is left of the grid's width goes to the last column rather than to an empty band.
+    horizontalHeader()->setStretchLastSection(true);
 
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, &DBGrid::onCurrentRowChanged);
     connect(table, &db::Table::currentChanged, this, &DBGrid::syncFromTable);
@@ -92,7 +91,20 @@ int DBGrid::cellMargin() const
 
 void DBGrid::setColumnWidthChars(int column, int chars)
 {
-    setColumnWidth(column, std::max(1, chars) * charWidth() + cellMargin());
+    // Never narrower than its caption: "Дата посл. п" tells the doctor nothing.
+    setColumnWidth(column, std::max(std::max(1, chars) * charWidth() + cellMargin(), captionWidth(column)));
+}
+
+int DBGrid::captionWidth(int column) const
+{
+    const QString caption = m_model->headerData(column, Qt::Horizontal).toString();
+    QStyleOptionHeader option;
+    option.initFrom(horizontalHeader());
+    option.text = caption;
+    option.section = column;
+    const QSize size = style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), horizontalHeader());
+    const int measured = horizontalHeader()->fontMetrics().horizontalAdvance(caption) + 2 * cellMargin();
+    return std::max(size.width(), measured) + 4;
 }
 
 int DBGrid::defaultWidthChars(int column) const

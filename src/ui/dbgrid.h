@@ -33,6 +33,8 @@ public:
     void setFieldHidden(const QString &fieldName, bool hidden);
     // Column width in characters of the grid's font.
     void setColumnWidthChars(int column, int chars);
+    // The width the column's caption needs to be read whole.
+    int captionWidth(int column) const;
     int charWidth() const;
 
     void setCellBackground(CellBackground background);

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QTranslator>
+#include <QLocale>
+#include <QLibraryInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -80,17 +83,33 @@ std::optional<QString> QtDialogs::input(const QString &caption, const QString &p
 
 QString QtDialogs::openFileName(const QString &caption, const QString &dir, const QString &filter)
 {
-    return QFileDialog::getOpenFileName(parentWindow(), caption, dir, filter);
+    // Qt's own dialog speaks the language of the program; a desktop's native one that of the machine.
+    return QFileDialog::getOpenFileName(parentWindow(), caption, dir, filter, nullptr,
+                                        QFileDialog::DontUseNativeDialog);
 }
 
 QString QtDialogs::saveFileName(const QString &caption, const QString &dir, const QString &filter)
 {
-    return QFileDialog::getSaveFileName(parentWindow(), caption, dir, filter);
+    return QFileDialog::getSaveFileName(parentWindow(), caption, dir, filter, nullptr,
+                                        QFileDialog::DontUseNativeDialog);
 }
 
 void QtDialogs::beep()
 {
     QApplication::beep();
+}
+
+bool installRussianTranslations(QCoreApplication &app)
+{
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    auto *qt = new QTranslator(&app);
+    if (!qt->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                  QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete qt;
+        return false;
+    }
+    QCoreApplication::installTranslator(qt);
+    return true;
 }
 
 } // namespace pelorin::ui

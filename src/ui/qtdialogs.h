@@ -2,7 +2,14 @@
 
 #include "dialogs.h"
 
+class QCoreApplication;
+
 namespace pelorin::ui {
+
+// Qt's own texts (standard buttons, file dialogs, the text fields' context menu) in Russian whatever
+// the machine's locale, and Russian number and date formats. False when Qt's Russian translation
+// is not installed; the program then still runs, with those texts in English.
+bool installRussianTranslations(QCoreApplication &app);
 
 // The dialogs interface shown as modal Qt message, input and file boxes.
 class QtDialogs : public Dialogs

@@ -98,6 +98,7 @@ private Q_SLOTS:
     void deletingTheOnlyListedPatientIsRefused();
     void showAllLiftsTheArchives();
     void settingsArchiveReplacesTheLetterFilter();
+    void secondCopyIsRefusedBeforeThePassword();
     void corruptDatabaseStopsWithMessage_data();
     void corruptDatabaseStopsWithMessage();
     void examinationPanel();
@@ -366,6 +367,11 @@ void Form1Test::newPatientFromTheSectionBar()
     QCOMPARE(r.asInteger("Number"), 2);
     QCOMPARE(f->windowTitle(), QStringLiteral("Номер амбулатороной карты был изменен"));
     QCOMPARE(a->context().dm2->osmotr1->recordCount(), 1);
+    // The patient count follows the new patient, and a deletion.
+    QCOMPARE(f->findChild<QLabel *>(QStringLiteral("Label57"))->text(), QStringLiteral("2"));
+    dialogs.answers << QStringLiteral("yes");
+    f->deletePatient();
+    QCOMPARE(f->findChild<QLabel *>(QStringLiteral("Label57"))->text(), QStringLiteral("1"));
 }
 
 void Form1Test::deletingTheOnlyListedPatientIsRefused()
@@ -424,6 +430,24 @@ void Form1Test::settingsArchiveReplacesTheLetterFilter()
     QCOMPARE(listedNames(*a), QStringList({"Антонов", "Борисов"}));
     settings->findChild<QSpinBox *>(QStringLiteral("SpinEdit4"))->setValue(300);
     QCOMPARE(listedNames(*a).size(), 3);
+}
+
+void Form1Test::secondCopyIsRefusedBeforeThePassword()
+{
+    ScopedScriptedDialogs dialogs;
+    auto first = startWith({{QStringLiteral("Антонов")}}, dialogs);
+    QVERIFY(first);
+    dialogs.answers << QStringLiteral("zlk");
+    app::Application second({QStringLiteral("pelorin"), QStringLiteral("--data"), m_dir.path()});
+    QCOMPARE(second.start(), app::Application::Start::Failed);
+    QCOMPARE(dialogs.transcript.size(), 1);
+    QVERIFY2(dialogs.transcript.first().contains(QStringLiteral("Программа уже запущена")),
+             qPrintable(dialogs.transcript.first()));
+    // Once the first copy has ended, the folder is free again.
+    first.reset();
+    dialogs.transcript.clear();
+    app::Application third({QStringLiteral("pelorin"), QStringLiteral("--data"), m_dir.path()});
+    QCOMPARE(third.start(), app::Application::Start::Running);
 }
 
 void Form1Test::corruptDatabaseStopsWithMessage_data()

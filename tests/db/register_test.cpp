@@ -132,6 +132,7 @@ private Q_SLOTS:
     void newPatientCreatesItsPlaceholderRecords();
     void newPatientSwitchesProtectionAndArchivesOff();
     void newPatientIsNumberedFromTheWholeRegister();
+    void newPatientNeverGetsACardNumberAlreadyTaken();
     void firstPatientOfAnEmptyRegister();
 
     void deleteRemovesEveryRecordOfThePatientOnly();
@@ -355,6 +356,25 @@ void RegisterTest::archiveDayCountIsReadAtEveryCalculation()
     f.settings.patientArchiveDays = 300;
     f.reg().invalidateCalc();
     QCOMPARE(f.reg().asString(QStringLiteral("flagoldstr")), QStringLiteral("+"));
+}
+
+void RegisterTest::newPatientNeverGetsACardNumberAlreadyTaken()
+{
+    ScopedScriptedDialogs dialogs;
+    Fixture f;
+    // Every number of the range is taken but 500: whatever is drawn, the new card gets 500.
+    QSqlQuery q(f.db.sql());
+    QVERIFY(q.prepare(QStringLiteral("INSERT INTO register (Last_Name, Amb_karta) VALUES ('Занят', ?)")));
+    for (int card = 0; card <= 998; ++card) {
+        if (card == 500)
+            continue;
+        q.addBindValue(card);
+        QVERIFY(q.exec());
+    }
+    f.reg().refresh();
+    QCOMPARE(f.reg().recordCount(), 998);
+    QVERIFY(f.ops->newPatient());
+    QCOMPARE(f.reg().asInteger(QStringLiteral("Amb_karta")), 500);
 }
 
 void RegisterTest::newPatientCreatesItsPlaceholderRecords()

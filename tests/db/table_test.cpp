@@ -573,6 +573,12 @@ void TableTest::filterAndOrderOfRegister()
     QCOMPARE(r.recordCount(), 4);
     // Changing the filter takes the list to its first record.
     QCOMPARE(r.recNo(), 1);
+    // Ё stands with Е in the alphabetical list.
+    QVERIFY(r.setFilter(QString()));
+    f.addPatient(QStringLiteral("Жуков"), 5);
+    f.addPatient(QStringLiteral("Ершов"), 6);
+    f.addPatient(QStringLiteral("Еремин"), 7);
+    QCOMPARE(names(), QStringList({"Антонов", "Белов", "борисова", "Ёлкин", "Еремин", "Ершов", "Жуков"}));
 }
 
 void TableTest::postedRecordFollowsTheFilter_data()

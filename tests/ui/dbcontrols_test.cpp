@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include "uitest.h"
 
+#include <QSqlQuery>
 #include <QtTest>
 #include <memory>
 
@@ -148,6 +149,7 @@ private Q_SLOTS:
     void refusedTextKeepsRecordInEdit();
     void pendingTextSurvivesOtherFields();
     void cancelAndEscapeDropTypedText();
+    void typingIntoEmptyTableInserts_data();
     void typingIntoEmptyTableInserts();
     void datePickerFollowsRecord();
     void datePickerUserPick();
@@ -507,20 +509,44 @@ void DBControlsTest::cancelAndEscapeDropTypedText()
     QCOMPARE(r.asString("Last_Name"), QStringLiteral("Антонова"));
 }
 
+void DBControlsTest::typingIntoEmptyTableInserts_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("patients"); // the register's filter
+    QTest::addColumn<bool>("inserts");
+    // A patient's first anamnesis record starts with the first keystroke.
+    QTest::newRow("detail of a current patient") << "anamnez_zab" << "Last_Name = 'Б*'" << true;
+    // No patient listed: nothing to attach a record to, and no patient made by a keystroke.
+    QTest::newRow("detail without a patient") << "anamnez_zab" << "Last_Name = 'Я*'" << false;
+    QTest::newRow("empty patient list") << "register" << "Last_Name = 'Я*'" << false;
+}
+
 void DBControlsTest::typingIntoEmptyTableInserts()
 {
+    QFETCH(QString, table);
+    QFETCH(QString, patients);
+    QFETCH(bool, inserts);
     Clinic clinic;
     QVERIFY(clinic.open());
     db::Table &r = clinic.reg();
-    QVERIFY(r.setFilter(QStringLiteral("Last_Name = 'Я*'")));
-    ui::DBEdit name(&r, QStringLiteral("Last_Name"));
-    QCOMPARE(name.text(), QString());
-    typeText(&name, QStringLiteral("Яковлев"));
-    QCOMPARE(r.state(), db::TableState::Insert);
-    QCOMPARE(name.text(), QStringLiteral("Яковлев"));
-    QVERIFY(r.post());
-    QCOMPARE(r.recordCount(), 1);
-    QCOMPARE(r.asString("Last_Name"), QStringLiteral("Яковлев"));
+    QVERIFY(r.setFilter(patients));
+    db::Table &t = table == QLatin1String("register") ? r : *clinic.dm1->anamnez_zab;
+    QVERIFY(t.isEmpty());
+    const QString field = table == QLatin1String("register") ? QStringLiteral("Last_Name") : QStringLiteral("Zab_nach");
+    ui::DBEdit edit(&t, field);
+    QCOMPARE(edit.text(), QString());
+    typeText(&edit, QStringLiteral("Яковлев"));
+    QCOMPARE(t.state(), inserts ? db::TableState::Insert : db::TableState::Browse);
+    QCOMPARE(edit.text(), inserts ? QStringLiteral("Яковлев") : QString());
+    QVERIFY(t.post());
+    QCOMPARE(t.recordCount(), inserts ? 1 : 0);
+    if (inserts) {
+        QCOMPARE(t.asString(field), QStringLiteral("Яковлев"));
+        QCOMPARE(t.asInteger("ID_man"), r.asInteger("ID_man"));
+    }
+    QSqlQuery q(clinic.database.sql());
+    QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM register")) && q.next());
+    QCOMPARE(q.value(0).toInt(), 3);
 }
 
 void DBControlsTest::datePickerFollowsRecord()

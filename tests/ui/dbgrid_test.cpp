@@ -281,6 +281,10 @@ void DBGridTest::hiddenColumnsAndWidths()
     QVERIFY(grid.columnWidth(1) < 22 * grid.charWidth() + 20);
     grid.setColumnWidthChars(4, 2);
     QVERIFY(grid.columnWidth(4) < grid.columnWidth(1));
+    // A narrow field never cuts its caption, and the grid's spare width goes to the last column.
+    grid.setColumnWidthChars(1, 1);
+    QVERIFY(grid.columnWidth(1) >= grid.horizontalHeader()->fontMetrics().horizontalAdvance(QStringLiteral("Фамилия")));
+    QVERIFY(grid.horizontalHeader()->stretchLastSection());
 
     QCOMPARE(grid.verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
     QVERIFY(!grid.wordWrap());
