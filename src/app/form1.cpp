@@ -165,6 +165,8 @@ void Form1::buildSectionBar()
     hostLayout->setContentsMargins(0, 0, 0, 0);
     auto *bar = group(host, QStringLiteral("GroupBox_button"), QString());
     auto *l = new QVBoxLayout(bar);
+    // Narrow margins leave the longest caption ("Диагноз и рекомен.") room inside its button.
+    l->setContentsMargins(4, 6, 4, 6);
     m_sectionGroup = new QButtonGroup(this);
     m_sectionGroup->setExclusive(true);
     for (int i = 0; i < SectionCount; ++i) {
@@ -345,6 +347,8 @@ void Form1::buildSections()
 
     // The system panel lies over the section area; it is not a section.
     m_sys = group(m_sectionArea, QStringLiteral("GroupBox_sys"), QStringLiteral("Системная панель"));
+    // Opaque: nothing of the section it replaces shows through its pages.
+    m_sys->setAutoFillBackground(true);
     auto *sl = new QVBoxLayout(m_sys);
     sl->addWidget(new QLabel(QStringLiteral("Системная панель."), m_sys));
     auto *pages = new QTabWidget(m_sys);
@@ -384,7 +388,11 @@ void Form1::buildSections()
     pages->setCurrentIndex(4);
     sl->addWidget(pages, 1);
     auto *close = button(m_sys, QStringLiteral("ButtonSysClose"), QStringLiteral("Закрыть"));
-    connect(close, &QPushButton::clicked, m_sys, &QWidget::hide);
+    // The section it covered comes back as it was.
+    connect(close, &QPushButton::clicked, this, [this] {
+        m_sys->hide();
+        m_sections[m_current]->show();
+    });
     sl->addWidget(close, 0, Qt::AlignRight);
     grid->addWidget(m_sys, 0, 0);
     m_sys->hide();
@@ -887,7 +895,8 @@ void Form1::showSection(Section section)
         focus->clearFocus();
     hideAllSections();
     m_current = section;
-    m_sections[section]->show();
+    // Under an open system panel the section waits for the panel to close.
+    m_sections[section]->setVisible(m_sys->isHidden());
     m_sectionButtons[section]->setChecked(true);
     if (section == AnamnezZab)
         m_ctx->dm2->diagnoz->first();
@@ -1025,6 +1034,9 @@ void Form1::openSystemPanel()
     const std::optional<QString> typed =
         Dialogs::instance().input(QStringLiteral("Вход в системную панель"), QStringLiteral("Введите пароль"), QString());
     if (typed && *typed == QLatin1String("vorpe")) {
+        // The panel takes the section's place while it is shown: the section is hidden under it (keeping
+        // its size), so no title, tab strip or text of it is drawn over the panel or takes a click.
+        m_sections[m_current]->hide();
         m_sys->show();
         m_sys->raise();
     }

@@ -1,6 +1,7 @@
 #include "application.h"
 #include "dialogs.h"
 #include "qtdialogs.h"
+#include "windowfit.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ int main(int argc, char *argv[])
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Пелорин"));
     ui::installRussianTranslations(qapp);
+    ui::keepWindowsOnScreen(&qapp);
     ui::QtDialogs dialogs;
     Dialogs::setInstance(&dialogs);
     int code = 0;

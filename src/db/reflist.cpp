@@ -17,9 +17,9 @@ QString decodeAfterMark(QStringConverter::Encoding encoding, QByteArrayView byte
     return decoder.decode(bytes);
 }
 
-// A Russian reason for a file that cannot be opened; Qt's own text is English and depends
-// on the platform.
-QString openFailureReason(const QString &path, const QFile &file)
+} // namespace
+
+QString fileOpenFailureReason(const QString &path, const QFile &file)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -30,8 +30,6 @@ QString openFailureReason(const QString &path, const QFile &file)
         return QStringLiteral("нет прав на чтение");
     return file.errorString();
 }
-
-} // namespace
 
 QString decodeTextFile(const QByteArray &bytes)
 {
@@ -78,7 +76,7 @@ bool readReferenceList(const QString &path, QStringList *items, QString *error)
     }
     if (!read) {
         if (error) {
-            const QString reason = file.isOpen() ? file.errorString() : openFailureReason(path, file);
+            const QString reason = file.isOpen() ? file.errorString() : fileOpenFailureReason(path, file);
             *error = QStringLiteral("Не удалось открыть файл «") + QDir::toNativeSeparators(path) +
                      QStringLiteral("»: ") + reason;
         }

@@ -4,7 +4,13 @@
 #include <QString>
 #include <QStringList>
 
+class QFile;
+
 namespace pelorin {
+
+// A Russian reason for a file that cannot be opened ("файл не найден", "нет прав на чтение"); Qt's
+// own text is English and depends on the platform.
+QString fileOpenFailureReason(const QString &path, const QFile &file);
 
 // Decodes a text file: a UTF-8 or UTF-16 (either byte order) byte-order mark selects that
 // encoding, anything else is Windows-1251. The mark itself is not part of the text.

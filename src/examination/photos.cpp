@@ -61,15 +61,46 @@ QString photoFilePath(const QString &link)
 
 // ---------------------------------------------------------------- pictures
 
+namespace {
+
+// A phone's photo of today is 40 or 50 megapixels; Qt's default limit of 128 MB refuses them.
+void allowLargePictures()
+{
+    if (QImageReader::allocationLimit() < kPictureAllocationLimitMB)
+        QImageReader::setAllocationLimit(kPictureAllocationLimitMB);
+}
+
+// A JPEG ends with its end-of-image marker; a file cut short in copying does not, and its decoder
+// fills the missing part with grey without a word.
+bool jpegIsComplete(const QByteArray &jpeg)
+{
+    qsizetype end = jpeg.size();
+    while (end > 0 && jpeg.at(end - 1) == '\0')
+        --end;
+    return end >= 4 && uchar(jpeg.at(end - 2)) == 0xFF && uchar(jpeg.at(end - 1)) == 0xD9;
+}
+
+} // namespace
+
 bool PhotoPicture::load(const QString &path, QString *error)
 {
     m_image = QImage();
     m_jpeg.clear();
+    m_complete = true;
+    allowLargePictures();
     // The content decides, not the name: a PNG renamed to .jpg must still be converted.
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     const QByteArray format = reader.format();
+    const bool jpeg = format == "jpeg" || format == "jpg";
+    // A JPEG is copied as it is: decoding it small is enough to know it is a picture, and keeps a
+    // 48-megapixel photo from taking hundreds of megabytes.
+    if (jpeg) {
+        const QSize full = reader.size();
+        if (full.isValid() && (full.width() > kCheckSide || full.height() > kCheckSide))
+            reader.setScaledSize(full.scaled(kCheckSide, kCheckSide, Qt::KeepAspectRatio));
+    }
     QImage image = reader.read();
     if (image.isNull()) {
         if (error)
@@ -77,7 +108,7 @@ bool PhotoPicture::load(const QString &path, QString *error)
                          .arg(native(path));
         return false;
     }
-    if (format == "jpeg" || format == "jpg") {
+    if (jpeg) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             if (error)
@@ -85,6 +116,7 @@ bool PhotoPicture::load(const QString &path, QString *error)
             return false;
         }
         m_jpeg = file.readAll();
+        m_complete = jpegIsComplete(m_jpeg);
     }
     m_image = std::move(image);
     return true;
@@ -129,11 +161,21 @@ bool PhotoPicture::saveJpeg(const QString &target, QString *error) const
     return true;
 }
 
-QImage readPicture(const QString &path)
+QImage readPicture(const QString &path, const QSize &fitInto)
 {
+    allowLargePictures();
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
+    // Decoded at the size it is shown at: a large photo costs its preview's memory, not its own.
+    const QSize full = reader.size();
+    if (fitInto.isValid() && full.isValid() && (full.width() > fitInto.width() || full.height() > fitInto.height())) {
+        QSize scaled = full.scaled(fitInto, Qt::KeepAspectRatio);
+        // The camera may turn the picture: fit the turned one.
+        if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+            scaled = full.scaled(fitInto.transposed(), Qt::KeepAspectRatio);
+        reader.setScaledSize(scaled);
+    }
     return reader.read();
 }
 
@@ -237,6 +279,10 @@ bool PhotoOps::prepareCopy(const QString &chosen, PhotoPicture &picture)
         fail(error);
         return false;
     }
+    if (!picture.isComplete() &&
+        !Dialogs::instance().ask(QStringLiteral("Рисунок повреждён: прочитан не полностью. Добавить всё равно?"),
+                                 kCaption, Dialogs::Kind::Warning))
+        return false;
     // foto\ itself is made too when someone has removed it from the program folder.
     const QString dir = photoFolderPath(ambKarta());
     if (!QDir().mkpath(dir)) {

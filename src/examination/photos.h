@@ -39,16 +39,26 @@ public:
     // Writes the copy, replacing a file of that name only once the new one is complete; false
     // with a Russian message when it cannot be written.
     bool saveJpeg(const QString &target, QString *error) const;
+    // The size decoded: a large JPEG is only checked at a small size, as its file is copied whole.
     QSize size() const { return m_image.size(); }
     bool isNull() const { return m_image.isNull(); }
+    // False for a JPEG cut short: it shows grey where its end is missing.
+    bool isComplete() const { return m_complete; }
 
 private:
     QImage m_image;
     QByteArray m_jpeg; // the file itself when it already is a JPEG
+    bool m_complete = true;
 };
 
+// Side, in pixels, at which a JPEG is decoded to check it can be read.
+inline constexpr int kCheckSide = 1024;
+// Megabytes a picture may take while it is read (Qt's own default is 128).
+inline constexpr int kPictureAllocationLimitMB = 1024;
+
 // Reads a picture file for showing, turned as its camera data say; a null image when unreadable.
-QImage readPicture(const QString &path);
+// With fitInto, a larger picture is decoded at most that large.
+QImage readPicture(const QString &path, const QSize &fitInto = QSize());
 
 // What the photo box shows for the current state of the photo list.
 struct PhotoDisplay

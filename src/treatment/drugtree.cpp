@@ -3,6 +3,7 @@
 #include "dialogs.h"
 #include "reflist.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 
@@ -60,12 +61,14 @@ void DrugTree::clear()
     m_root = std::make_unique<DrugNode>();
 }
 
-bool DrugTree::parse(const QStringList &lines, QString *error)
+bool DrugTree::parse(const QStringList &lines, QString *error, int *errorLine)
 {
     m_root = std::make_unique<DrugNode>();
     DrugNode *last = m_root.get();
     int lastDepth = -1;
+    int number = 0;
     for (const QString &line : lines) {
+        ++number;
         int depth = 0;
         while (depth < line.size() && (line.at(depth) == QLatin1Char('\t') || line.at(depth) == QLatin1Char(' ')))
             ++depth;
@@ -74,6 +77,8 @@ bool DrugTree::parse(const QStringList &lines, QString *error)
             m_root = std::make_unique<DrugNode>();
             if (error)
                 *error = QStringLiteral("Invalid level (%1) for item \"%2\"").arg(depth).arg(text);
+            if (errorLine)
+                *errorLine = number;
             return false;
         }
         DrugNode *parent = last;
@@ -90,10 +95,22 @@ bool DrugTree::load(const QString &path, QString *error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("Не удалось открыть файл «%1»: %2").arg(path, file.errorString());
+            *error = QStringLiteral("Не удалось открыть файл «%1»: %2.")
+                         .arg(QDir::toNativeSeparators(path), fileOpenFailureReason(path, file));
         return false;
     }
-    return parse(splitLines(decodeTextFile(file.readAll())), error);
+    QString why;
+    int line = 0;
+    if (parse(splitLines(decodeTextFile(file.readAll())), &why, &line))
+        return true;
+    // The doctor (or whoever keeps the file) is told where to look; the tree's own words follow.
+    if (error)
+        *error = QStringLiteral("Ошибка в файле «%1», строка %2: строка вложена глубже, чем на один уровень "
+                                "под предыдущей (%3).")
+                     .arg(QDir::toNativeSeparators(path))
+                     .arg(line)
+                     .arg(why);
+    return false;
 }
 
 QStringList DrugTree::toLines() const

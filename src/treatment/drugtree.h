@@ -37,7 +37,7 @@ public:
 
     // Parses the lines of a tree file. A line two or more levels deeper than the line before it
     // stops the parse with "Invalid level (<depth>) for item "<text>"" in *error; the tree is left empty.
-    bool parse(const QStringList &lines, QString *error);
+    bool parse(const QStringList &lines, QString *error, int *errorLine = nullptr);
     // Reads a tree file (byte-order mark: UTF-8 / UTF-16, otherwise Windows-1251).
     bool load(const QString &path, QString *error);
     // Lines in tree order, one tab per level.

@@ -4,6 +4,7 @@
 #include "dialogs.h"
 #include "fieldvalue.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QCalendarWidget>
 #include <QFocusEvent>
@@ -348,6 +349,10 @@ DBComboBox::DBComboBox(db::Table *table, const QString &fieldName, QWidget *pare
     : QComboBox(parent), DBControl(this, table, fieldName)
 {
     setInsertPolicy(QComboBox::NoInsert);
+    // The laid-out width does not follow the items: one long line of a reference list must not
+    // push the window's column and its buttons off the screen. The open list is as wide as it needs.
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(12);
     if (!fieldIsWritable())
         m_readOnly = true;
     // activated comes from the user only: a pick in the list, the arrow keys, the wheel.
@@ -361,6 +366,11 @@ void DBComboBox::setItems(const QStringList &items)
     m_extra = -1;
     clear();
     addItems(items);
+    int widest = 0;
+    for (const QString &item : items)
+        widest = std::max(widest, fontMetrics().horizontalAdvance(item));
+    // Within reason: the list itself may not be wider than a screen.
+    view()->setMinimumWidth(std::min(widest + 40, 1200));
     refresh();
 }
 

@@ -119,6 +119,8 @@ private Q_SLOTS:
     void bmpAndPngBecomeRealJpegs_data();
     void bmpAndPngBecomeRealJpegs();
     void jpegIsCopiedByteForByte();
+    void largeOrTruncatedJpegs_data();
+    void largeOrTruncatedJpegs();
     void unreadablePictureLeavesNoRow();
     void folderThatCannotBeMadeLeavesNoRow();
     void copyThatCannotBeWrittenLeavesNoRow();
@@ -314,6 +316,53 @@ void PhotosTest::jpegIsCopiedByteForByte()
     const QString chosen = c.picture(QStringLiteral("IMG_0001.JPG"), "JPG");
     QVERIFY(c.add(dialogs, chosen));
     QCOMPARE(fileBytes(photoFilePath(c.photos().asString("Link"))), fileBytes(chosen));
+}
+
+void PhotosTest::largeOrTruncatedJpegs_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("truncated");
+    QTest::addColumn<QString>("answer"); // to the question on a truncated picture
+    QTest::addColumn<bool>("added");
+    // A current phone's photo is larger than Qt reads by default.
+    QTest::newRow("48 megapixels") << QSize(8000, 6000) << false << QString() << true;
+    QTest::newRow("cut short, added all the same") << QSize(400, 300) << true << "yes" << true;
+    QTest::newRow("cut short, not added") << QSize(400, 300) << true << "no" << false;
+}
+
+void PhotosTest::largeOrTruncatedJpegs()
+{
+    QFETCH(QSize, size);
+    QFETCH(bool, truncated);
+    QFETCH(QString, answer);
+    QFETCH(bool, added);
+    PhotoClinic c;
+    ScopedScriptedDialogs dialogs;
+    QImage image(size, QImage::Format_RGB32);
+    // Noise, so that a cut leaves a part of the picture out.
+    for (int y = 0; y < size.height(); y += 1 + 60 * (size.width() > 1000))
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, qRgb((x * 7 + y * 3) % 256, (x * y) % 256, (x + y) % 256));
+    const QString path = c.pictures.filePath(QStringLiteral("IMG_0002.JPG"));
+    QVERIFY(image.save(path, "JPG"));
+    if (truncated) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.resize(f.size() / 2));
+    }
+    dialogs.answers << path;
+    if (!answer.isEmpty())
+        dialogs.answers << answer;
+    QCOMPARE(c.ops->addPhoto(), added);
+    const QString question = QStringLiteral("ask: Внимание!: Рисунок повреждён: прочитан не полностью. Добавить всё равно?");
+    QCOMPARE(dialogs.transcript.contains(question), truncated);
+    QCOMPARE(c.storedRows(), added ? 1 : 0);
+    if (added)
+        QCOMPARE(fileBytes(photoFilePath(c.photos().asString("Link"))), fileBytes(path));
+    // Shown at the preview's size, whatever the photo's own.
+    const QImage preview = readPicture(path, QSize(1024, 1024));
+    QVERIFY(!preview.isNull());
+    QVERIFY(preview.width() <= 1024 && preview.height() <= 1024);
 }
 
 void PhotosTest::unreadablePictureLeavesNoRow()

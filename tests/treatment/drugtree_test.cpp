@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <QTemporaryDir>
+#include <QDir>
 #include <QtTest>
 
 using namespace pelorin;
@@ -186,7 +187,9 @@ void DrugTreeTest::failedLoadEmptiesTheTreeAndWritesNothing()
     DrugTree tree = sampleTree();
     QString error;
     QVERIFY(!tree.load(path, &error));
-    QCOMPARE(error, QStringLiteral("Invalid level (2) for item \"Препарат\""));
+    QCOMPARE(error, QStringLiteral("Ошибка в файле «%1», строка 2: строка вложена глубже, чем на один уровень под "
+                                   "предыдущей (Invalid level (2) for item \"Препарат\").")
+                        .arg(QDir::toNativeSeparators(path)));
     QCOMPARE(tree.nodeCount(), 0);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), bytes);

@@ -154,6 +154,7 @@ private Q_SLOTS:
     void datePickerFollowsRecord();
     void datePickerUserPick();
     void comboShowsUnlistedValue();
+    void longItemDoesNotWidenTheCombo();
     void radioGroupValuesAndClear();
     void radioGroupBoolean();
     void radioGroupColumns();
@@ -645,6 +646,21 @@ void DBControlsTest::datePickerUserPick()
     r.first();
     QTest::keyClick(&picker, Qt::Key_Up);
     QCOMPARE(r.state(), db::TableState::Browse);
+}
+
+void DBControlsTest::longItemDoesNotWidenTheCombo()
+{
+    Clinic clinic;
+    QVERIFY(clinic.open());
+    ui::DBComboBox shortList(&clinic.reg(), QStringLiteral("Live_place_region"));
+    shortList.setItems({QStringLiteral("Московская область"), QStringLiteral("Тверская область")});
+    ui::DBComboBox longList(&clinic.reg(), QStringLiteral("Live_place_region"));
+    const QString region = (QStringLiteral("Ханты-Мансийский автономный округ - Югра, ").repeated(4)).left(154);
+    QCOMPARE(region.size(), 154);
+    longList.setItems({QStringLiteral("Московская область"), region});
+    QCOMPARE(longList.sizeHint().width(), shortList.sizeHint().width());
+    // The open list shows the long line whole.
+    QVERIFY(longList.view()->minimumWidth() >= longList.fontMetrics().horizontalAdvance(region));
 }
 
 void DBControlsTest::comboShowsUnlistedValue()

@@ -1,23 +1,102 @@
-// Starts the program on a data folder with the password answered, shows every section of the main
-// window and the windows named on the command line, and saves each as a PNG, for looking at the
-// layout without a display: QT_QPA_PLATFORM=offscreen pelorin-screenshots DATA OUT [window...]
+// Starts the program on a data folder with the password answered and saves PNGs of every section of
+// the main window (each page of a paged one, and the system panel) and of the windows named on the
+// command line (all of them when none is named), each at the size it opens with, for looking at the
+// layout without a display. The layout faults of each picture (ui::layoutFaults) are printed.
+//
+//     QT_QPA_PLATFORM=offscreen pelorin-screenshots DATA OUT [window...]
+//
+// The offscreen screen is 800 × 600 unless told otherwise; a laptop's 1366 × 768 less its task bar:
+//     QT_QPA_PLATFORM=offscreen:configfile=laptop.json, with
+//     {"windowFrameMargins": false, "screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1366,
+//      "height": 728, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]}
 #include "application.h"
 #include "dialogs.h"
 #include "form1.h"
+#include "form_analyz.h"
+#include "form_osm_img.h"
+#include "form_osmotr_elem.h"
+#include "formwait.h"
+#include "layoutaudit.h"
 #include "programfolder.h"
+#include "puva_windows.h"
+#include "windowfit.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QGroupBox>
+#include <QImage>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QTabWidget>
-#include <QTimer>
 
 using namespace pelorin;
+
+namespace {
+
+void settle()
+{
+    // Layouts settle over several rounds of posted events.
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+class Shooter
+{
+public:
+    explicit Shooter(const QString &out) : m_out(out) {}
+
+    // The window as it is now, then each page of its visible tab widgets in turn.
+    void shoot(QWidget *w, const QString &name)
+    {
+        settle();
+        save(w, name);
+        for (QTabWidget *tabs : w->findChildren<QTabWidget *>()) {
+            if (!tabs->isVisible())
+                continue;
+            const int start = tabs->currentIndex();
+            for (int p = 0; p < tabs->count(); ++p) {
+                if (p == start || !tabs->isTabVisible(p))
+                    continue;
+                tabs->setCurrentIndex(p);
+                settle();
+                save(w, QStringLiteral("%1-%2-page%3").arg(name, tabs->objectName()).arg(p));
+            }
+            tabs->setCurrentIndex(start);
+        }
+    }
+
+    int faults() const { return m_faults; }
+
+private:
+    void save(QWidget *w, const QString &name)
+    {
+        w->grab().save(QStringLiteral("%1/%2.png").arg(m_out, name));
+        // The whole of a long scrolled list too.
+        for (QScrollArea *scroll : w->findChildren<QScrollArea *>()) {
+            QWidget *contents = scroll->widget();
+            if (scroll->isVisible() && contents && !scroll->objectName().isEmpty() &&
+                contents->height() > scroll->viewport()->height())
+                contents->grab().save(QStringLiteral("%1/%2-%3.png").arg(m_out, name, scroll->objectName()));
+        }
+        const QStringList faults = ui::layoutFaults(w);
+        m_faults += int(faults.size());
+        qInfo("%s: %dx%d%s", qPrintable(name), w->width(), w->height(), faults.isEmpty() ? "" : ", faults:");
+        for (const QString &f : faults)
+            qInfo("  %s", qPrintable(f));
+    }
+
+    QString m_out;
+    int m_faults = 0;
+};
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication qt(argc, argv);
+    ui::keepWindowsOnScreen(&qt);
     const QStringList args = qt.arguments();
     if (args.size() < 3) {
         qWarning("usage: pelorin-screenshots DATA OUT [window...]");
@@ -31,46 +110,90 @@ int main(int argc, char *argv[])
         return 1;
     const QString out = args[2];
     QDir().mkpath(out);
+    Shooter shooter(out);
     app::Form1 *form = program.form1();
-    form->resize(1340, 740);
-    auto settle = [] {
-        // Layouts settle over several rounds of posted events.
-        for (int i = 0; i < 20; ++i) {
-            QCoreApplication::sendPostedEvents();
-            QCoreApplication::processEvents();
-        }
-    };
+    settle();
     for (int s = 0; s < app::Form1::SectionCount; ++s) {
-        const QSize least = form->sectionBox(app::Form1::Section(s))->minimumSizeHint();
-        qInfo("%s: least %dx%d", qPrintable(form->sectionBox(app::Form1::Section(s))->objectName()), least.width(),
-              least.height());
         form->showSection(app::Form1::Section(s));
-        settle();
-        form->grab().save(QStringLiteral("%1/section%2.png").arg(out).arg(s));
-        if (auto *scroll = form->findChild<QScrollArea *>(QStringLiteral("SectionScroll")))
-            qInfo("  viewport %dx%d, content %dx%d", scroll->viewport()->width(), scroll->viewport()->height(),
-                  scroll->widget()->width(), scroll->widget()->height());
-        // Every page of a paged section.
-        for (QTabWidget *tabs : form->sectionBox(app::Form1::Section(s))->findChildren<QTabWidget *>()) {
-            for (int p = 1; p < tabs->count(); ++p) {
-                tabs->setCurrentIndex(p);
-                settle();
-                form->grab().save(QStringLiteral("%1/section%2-%3-page%4.png").arg(out).arg(s).arg(tabs->objectName()).arg(p));
+        shooter.shoot(form, QStringLiteral("section%1").arg(s));
+    }
+    // The system panel over the documents section.
+    form->showSection(app::Form1::Docs);
+    dialogs.answers << QStringLiteral("vorpe");
+    form->openSystemPanel();
+    shooter.shoot(form, QStringLiteral("section-sys"));
+    // With a hand-link window open over it.
+    if (auto *choose = form->findChild<QPushButton *>(QStringLiteral("ButtonSysChooseExam"))) {
+        // On its own page of the panel.
+        for (QWidget *p = choose->parentWidget(); p; p = p->parentWidget()) {
+            if (auto *tabs = qobject_cast<QTabWidget *>(p)) {
+                for (int i = 0; i < tabs->count(); ++i) {
+                    if (tabs->widget(i)->isAncestorOf(choose))
+                        tabs->setCurrentIndex(i);
+                }
+                break;
             }
-            tabs->setCurrentIndex(0);
         }
+        choose->click();
+        settle();
+        shooter.shoot(form, QStringLiteral("section-sys-link"));
+        if (QWidget *link = program.window(QStringLiteral("Form_lech_puva_edit_osmotr")))
+            link->close();
     }
-    if (QWidget *area = form->findChild<QWidget *>(QStringLiteral("SectionArea"))) {
-        const QSize least = area->minimumSizeHint();
-        qInfo("section area %dx%d, least %dx%d", area->width(), area->height(), least.width(), least.height());
+    if (auto *close = form->findChild<QPushButton *>(QStringLiteral("ButtonSysClose")))
+        close->click();
+    form->showSection(app::Form1::Register);
+
+    QStringList names = args.mid(3);
+    if (names.isEmpty()) {
+        names = program.creationOrder();
+        names.removeAll(QStringLiteral("Form1"));
     }
-    for (int i = 3; i < args.size(); ++i) {
-        if (QWidget *w = program.window(args[i])) {
+    // A photo larger than the window the settings give it.
+    const QString photo = out + QStringLiteral("/photo-source.jpg");
+    QImage picture(1600, 1200, QImage::Format_RGB32);
+    picture.fill(QColor(200, 160, 140));
+    picture.save(photo, "JPG");
+    for (const QString &name : names) {
+        QWidget *w = program.window(name);
+        if (!w)
+            continue;
+        // Each opened the way the doctor opens it.
+        if (auto *wait = qobject_cast<ui::Form_wait *>(w)) {
+            wait->showWaiting();
+            shooter.shoot(w, name);
+            wait->hideWaiting();
+            continue;
+        }
+        if (auto *elements = qobject_cast<examination::Form_osmotr_elem *>(w)) {
+            elements->show();
+            for (int view = 0; view < 3; ++view) {
+                elements->setView(examination::Form_osmotr_elem::View(view));
+                shooter.shoot(w, QStringLiteral("%1-vid%2").arg(name).arg(view + 1));
+            }
+            elements->setView(examination::Form_osmotr_elem::Vid2);
+        } else if (auto *analyz = qobject_cast<clinical::Form_analyz *>(w)) {
+            for (int group = 0; group < 3; ++group) {
+                analyz->showGroup(clinical::Form_analyz::Group(group));
+                shooter.shoot(w, QStringLiteral("%1-group%2").arg(name).arg(group + 1));
+            }
+        } else if (auto *image = qobject_cast<examination::Form_osm_img *>(w)) {
+            image->showPicture(photo);
+            shooter.shoot(w, name);
+        } else if (auto *editor = qobject_cast<treatment::Form_lech_puva_edit *>(w)) {
+            form->showSection(app::Form1::Lech);
+            if (auto *open = form->findChild<QPushButton *>(QStringLiteral("Button16")))
+                open->click();
+            shooter.shoot(w, name);
+            editor->remindTime();
+            shooter.shoot(w, name + QStringLiteral("-time"));
+        } else {
             w->show();
-            settle();
-            w->grab().save(QStringLiteral("%1/%2.png").arg(out, args[i]));
-            w->hide();
+            shooter.shoot(w, name);
         }
+        w->close();
+        settle();
     }
+    qInfo("%d layout faults", shooter.faults());
     return 0;
 }

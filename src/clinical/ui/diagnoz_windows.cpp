@@ -116,6 +116,7 @@ Form_diagnoz::Form_diagnoz(db::DM1 &, db::DM2 &dm2, db::RunSettings &settings, D
     auto *disease = new QWidget(description);
     auto *dis = new QVBoxLayout(disease);
     dis->setContentsMargins(0, 0, 0, 0);
+    dis->setSpacing(2);
     addChecks(t, disease, dis, {{"B1", "Псориаз."}});
     auto *psoriasis = new QGridLayout;
     const std::pair<const char *, const char *> forms[] = {
@@ -131,12 +132,15 @@ Form_diagnoz::Form_diagnoz(db::DM1 &, db::DM2 &dm2, db::RunSettings &settings, D
         ++i;
     }
     psoriasis->setContentsMargins(16, 0, 0, 0);
+    psoriasis->setVerticalSpacing(2);
     dis->addLayout(psoriasis);
     addChecks(t, disease, dis, {{"B2", "Атопический дерматит."}});
     auto *atopic = new QVBoxLayout;
     atopic->setContentsMargins(16, 0, 0, 0);
+    atopic->setSpacing(2);
     addChecks(t, disease, atopic, {{"B1_1", "Экссудативный"}, {"B1_2", "Эритерматозно-сквамозный"}});
     auto *lichen = new QHBoxLayout;
+    lichen->setSpacing(6);
     auto *b13 = new ui::DBCheckBox(QStringLiteral("Эритерматозно-сквамозный"), t, QStringLiteral("B1_3"), disease);
     b13->setObjectName(QStringLiteral("B1_3"));
     lichen->addWidget(b13);
@@ -146,6 +150,7 @@ Form_diagnoz::Form_diagnoz(db::DM1 &, db::DM2 &dm2, db::RunSettings &settings, D
     addChecks(t, disease, atopic, {{"B1_4", "Лихеноидная"}, {"B1_5", "Пругигоподобная"}});
     dis->addLayout(atopic);
     auto *otherRow = new QHBoxLayout;
+    otherRow->setSpacing(6);
     otherRow->addWidget(new QLabel(QStringLiteral("Другое."), disease));
     auto *other = new ui::DBComboBox(t, QStringLiteral("C1"), disease);
     other->setObjectName(QStringLiteral("C1"));
@@ -158,6 +163,8 @@ Form_diagnoz::Form_diagnoz(db::DM1 &, db::DM2 &dm2, db::RunSettings &settings, D
 
     auto *spread = new QGroupBox(QStringLiteral("Распространенность кожного процесса."), description);
     auto *sl = new QVBoxLayout(spread);
+    // Fourteen rows: kept tight so the window fits a laptop screen whatever its fonts.
+    sl->setSpacing(2);
     sl->addWidget(new QLabel(QStringLiteral("Локализованный"), spread));
     addChecks(t, spread, sl,
               {{"111", "Волоссистой части головы"}, {"112", "Ладоней"}, {"113", "Подошв"}, {"114", "Ногтей"},
@@ -170,6 +177,7 @@ Form_diagnoz::Form_diagnoz(db::DM1 &, db::DM2 &dm2, db::RunSettings &settings, D
     auto *right = new QVBoxLayout;
     auto *stage = new QGroupBox(QStringLiteral("Стадия заболевания."), description);
     auto *stl = new QVBoxLayout(stage);
+    stl->setSpacing(2);
     addChecks(t, stage, stl,
               {{"21", "Обострение"}, {"22", "Подострая"}, {"23", "Хроническая"}, {"24", "Стационарная"},
                {"25", "Регресса высыпаний"}, {"26", "Ремиссии"}});

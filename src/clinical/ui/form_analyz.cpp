@@ -99,6 +99,8 @@ ui::DBRadioGroup *yesNo(QWidget *parent, db::Table *t, const QString &caption, c
     g->setTitle(caption);
     g->setColumns(2);
     g->setItems({setText, clearText});
+    // One row of two buttons under its caption, without the room of a full group.
+    g->layout()->setContentsMargins(6, 0, 6, 0);
     return g;
 }
 
@@ -128,6 +130,9 @@ Form_analyz::Form_analyz(db::DM2 &dm2, db::RunSettings &settings, QWidget *mainW
     for (QGroupBox *g : m_groups)
         layout->addWidget(g);
     layout->addLayout(buttons);
+    // One group at a time, from the first opening on: all three together are taller than a screen.
+    m_groups[Stool]->hide();
+    m_groups[Other]->hide();
 }
 
 Form_analyz::~Form_analyz()
@@ -212,6 +217,8 @@ QGroupBox *Form_analyz::buildBlood()
         percent->setMaximumWidth(width);
         absolute->setMaximumWidth(width);
         auto *row = new QHBoxLayout;
+        // In a grid of its own spacing the row would run its words into the boxes.
+        row->setSpacing(6);
         auto *l = new QLabel(QStringLiteral("Лимфоциты:"), cellular.box);
         l->setBuddy(percent);
         row->addWidget(l);

@@ -305,7 +305,11 @@ Form_osmotr_index1::Form_osmotr_index1(db::DM2 &dm2, db::RunSettings &settings, 
         grid->addWidget(new QLabel(scores[r].caption, this), r + 1, 0, Qt::AlignLeft | Qt::AlignVCenter);
         for (int c = 0; c < regions.size(); ++c) {
             const QString field = QStringLiteral("Bb%1%2").arg(regionDigit[c]).arg(scores[r].digit);
-            grid->addWidget(ui::buildControl(t, radio(QString(), field, scores[r].items), this), r + 1, c + 1);
+            QWidget *group = ui::buildControl(t, radio(QString(), field, scores[r].items), this);
+            // Sixteen groups of up to seven buttons: the rows are kept tight to fit a laptop screen.
+            group->layout()->setContentsMargins(6, 2, 6, 2);
+            static_cast<QGridLayout *>(group->layout())->setVerticalSpacing(0);
+            grid->addWidget(group, r + 1, c + 1);
         }
     }
 

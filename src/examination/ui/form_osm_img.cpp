@@ -3,6 +3,7 @@
 #include "photos.h"
 #include "picturebox.h"
 #include "settings.h"
+#include "windowfit.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -33,7 +34,10 @@ void Form_osm_img::showPicture(const QString &file)
     // The letter between the numbers is the Cyrillic "х".
     setWindowTitle(QStringLiteral("Размер фото: ") + QString::number(image.width()) + QStringLiteral("х") +
                    QString::number(image.height()));
-    m_image->setFixedSize(std::max(1, m_settings.photoWidth), std::max(1, m_settings.photoHeight));
+    // The settings' size where the screen has room for it; on a smaller screen the picture shrinks to
+    // what the screen leaves, so the title bar and the close box stay in reach.
+    const QSize wanted(std::max(1, m_settings.photoWidth), std::max(1, m_settings.photoHeight));
+    m_image->setFixedSize(wanted.boundedTo(ui::screenRoomFor(this)));
     layout()->activate();
     adjustSize();
     if (QScreen *screen = QGuiApplication::primaryScreen()) {

@@ -9,8 +9,10 @@
 #include "formwait.h"
 #include "settings.h"
 #include "table.h"
+#include "windowfit.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -25,12 +27,10 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSet>
 #include <QShowEvent>
-#include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -181,7 +181,8 @@ QList<LocationGroup> makeLocationGroups()
     return g;
 }
 
-// A characteristic radio group: its field, caption, items and columns; codes 1..n are stored.
+// A characteristic radio group: its field, caption, items and columns; codes 1..n are stored. The
+// groups stand in two columns of about the same height, the first five on the left.
 struct Characteristic
 {
     QString field;
@@ -189,6 +190,8 @@ struct Characteristic
     QStringList items;
     int columns;
 };
+
+constexpr int kLeftCharacteristics = 5;
 
 const QList<Characteristic> &characteristics()
 {
@@ -202,7 +205,7 @@ const QList<Characteristic> &characteristics()
         {QStringLiteral("Forma"),
          QStringLiteral("Форма:"),
          {QStringLiteral("Округлая"), QStringLiteral("Овальная"), QStringLiteral("Неопределенная")},
-         3},
+         2},
         {QStringLiteral("Granitca"),
          QStringLiteral("Границы:"),
          {QStringLiteral("Чёткие"), QStringLiteral("Не чёткие")},
@@ -220,19 +223,19 @@ const QList<Characteristic> &characteristics()
          QStringLiteral("Содержимое\\отделяемое"),
          {QStringLiteral("Серрозное"), QStringLiteral("Геморрагическое"), QStringLiteral("Серозно - геморрагическое"),
           QStringLiteral("Гнойное")},
-         2},
+         1},
         {QStringLiteral("Raspred"),
          QStringLiteral("Распределение:"),
          {QStringLiteral("Единичные"), QStringLiteral("Множественные"), QStringLiteral("Распространенные")},
-         3},
+         1},
         {QStringLiteral("Rasp"),
          QStringLiteral("Взаимное расположение:"),
          {QStringLiteral("Отдельно расположены"), QStringLiteral("Близко расположены")},
-         2},
+         1},
         {QStringLiteral("Fon"),
          QStringLiteral("На фоне:"),
          {QStringLiteral("Эритемы"), QStringLiteral("Неизменённой кожи")},
-         2},
+         1},
     };
     return list;
 }
@@ -545,9 +548,10 @@ Form_osmotr_elem::Form_osmotr_elem(db::DM2 &dm2, db::RunSettings &settings, QWid
     }
     connect(viewGroup, &QButtonGroup::idClicked, this, [this](int id) { setView(View(id)); });
 
-    m_pages = new QStackedWidget;
-    m_pages->addWidget(buildVid1());
-    m_pages->addWidget(buildVid2());
+    // The two pages share one place; the hidden one does not count in the window's size (in a
+    // stacked widget the larger page would size both views).
+    m_vid1 = buildVid1();
+    m_vid2 = buildVid2();
 
     m_apply = button(QStringLiteral("Применить изменения"), QStringLiteral("ButtonApply"));
     m_cancel = button(QStringLiteral("Отменить изменения"), QStringLiteral("ButtonCancel"));
@@ -566,19 +570,12 @@ Form_osmotr_elem::Form_osmotr_elem(db::DM2 &dm2, db::RunSettings &settings, QWid
     bottom->addWidget(m_apply);
     bottom->addWidget(m_cancel);
 
-    // On a small screen the whole window scrolls rather than losing its lower part.
-    auto *content = new QWidget;
-    auto *main = new QVBoxLayout(content);
-    main->addWidget(m_pages, 1);
+    // The views are laid out to fit a laptop screen: the buttons stay in sight without scrolling.
+    auto *main = new QVBoxLayout(this);
+    main->setContentsMargins(6, 6, 6, 6);
+    main->addWidget(m_vid1, 1);
+    main->addWidget(m_vid2, 1);
     main->addLayout(bottom);
-    auto *scroll = new QScrollArea(this);
-    scroll->setObjectName(QStringLiteral("ScrollBoxWindow"));
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidget(content);
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(scroll);
 
     setView(Vid2);
 }
@@ -592,13 +589,17 @@ void Form_osmotr_elem::setView(View view)
 {
     m_view = view;
     m_viewButtons[view]->setChecked(true);
-    m_pages->setCurrentIndex(view == Vid1 ? 0 : 1);
+    m_vid1->setVisible(view == Vid1);
+    m_vid2->setVisible(view != Vid1);
     m_locationColumn->setVisible(view == Vid2);
     m_bodyColumn->setVisible(view == Vid3);
-    QSize wanted = view == Vid3 ? QSize(1250, 760) : view == Vid2 ? QSize(1100, 760) : QSize(900, 760);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        wanted = wanted.boundedTo(screen->availableSize() - QSize(0, 40));
-    resize(wanted);
+    // Each view takes what its controls need, more where the screen has it; "вид3" is the widest, the
+    // picture wants room beside the two columns. The columns just shown or hidden count only once
+    // their layout requests have been handled.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    layout()->activate();
+    const QSize roomy = view == Vid3 ? QSize(1340, 660) : QSize(1200, 660);
+    resize(roomy.boundedTo(ui::screenRoomFor(this)).expandedTo(minimumSizeHint()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -671,6 +672,14 @@ QWidget *Form_osmotr_elem::buildCharacteristics(bool capitalised, const QString 
     (capitalised ? m_nameCapitalised : m_nameLower) = name;
     v->addWidget(name);
     v->addWidget(buildSizes(suffix));
+    // Two columns of groups: in one column the nine groups would be taller than a laptop screen.
+    auto *columns = new QHBoxLayout;
+    auto *left = new QVBoxLayout;
+    auto *right = new QVBoxLayout;
+    columns->addLayout(left, 1);
+    columns->addLayout(right, 1);
+    v->addLayout(columns);
+    int index = 0;
     for (const Characteristic &c : characteristics()) {
         auto *row = new QHBoxLayout;
         auto *group = new ui::DBRadioGroup(&m_elements, c.field);
@@ -682,6 +691,8 @@ QWidget *Form_osmotr_elem::buildCharacteristics(bool capitalised, const QString 
             codes.append(QString::number(i));
         group->setValues(codes);
         group->setColumns(c.columns);
+        group->layout()->setContentsMargins(6, 2, 6, 2);
+        static_cast<QGridLayout *>(group->layout())->setVerticalSpacing(2);
         auto *clear = button(QStringLiteral("Х"), QStringLiteral("ButtonClear") + c.field + suffix);
         clear->setFixedWidth(28);
         clear->setToolTip(c.caption.isEmpty() ? c.items.join(QStringLiteral(", ")) : c.caption);
@@ -689,8 +700,10 @@ QWidget *Form_osmotr_elem::buildCharacteristics(bool capitalised, const QString 
         connect(clear, &QPushButton::clicked, this, [this, field] { clearCharacteristic(m_elements, field); });
         row->addWidget(group, 1);
         row->addWidget(clear, 0, Qt::AlignVCenter);
-        v->addLayout(row);
+        (index++ < kLeftCharacteristics ? left : right)->addLayout(row);
     }
+    left->addStretch();
+    right->addStretch();
     v->addStretch();
     return box;
 }
@@ -705,7 +718,8 @@ QWidget *Form_osmotr_elem::buildLocationGroup(const LocationGroup &group, bool f
         box = gb;
     }
     auto *grid = new QGridLayout(box);
-    grid->setVerticalSpacing(flat ? 1 : 3);
+    // Tight rows: the arm tab holds two limbs of eight rows each.
+    grid->setVerticalSpacing(1);
     if (group.title.isEmpty())
         grid->setContentsMargins(0, 0, 0, 0);
     bool hasRowLabels = false;
@@ -735,7 +749,8 @@ QWidget *Form_osmotr_elem::buildLocationGroup(const LocationGroup &group, bool f
         }
         // Whole-limb boxes, boxes without a row label in a labelled grid and boxes alone in their row
         // take the whole width, so that a long caption does not widen the first column.
-        const bool spansGrid = (hasRowLabels && b.rowLabel.isEmpty()) || boxesInRow.value(b.row) == 1;
+        // A box of a labelled row stays in its column, clear of the label, even when alone in it.
+        const bool spansGrid = b.rowLabel.isEmpty() && (hasRowLabels || boxesInRow.value(b.row) == 1);
         const Qt::Alignment align = b.caption.isEmpty() ? Qt::AlignCenter : Qt::Alignment();
         if (spansGrid)
             grid->addWidget(check, firstRow + b.row, 0, 1, -1);
@@ -833,16 +848,7 @@ QWidget *Form_osmotr_elem::buildVid2()
 
     auto *charColumn = new QGroupBox(QStringLiteral("Характеристики элем. высыпания"));
     auto *cv = new QVBoxLayout(charColumn);
-    // The characteristics are taller than a 768 pixels high screen: they scroll.
-    auto *charScroll = new QScrollArea;
-    charScroll->setObjectName(QStringLiteral("ScrollBoxCharacteristics"));
-    charScroll->setWidgetResizable(true);
-    charScroll->setFrameShape(QFrame::NoFrame);
-    charScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QWidget *characteristics = buildCharacteristics(false, QStringLiteral("_vid2"));
-    charScroll->setWidget(characteristics);
-    charScroll->setMinimumWidth(characteristics->sizeHint().width() + 20);
-    cv->addWidget(charScroll);
+    cv->addWidget(buildCharacteristics(false, QStringLiteral("_vid2")));
     h->addWidget(charColumn, 4);
 
     m_locationColumn = new QGroupBox(QStringLiteral("Расположение элем. высыпания"));
@@ -872,6 +878,10 @@ QWidget *Form_osmotr_elem::buildVid2()
     }
     pv->addStretch();
     scroll->setWidget(panel);
+    // The long list scrolls down only: the column is as wide as its widest row.
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setMinimumWidth(panel->minimumSizeHint().width() + scroll->verticalScrollBar()->sizeHint().width() +
+                            2 * scroll->frameWidth());
     locv->addWidget(scroll, 1);
     locv->addWidget(buildAreaCalc(QStringLiteral("_vid2")));
     h->addWidget(m_locationColumn, 5);

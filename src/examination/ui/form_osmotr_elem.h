@@ -11,7 +11,6 @@ class QAbstractButton;
 class QCheckBox;
 class QPushButton;
 class QRadioButton;
-class QStackedWidget;
 class QWidget;
 
 namespace pelorin::db {
@@ -140,7 +139,8 @@ private:
     View m_view = Vid2;
     bool m_locked = false;
 
-    QStackedWidget *m_pages = nullptr;
+    QWidget *m_vid1 = nullptr;
+    QWidget *m_vid2 = nullptr;
     QWidget *m_locationColumn = nullptr; // "вид2" only
     QWidget *m_bodyColumn = nullptr;     // "вид3" only
     QList<QRadioButton *> m_viewButtons;

@@ -156,7 +156,8 @@ void PhotoBox::refresh()
     case PhotoDisplay::Picture::Preview: {
         const QDateTime stamp = QFileInfo(d.file).lastModified();
         if (d.file != m_shownFile || stamp != m_shownStamp) {
-            m_preview->setImage(readPicture(d.file));
+            // The preview is small: a 48-megapixel photo is decoded no larger than it can be shown.
+            m_preview->setImage(readPicture(d.file, QSize(1024, 1024)));
             m_shownFile = d.file;
             m_shownStamp = stamp;
         }

@@ -16,6 +16,8 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -66,6 +68,8 @@ ui::DBText *text(db::Table *t, const char *field, QWidget *parent)
 QHBoxLayout *row(std::initializer_list<QWidget *> widgets)
 {
     auto *l = new QHBoxLayout;
+    // Inside a grid of its own spacing a row would otherwise run its words together.
+    l->setSpacing(6);
     for (QWidget *w : widgets)
         l->addWidget(w);
     l->addStretch();
@@ -236,6 +240,8 @@ Form_lech_puva_edit::Form_lech_puva_edit(db::DM1 &dm1, db::DM2 &dm2, db::RunSett
     topWindow(this, "Form_lech_puva_edit", QStringLiteral("Пелорин. ПУВА-терапия."));
     db::Table *t = dm2.lech_puva;
     auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(8, 6, 8, 6);
+    outer->setSpacing(4);
     auto *title = new QLabel(QStringLiteral("Добавить новую процедуру/редактировать старые"), this);
     title->setObjectName(QStringLiteral("LabelTitle"));
     QFont big = title->font();
@@ -246,7 +252,7 @@ Form_lech_puva_edit::Form_lech_puva_edit(db::DM1 &dm1, db::DM2 &dm2, db::RunSett
     auto *body = new QHBoxLayout;
     outer->addLayout(body, 1);
 
-    // The list with the course views under it.
+    // The list with the course views and the scripts under it.
     auto *left = new QVBoxLayout;
     m_grid = new ui::DBGrid(t,
                             {{QStringLiteral("Id_kurs"), QStringLiteral("№ кур.")},
@@ -259,37 +265,69 @@ Form_lech_puva_edit::Form_lech_puva_edit(db::DM1 &dm1, db::DM2 &dm2, db::RunSett
     for (int i = 0; i < 5; ++i)
         m_grid->setColumnWidthChars(i, i == 3 ? 12 : 6);
     markFirstProcedures(m_grid, t);
+    // Every column in sight, without a scroll bar across.
+    m_grid->setMinimumWidth(m_grid->horizontalHeader()->length() + m_grid->verticalScrollBar()->sizeHint().width() +
+                            2 * m_grid->frameWidth());
     left->addWidget(m_grid, 1);
     left->addWidget(new CourseViewBar(dm1.register_, t, settings, this));
+    auto *scripts = new QGroupBox(QStringLiteral("Использование скриптов."), this);
+    auto *run = button(scripts, "Button6", QStringLiteral("Запустить"));
+    (new QHBoxLayout(scripts))->addWidget(run);
+    left->addWidget(scripts);
     body->addLayout(left, 2);
 
     auto *right = new QVBoxLayout;
+    right->setSpacing(4);
     body->addLayout(right, 3);
+    // Captions on the left of their boxes, two pairs to a row where the boxes are short.
+    auto pairs = [](QWidget *parent) {
+        auto *g = new QGridLayout(parent);
+        g->setContentsMargins(6, 4, 6, 4);
+        g->setVerticalSpacing(3);
+        g->setColumnStretch(1, 1);
+        g->setColumnStretch(3, 1);
+        return g;
+    };
     auto *procedure = new QGroupBox(this);
-    auto *pf = new QFormLayout(procedure);
+    auto *pg = pairs(procedure);
     auto *date = new ui::DBEdit(t, QStringLiteral("Date"), procedure);
     date->setObjectName(QStringLiteral("DBEdit1"));
     auto *picker = new ui::DBDatePicker(t, QStringLiteral("Date"), procedure);
     picker->setObjectName(QStringLiteral("DateTimePicker1"));
-    pf->addRow(QStringLiteral("Дата процедуры: "), row({date, picker}));
-    pf->addRow(QStringLiteral("Тип процедуры:"),
-               combo(t, "Type_kurs", "DBComboBox2",
-                     {QStringLiteral("ПУВА"), QStringLiteral("РеПУВА"), QStringLiteral("МеПУВА"), QStringLiteral("СТФ")},
-                     false, procedure));
-    pf->addRow(QStringLiteral("Тип фотосенсиб.:"), combo(t, "Type_prep", "DBComboBox6", {}, false, procedure));
-    pf->addRow(QStringLiteral("Количество таблеток:"), combo(t, "Tabl", "DBComboBox4", numbers(0, 15), false, procedure));
+    pg->addWidget(label(QStringLiteral("Дата процедуры: "), procedure), 0, 0);
+    pg->addLayout(row({date, picker}), 0, 1, 1, 3);
+    pg->addWidget(label(QStringLiteral("Тип процедуры:"), procedure), 1, 0);
+    pg->addWidget(combo(t, "Type_kurs", "DBComboBox2",
+                        {QStringLiteral("ПУВА"), QStringLiteral("РеПУВА"), QStringLiteral("МеПУВА"), QStringLiteral("СТФ")},
+                        false, procedure),
+                  1, 1);
+    pg->addWidget(label(QStringLiteral("Количество таблеток:"), procedure), 1, 2);
+    pg->addWidget(combo(t, "Tabl", "DBComboBox4", numbers(0, 15), false, procedure), 1, 3);
+    pg->addWidget(label(QStringLiteral("Тип фотосенсиб.:"), procedure), 2, 0);
+    pg->addWidget(combo(t, "Type_prep", "DBComboBox6", {}, false, procedure), 2, 1, 1, 3);
     right->addWidget(procedure);
 
     // Unit 1, and units 2 and 3 on the panel that stays hidden.
     auto unitBox = [&](const QString &title, const char *type, const char *typeName, const char *power,
                        const char *powerName, const char *time, const char *timeName, const char *dose) {
         auto *g = new QGroupBox(title, this);
-        auto *gf = new QFormLayout(g);
-        gf->addRow(QStringLiteral("Установка"), combo(t, type, typeName, {}, false, g));
-        gf->addRow(QStringLiteral("Мощность:"), row({label(QStringLiteral("0,"), g), combo(t, power, powerName, {}, true, g),
-                                                     label(QStringLiteral("Дж\\мин."), g)}));
+        auto *gg = pairs(g);
+        gg->addWidget(label(QStringLiteral("Установка"), g), 0, 0);
+        gg->addWidget(combo(t, type, typeName, {}, false, g), 0, 1);
+        gg->addWidget(label(QStringLiteral("Мощность:"), g), 0, 2);
+        gg->addLayout(row({label(QStringLiteral("0,"), g), combo(t, power, powerName, {}, true, g),
+                           label(QStringLiteral("Дж\\мин."), g)}),
+                      0, 3);
         auto *timeBox = combo(t, time, timeName, numbers(0, 160), false, g);
         timeBox->setToolTip(QStringLiteral("Не забудьте ввести время!"));
+        // The reminder's large font must not move the window's rows: the box keeps the room the
+        // large font needs all the time.
+        const QFont normal = timeBox->font();
+        QFont large = normal;
+        large.setPointSize(14);
+        timeBox->setFont(large);
+        timeBox->setMinimumSize(timeBox->sizeHint());
+        timeBox->setFont(normal);
         m_times << timeBox;
         connect(timeBox, &QComboBox::activated, this, [this, timeBox] {
             QPalette p = timeBox->palette();
@@ -298,8 +336,10 @@ Form_lech_puva_edit::Form_lech_puva_edit(db::DM1 &dm1, db::DM2 &dm2, db::RunSett
             timeBox->setPalette(p);
             normalTimeFont();
         });
-        gf->addRow(QStringLiteral("Время процедуры :"), timeBox);
-        gf->addRow(QStringLiteral("Получено :"), row({text(t, dose, g), label(QStringLiteral("Дж."), g)}));
+        gg->addWidget(label(QStringLiteral("Время процедуры :"), g), 1, 0);
+        gg->addWidget(timeBox, 1, 1);
+        gg->addWidget(label(QStringLiteral("Получено :"), g), 1, 2);
+        gg->addLayout(row({text(t, dose, g), label(QStringLiteral("Дж."), g)}), 1, 3);
         return g;
     };
     right->addWidget(unitBox(QStringLiteral("Процедура на установке №1:"), "Type1", "DBComboBox1", "Power1",
@@ -310,7 +350,8 @@ Form_lech_puva_edit::Form_lech_puva_edit(db::DM1 &dm1, db::DM2 &dm2, db::RunSett
     right->addWidget(m_extra);
     m_extraPanel = new QWidget(this);
     m_extraPanel->setObjectName(QStringLiteral("PanelExtra"));
-    auto *el = new QHBoxLayout(m_extraPanel);
+    auto *el = new QVBoxLayout(m_extraPanel);
+    el->setContentsMargins(0, 0, 0, 0);
     el->addWidget(unitBox(QStringLiteral("Процедура на уст. №2:"), "Type2", "DBComboBox3", "Power2", "DBComboBox12",
                           "Time2", "DBComboBox8", "Doza2_txt"));
     el->addWidget(unitBox(QStringLiteral("Процедура на уст. №3:"), "Type3", "DBComboBox7", "Power3", "DBComboBox14",
@@ -320,36 +361,49 @@ Form_lech_puva_edit::Form_lech_puva_edit(db::DM1 &dm1, db::DM2 &dm2, db::RunSett
 
     auto *effects = new QGroupBox(QStringLiteral("Побоные эффекты:"), this);
     auto *eg = new QGridLayout(effects);
-    const std::pair<const char *, const char *> checks[] = {
-        {"Eritema", "Эритема"}, {"Gol_bol", "Головная боль"}, {"Golovokr", "Головокружение"},
-        {"Nar_orient", "Нарушение ориентации в пространстве"}, {"Rvota", "Рвота"}, {"Toshnota", "Тошнота"},
-        {"Zud", "Зуд"}};
-    int i = 0;
-    for (const auto &[field, caption] : checks) {
-        auto *c = new ui::DBCheckBox(QString::fromUtf8(caption), t, QString::fromLatin1(field), effects);
-        c->setObjectName(QString::fromLatin1(field));
-        eg->addWidget(c, i / 2, i % 2);
-        ++i;
+    eg->setContentsMargins(6, 4, 6, 4);
+    eg->setVerticalSpacing(2);
+    // Three columns; the long caption takes two.
+    struct Effect
+    {
+        const char *field;
+        const char *caption;
+        int row, column, span;
+    };
+    const Effect checks[] = {{"Eritema", "Эритема", 0, 0, 1},
+                             {"Gol_bol", "Головная боль", 0, 1, 1},
+                             {"Golovokr", "Головокружение", 0, 2, 1},
+                             {"Nar_orient", "Нарушение ориентации в пространстве", 1, 0, 2},
+                             {"Rvota", "Рвота", 1, 2, 1},
+                             {"Toshnota", "Тошнота", 2, 0, 1},
+                             {"Zud", "Зуд", 2, 1, 1},
+                             {"Lech_prervano", "Лечение прервал", 2, 2, 1}};
+    for (const Effect &e : checks) {
+        auto *c = new ui::DBCheckBox(QString::fromUtf8(e.caption), t, QString::fromLatin1(e.field), effects);
+        c->setObjectName(QString::fromLatin1(e.field));
+        eg->addWidget(c, e.row, e.column, 1, e.span);
     }
     auto *other = new ui::DBEdit(t, QStringLiteral("Other"), effects);
     other->setObjectName(QStringLiteral("DBEdit2"));
-    eg->addWidget(label(QStringLiteral("Другое:"), effects), 4, 0);
-    eg->addWidget(other, 4, 1);
-    auto *stopped = new ui::DBCheckBox(QStringLiteral("Лечение прервал"), t, QStringLiteral("Lech_prervano"), effects);
-    stopped->setObjectName(QStringLiteral("Lech_prervano"));
-    eg->addWidget(stopped, 5, 0);
+    auto *otherRow = new QHBoxLayout;
+    otherRow->addWidget(label(QStringLiteral("Другое:"), effects));
+    otherRow->addWidget(other, 1);
+    eg->addLayout(otherRow, 3, 0, 1, 3);
     right->addWidget(effects);
 
     auto *doses = new QGroupBox(this);
-    auto *df = new QFormLayout(doses);
-    df->addRow(QStringLiteral("Полученная за процедуру доза УФ:"),
-               row({text(t, "Doza_text", doses), label(QStringLiteral("ДЖ"), doses)}));
-    df->addRow(QStringLiteral("Рассчетная доза фотосенсебил.:"),
-               row({label(QStringLiteral("Аммифурин -"), doses), text(t, "psens_1_mg", doses),
-                    label(QStringLiteral("мг."), doses), label(QStringLiteral("Оксорален  -"), doses),
-                    text(t, "psens_2_mg", doses), label(QStringLiteral("мг."), doses)}));
-    df->addRow(QStringLiteral("Номер процедуры: "), combo(t, "Nom_proc", "DBComboBox10", numbers(1, 30), true, doses));
-    df->addRow(QStringLiteral("Номер курса: "), combo(t, "Id_kurs", "DBComboBox11", numbers(1, 5), true, doses));
+    auto *dg = pairs(doses);
+    dg->addWidget(label(QStringLiteral("Полученная за процедуру доза УФ:"), doses), 0, 0, 1, 2);
+    dg->addLayout(row({text(t, "Doza_text", doses), label(QStringLiteral("ДЖ"), doses)}), 0, 2, 1, 2);
+    dg->addWidget(label(QStringLiteral("Рассчетная доза фотосенсебил.:"), doses), 1, 0, 1, 2);
+    dg->addLayout(row({label(QStringLiteral("Аммифурин -"), doses), text(t, "psens_1_mg", doses),
+                       label(QStringLiteral("мг."), doses), label(QStringLiteral("Оксорален  -"), doses),
+                       text(t, "psens_2_mg", doses), label(QStringLiteral("мг."), doses)}),
+                  1, 2, 1, 2);
+    dg->addWidget(label(QStringLiteral("Номер процедуры: "), doses), 2, 0);
+    dg->addWidget(combo(t, "Nom_proc", "DBComboBox10", numbers(1, 30), true, doses), 2, 1);
+    dg->addWidget(label(QStringLiteral("Номер курса: "), doses), 2, 2);
+    dg->addWidget(combo(t, "Id_kurs", "DBComboBox11", numbers(1, 5), true, doses), 2, 3);
     right->addWidget(doses);
 
     auto *buttons = new QGridLayout;
@@ -358,17 +412,15 @@ Form_lech_puva_edit::Form_lech_puva_edit(db::DM1 &dm1, db::DM2 &dm2, db::RunSett
     auto *course = button(this, "Button3", QStringLiteral("Начать новый курс."));
     auto *apply = button(this, "Button4", QStringLiteral("Применить"));
     auto *applyClose = button(this, "Button5", QStringLiteral("Применить и закрыть"));
-    auto *scripts = new QGroupBox(QStringLiteral("Использование скриптов."), this);
-    auto *run = button(scripts, "Button6", QStringLiteral("Запустить"));
-    (new QHBoxLayout(scripts))->addWidget(run);
     buttons->addWidget(add, 0, 0);
     buttons->addWidget(remove, 0, 1);
     buttons->addWidget(course, 1, 0);
     buttons->addWidget(apply, 1, 1);
     buttons->addWidget(applyClose, 2, 0, 1, 2);
-    buttons->addWidget(scripts, 3, 0, 1, 2);
     right->addLayout(buttons);
     right->addStretch();
+    // More rows of the list where the screen has room; the window is laid out to fit a laptop.
+    resize(sizeHint().expandedTo(QSize(860, 640)));
 
     connect(add, &QPushButton::clicked, this, [this] {
         if (addProcedure(*m_dm2.lech_puva))
