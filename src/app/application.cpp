@@ -327,6 +327,7 @@ Application::Start Application::start()
     wireClinical(*this);
     wirePhotos(*this);
     wirePuva(*this);
+    wireDocuments(*this);
     // The "Выбрать" buttons of the examination panel open the examination windows.
     QObject::connect(m_form1, &Form1::examinationWindowRequested, m_form1, [this](const QString &button) {
         static const QHash<QString, QString> windows = {

@@ -295,9 +295,11 @@ void Form1::buildSections()
     // Documents: the pages and the documents text area, which gives way to the chart page.
     m_docsPages = new QTabWidget(m_sections[Docs]);
     m_docsPages->setObjectName(QStringLiteral("PageControl2"));
-    for (const QString &page : {QStringLiteral("Выписка"), QStringLiteral("Амбулаторная карта"),
-                                QStringLiteral("Справки"), QStringLiteral("Направления"),
-                                QStringLiteral("Динамика лечения в графиках"), QStringLiteral("Рекомендации пациенту")}) {
+    // The chart keeps its place as the fifth page, where the text area and the print button look for
+    // it; the page before it has no controls of its own yet and stays out of sight.
+    const QString chartPage = QStringLiteral("Динамика лечения в графиках");
+    for (const QString &page : {QStringLiteral("Отчет"), QStringLiteral("Справка"), QStringLiteral("Направление"),
+                                QString(), chartPage, QStringLiteral("Рекомендации пациенту")}) {
         auto *w = new QWidget(m_docsPages);
         auto *wl = new QGridLayout(w);
         // Pickers in the first column, pick lists in two columns beside them.
@@ -323,13 +325,16 @@ void Form1::buildSections()
                 ++i;
             }
         };
-        if (page == QStringLiteral("Справки")) {
+        if (page == QStringLiteral("Отчет")) {
+            wl->setContentsMargins(0, 0, 0, 0);
+            wl->addWidget(newHost(w, "HostDocsReport"), 0, 0, 1, 3);
+        } else if (page == QStringLiteral("Справка")) {
             addPickers({"DateTimePicker11", "DateTimePicker12", "DateTimePicker9"});
             addCombos({"ComboBox1", "ComboBox2"});
-        } else if (page == QStringLiteral("Направления")) {
+        } else if (page == QStringLiteral("Направление")) {
             addPickers({"DateTimePicker10"});
             addCombos({"ComboBox6", "ComboBox7", "ComboBox3", "ComboBox8", "ComboBox9", "ComboBox5"});
-        } else if (page == QStringLiteral("Динамика лечения в графиках")) {
+        } else if (page == chartPage) {
             wl->addWidget(newHost(w, "HostChart"), 0, 0, 1, 3);
         } else if (page == QStringLiteral("Рекомендации пациенту")) {
             wl->addWidget(newHost(w, "HostDocsRecomend"), 0, 0, 1, 3);
@@ -337,6 +342,8 @@ void Form1::buildSections()
         wl->setColumnStretch(1, 1);
         wl->setColumnStretch(2, 1);
         m_docsPages->addTab(w, page);
+        if (page.isEmpty())
+            m_docsPages->setTabVisible(m_docsPages->count() - 1, false);
     }
     m_richEdit = new QTextEdit(m_sections[Docs]);
     m_richEdit->setObjectName(QStringLiteral("RichEdit1"));

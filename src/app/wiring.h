@@ -28,6 +28,9 @@ void wirePhotos(Application &app);
 QDialog *createPuvaWindow(Application &app, const QString &name);
 void wirePuva(Application &app);
 
+// The "Отчет" page of the documents section.
+void wireDocuments(Application &app);
+
 // A window the start-up made, as its class; nullptr when there is none of that name and class.
 template <typename W> W *windowOf(Application &app, const char *name)
 {

@@ -1,7 +1,8 @@
-// pelorin-cli: creating the data file, filling it with demonstration patients and looking it over,
-// without the windows of the program.
+// pelorin-cli: creating the data file, filling it with demonstration patients, looking it over and
+// preparing a patient's documents, without the windows of the program.
 #include "check.h"
 #include "demo.h"
+#include "report.h"
 
 #include "database.h"
 #include "programfolder.h"
@@ -30,11 +31,28 @@ QString usage()
         "      записывает N демонстрационных пациентов (по умолчанию 60, зерно 1) со всеми их записями;\n"
         "      если в регистре уже есть пациенты, без --append ничего не записывает;\n"
         "  pelorin-cli check --data ПАПКА\n"
-        "      проверяет целостность файла и ищет записи, чьих пациентов или осмотров больше нет;\n"
-        "  pelorin-cli --help\n"
-        "      эта справка.\n"
-        "Без --data берётся папка из переменной окружения TARVELO, иначе папка data рядом с программой.\n"
-        "Коды завершения: 0 — успешно; 1 — проверка нашла нарушения; 2 — ошибка.\n");
+        "      проверяет целостность файла и ищет записи, чьих пациентов или осмотров больше нет;\n") +
+           reportUsage() +
+           QStringLiteral(
+               "  pelorin-cli --help\n"
+               "      эта справка.\n"
+               "Без --data берётся папка из переменной окружения TARVELO, иначе папка data рядом с программой.\n"
+               "Коды завершения: 0 — успешно; 1 — проверка нашла нарушения, документ не получен; 2 — ошибка.\n");
+}
+
+// The place of the command word, passing over the options before it and their values; -1 without one.
+// report has options of its own, so it is told apart before the other commands' parsing.
+qsizetype commandAt(const QStringList &args)
+{
+    static const QStringList withValue = {QStringLiteral("--data"), QStringLiteral("--patients"),
+                                          QStringLiteral("--seed")};
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (withValue.contains(args.at(i)))
+            ++i;
+        else if (!args.at(i).startsWith(QLatin1Char('-')))
+            return i;
+    }
+    return -1;
 }
 
 struct Arguments
@@ -178,6 +196,13 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("pelorin-cli"));
     QTextStream out(stdout);
     QTextStream err(stderr);
+
+    const QStringList args = QCoreApplication::arguments();
+    if (const qsizetype at = commandAt(args); at > 0 && args.at(at) == QLatin1String("report")) {
+        QStringList words = args.mid(1);
+        words.removeAt(at - 1);
+        return runReport(words, out, err);
+    }
 
     Arguments a;
     if (const QString problem = parse(QCoreApplication::arguments(), &a); !problem.isEmpty()) {

@@ -1,0 +1,322 @@
+#include "report.h"
+
+#include "analyz_calc.h"
+#include "anamnesis_calc.h"
+#include "clock.h"
+#include "database.h"
+#include "datamodules.h"
+#include "diagnoz_calc.h"
+#include "dialogs.h"
+#include "documentviewer.h"
+#include "elements.h"
+#include "osmotr_calc.h"
+#include "puva_calc.h"
+#include "recomend_calc.h"
+#include "register.h"
+#include "report_files.h"
+#include "settings.h"
+#include "table.h"
+
+#include <QDir>
+#include <QTextStream>
+#include <limits>
+
+namespace pelorin::cli {
+
+using documents::ReportMode;
+
+namespace {
+
+constexpr int kReportOk = 0;
+constexpr int kReportFailed = 1;
+
+const std::pair<ReportMode, const char *> kModeNames[] = {
+    {ReportMode::FullCard, "full-card"},           {ReportMode::CourseCard, "course-card"},
+    {ReportMode::Admission, "admission"},          {ReportMode::LastExamination, "last-exam"},
+    {ReportMode::OneExamination, "exam"},          {ReportMode::BetweenDates, "between"},
+    {ReportMode::CourseExtract, "extract-course"}, {ReportMode::AllCoursesExtract, "extract-all"},
+};
+
+bool takesCourse(ReportMode mode)
+{
+    return mode == ReportMode::CourseCard || mode == ReportMode::CourseExtract;
+}
+
+bool takesExamination(ReportMode mode)
+{
+    return mode == ReportMode::Admission || mode == ReportMode::OneExamination;
+}
+
+// The operation's messages, one per line on standard error; nobody is there to answer a question.
+class StreamDialogs : public Dialogs
+{
+public:
+    explicit StreamDialogs(QTextStream &err) : m_err(err) {}
+
+    bool ask(const QString &text, const QString &, Kind) override
+    {
+        print(text);
+        return false;
+    }
+    void message(const QString &text, const QString &, Kind) override { print(text); }
+    std::optional<QString> input(const QString &, const QString &, const QString &) override { return std::nullopt; }
+    QString openFileName(const QString &, const QString &, const QString &) override { return {}; }
+    QString saveFileName(const QString &, const QString &, const QString &) override { return {}; }
+    void beep() override {}
+
+private:
+    void print(const QString &text)
+    {
+        m_err << text << '\n';
+        m_err.flush();
+    }
+    QTextStream &m_err;
+};
+
+// Installs an implementation for the lifetime of the object and puts the previous one back.
+class DialogsScope
+{
+public:
+    explicit DialogsScope(Dialogs *dialogs) : m_previous(&Dialogs::instance()) { Dialogs::setInstance(dialogs); }
+    ~DialogsScope() { Dialogs::setInstance(m_previous); }
+
+private:
+    Dialogs *m_previous;
+};
+
+class ViewerScope
+{
+public:
+    explicit ViewerScope(office::DocumentViewer *viewer) : m_previous(&office::DocumentViewer::instance())
+    {
+        office::DocumentViewer::setInstance(viewer);
+    }
+    ~ViewerScope() { office::DocumentViewer::setInstance(m_previous); }
+
+private:
+    office::DocumentViewer *m_previous;
+};
+
+int fail(QTextStream &err, const QString &text)
+{
+    err << text << '\n';
+    err.flush();
+    return kReportFailed;
+}
+
+} // namespace
+
+QString modeName(ReportMode mode)
+{
+    for (const auto &[m, name] : kModeNames) {
+        if (m == mode)
+            return QString::fromLatin1(name);
+    }
+    return {};
+}
+
+std::optional<ReportMode> modeFromName(const QString &name)
+{
+    for (const auto &[m, n] : kModeNames) {
+        if (name == QLatin1String(n))
+            return m;
+    }
+    return std::nullopt;
+}
+
+QString reportUsage()
+{
+    return QStringLiteral(
+        "  pelorin-cli report --data ПАПКА --patient ID_man --mode РЕЖИМ [--course N]\n"
+        "                     [--from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ] [--exam ID] [--out ПАПКА]\n"
+        "      «Подготовить данные к печати.» для пациента: текст документа — в стандартный вывод,\n"
+        "      амбулаторная карта и выписка — в папку --out (по умолчанию reports/ и sourses/reports/\n"
+        "      папки программы). РЕЖИМ: full-card (полная амбулаторная карта), course-card (карта с\n"
+        "      курсом ПУВА --course N), admission (информация при поступлении, осмотр --exam ID),\n"
+        "      last-exam (последний осмотр), exam (отдельный осмотр --exam ID; по умолчанию первый\n"
+        "      осмотр пациента), between (все события между датами --from и --to, по умолчанию\n"
+        "      сегодня), extract-course (выписка по курсу --course N), extract-all (выписка по всем\n"
+        "      курсам). --course по умолчанию 1. «Сегодня» задаёт PELORIN_TODAY=ГГГГ-ММ-ДД.\n"
+        "      Сообщения — в стандартный поток ошибок; код завершения 1, если документ не получен;\n");
+}
+
+QString parseReportArguments(const QStringList &words, ReportArguments *a)
+{
+    bool modeGiven = false;
+    bool patientGiven = false;
+    bool courseGiven = false;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString &word = words.at(i);
+        if (word == QLatin1String("--help") || word == QLatin1String("-h")) {
+            a->help = true;
+            continue;
+        }
+        if (!word.startsWith(QLatin1String("--")))
+            return QStringLiteral("лишний аргумент «%1».").arg(word);
+        QString option = word;
+        QString value;
+        if (const qsizetype eq = word.indexOf(QLatin1Char('=')); eq > 0) {
+            option = word.left(eq);
+            value = word.mid(eq + 1);
+        } else if (i + 1 < words.size() && !words.at(i + 1).startsWith(QLatin1String("--"))) {
+            value = words.at(++i);
+        }
+        if (value.isEmpty())
+            return QStringLiteral("после %1 нужно значение.").arg(option);
+        auto wholeNumber = [&](qint64 least, qint64 most, qint64 *out) {
+            bool ok = false;
+            const qint64 n = value.toLongLong(&ok);
+            if (!ok || n < least || n > most)
+                return QStringLiteral("%1: нужно целое число от %2 до %3, а не «%4».")
+                    .arg(option)
+                    .arg(least)
+                    .arg(most)
+                    .arg(value);
+            *out = n;
+            return QString();
+        };
+        auto date = [&](QDate *out) {
+            *out = QDate::fromString(value, QStringLiteral("dd.MM.yyyy"));
+            return out->isValid() ? QString()
+                                  : QStringLiteral("%1: нужна дата в виде ДД.ММ.ГГГГ, а не «%2».").arg(option, value);
+        };
+        QString problem;
+        if (option == QLatin1String("--data")) {
+            a->dataFolder = QDir(value).absolutePath();
+        } else if (option == QLatin1String("--out")) {
+            a->outFolder = QDir(value).absolutePath();
+        } else if (option == QLatin1String("--patient")) {
+            problem = wholeNumber(1, std::numeric_limits<qint64>::max(), &a->patient);
+            patientGiven = true;
+        } else if (option == QLatin1String("--mode")) {
+            const std::optional<ReportMode> mode = modeFromName(value);
+            if (!mode)
+                return QStringLiteral("--mode: неизвестный режим «%1»; режимы: full-card, course-card, admission, "
+                                      "last-exam, exam, between, extract-course, extract-all.")
+                    .arg(value);
+            a->mode = *mode;
+            modeGiven = true;
+        } else if (option == QLatin1String("--course")) {
+            qint64 n = 0;
+            problem = wholeNumber(1, 99, &n);
+            a->course = int(n);
+            courseGiven = true;
+        } else if (option == QLatin1String("--exam")) {
+            qint64 n = 0;
+            problem = wholeNumber(1, std::numeric_limits<qint64>::max(), &n);
+            a->examination = n;
+        } else if (option == QLatin1String("--from")) {
+            problem = date(&a->from);
+        } else if (option == QLatin1String("--to")) {
+            problem = date(&a->to);
+        } else {
+            return QStringLiteral("неизвестный параметр «%1».").arg(option);
+        }
+        if (!problem.isEmpty())
+            return problem;
+    }
+    if (a->help)
+        return {};
+    if (!patientGiven)
+        return QStringLiteral("не указан пациент (--patient ID_man).");
+    if (!modeGiven)
+        return QStringLiteral("не указан режим (--mode).");
+    const QString mode = modeName(a->mode);
+    if (courseGiven && !takesCourse(a->mode))
+        return QStringLiteral("--course относится только к режимам course-card и extract-course, а не к %1.").arg(mode);
+    if (a->examination && !takesExamination(a->mode))
+        return QStringLiteral("--exam относится только к режимам admission и exam, а не к %1.").arg(mode);
+    if ((a->from.isValid() || a->to.isValid()) && a->mode != ReportMode::BetweenDates)
+        return QStringLiteral("--from и --to относятся только к режиму between, а не к %1.").arg(mode);
+    return {};
+}
+
+int runReport(const QStringList &words, QTextStream &out, QTextStream &err)
+{
+    ReportArguments a;
+    if (const QString problem = parseReportArguments(words, &a); !problem.isEmpty())
+        return fail(err, QStringLiteral("Ошибка: ") + problem + QStringLiteral("\nИспользование:\n") + reportUsage());
+    if (a.help) {
+        out << QStringLiteral("Использование:\n") << reportUsage();
+        out.flush();
+        return kReportOk;
+    }
+    if (a.dataFolder.isEmpty())
+        a.dataFolder = db::Database::resolveDataFolder({});
+
+    // The documents only read, so the file is opened as it is, and stays as it was.
+    db::Database database;
+    QString error;
+    if (!database.open(a.dataFolder, &error, db::Database::OpenMode::ReadOnly))
+        return fail(err, error);
+    db::RunSettings settings;
+    db::DM1 dm1(database);
+    db::DM2 dm2(database, dm1);
+    // The calculated texts the documents read, installed as the program's start-up installs them.
+    db::installRegisterCalc(*dm1.register_, settings);
+    anamnesis::installAnamnesisCalc(dm1);
+    examination::installOsmotrCalc(*dm2.osmotr1);
+    examination::installElementCalc(*dm2.osmotr_elem);
+    treatment::installPuvaCalc(*dm2.lech_puva);
+    clinical::installDiagnozCalc(*dm2.diagnoz);
+    clinical::installAnalyzCalc(*dm2.analyz);
+    clinical::installRecomendCalc(*dm2.recomend);
+    if (!dm1.open(&error) || !dm2.open(&error))
+        return fail(err, error);
+
+    if (!dm1.register_->locate(QStringLiteral("ID_man"), a.patient))
+        return fail(err, QStringLiteral("Пациент с ID_man = %1 не найден.").arg(a.patient));
+
+    documents::ReportInput input;
+    input.mode = a.mode;
+    input.course = a.course;
+    input.from = a.from;
+    input.to = a.to;
+    if (a.mode == ReportMode::BetweenDates) {
+        // The pickers start on today's date.
+        const QDate today = clock::today();
+        if (!input.from.isValid())
+            input.from = today;
+        if (!input.to.isValid())
+            input.to = today;
+    }
+    if (takesExamination(a.mode)) {
+        db::Table &exams = *dm2.osmotr1;
+        if (a.examination) {
+            if (!exams.locate(QStringLiteral("ID"), *a.examination))
+                return fail(err, QStringLiteral("Осмотр с ID = %1 у пациента с ID_man = %2 не найден.")
+                                     .arg(*a.examination)
+                                     .arg(a.patient));
+            input.examinationId = a.examination;
+        } else {
+            exams.first();
+            if (!exams.isEmpty())
+                input.examinationId = exams.asInteger(QStringLiteral("ID"));
+        }
+    }
+
+    documents::ReportFilesOptions options;
+    if (!a.outFolder.isEmpty()) {
+        if (!QDir().mkpath(a.outFolder))
+            return fail(err,
+                        QStringLiteral("Не удалось создать папку «%1».").arg(QDir::toNativeSeparators(a.outFolder)));
+        options.cardFolder = a.outFolder;
+        options.summaryFolder = a.outFolder;
+    }
+    StreamDialogs dialogs(err);
+    const DialogsScope dialogsScope(&dialogs);
+    // Nothing is shown from the command line; the files are where the arguments said.
+    office::RecordingDocumentViewer viewer;
+    const ViewerScope viewerScope(&viewer);
+
+    documents::PlainTextArea area;
+    const documents::ReportFilesResult result = documents::prepareReport(dm1, dm2, input, area, options);
+    out << area.plainText();
+    out.flush();
+    for (const QString &path : viewer.opened)
+        err << QStringLiteral("Записан файл: ") << QDir::toNativeSeparators(path) << '\n';
+    err.flush();
+    return result.ok ? kReportOk : kReportFailed;
+}
+
+} // namespace pelorin::cli
