@@ -1,11 +1,6 @@
 #include "course_diary.h"
 
-#include "clinicfixture.h"
-#include "diagnoz_calc.h"
-#include "elements.h"
-#include "osmotr_calc.h"
-#include "puva_calc.h"
-#include "recomend_calc.h"
+#include "report_fixture.h"
 #include "table.h"
 
 #include <QtTest>
@@ -19,10 +14,7 @@ namespace {
 
 using Fields = QVariantMap;
 
-QDate march(int day)
-{
-    return QDate(2025, 3, day);
-}
+using testing::march;
 
 // One patient whose first course is course 1, with the calculated texts the diary reads.
 struct Patient : testing::ClinicFixture

@@ -1,14 +1,7 @@
 #include "patient_report.h"
 
-#include "analyz_calc.h"
-#include "anamnesis_calc.h"
-#include "clinicfixture.h"
 #include "clock.h"
-#include "diagnoz_calc.h"
-#include "elements.h"
-#include "osmotr_calc.h"
-#include "puva_calc.h"
-#include "recomend_calc.h"
+#include "report_fixture.h"
 #include "table.h"
 
 #include <QtTest>
@@ -22,56 +15,22 @@ namespace {
 
 using Fields = QVariantMap;
 
-QDate feb(int day)
-{
-    return QDate(2025, 2, day);
-}
+using testing::feb;
+using testing::march;
 
-QDate march(int day)
-{
-    return QDate(2025, 3, day);
-}
-
-const QDate today = march(5);
+const QDate today = testing::kReportToday;
 
 // Сидоров, card 42, registered on 15 January 2025, with the blank anamnesis a new patient gets and the
 // calculated texts the documents read.
-struct Patient : testing::ClinicFixture
+struct Patient : testing::DocumentClinic
 {
-    Patient()
-    {
-        anamnesis::installAnamnesisCalc(*dm1);
-        clinical::installDiagnozCalc(*dm2->diagnoz);
-        clinical::installAnalyzCalc(*dm2->analyz);
-        clinical::installRecomendCalc(*dm2->recomend);
-        examination::installOsmotrCalc(*dm2->osmotr1);
-        examination::installElementCalc(*dm2->osmotr_elem);
-        treatment::installPuvaCalc(*dm2->lech_puva);
-        append(reg(), {{"Amb_karta", 42},
-                       {"Last_Name", QStringLiteral("Сидоров")},
-                       {"First_Name", QStringLiteral("Петр")},
-                       {"Father_Name", QStringLiteral("Ильич")},
-                       {"Reg_date", QDate(2025, 1, 15)},
-                       {"Born_Day", 1}});
-        for (db::Table *t : dm1->tables()) {
-            if (t != dm1->register_ && t != dm1->post_vipis)
-                append(*t);
-        }
-    }
+    Patient() { write.patient(testing::RecordWriter::sidorov()); }
 
-    void event(const QDate &date)
-    {
-        append(*dm2->diagnoz, {{"Data", date}, {"B1", true}, {"Text1", QStringLiteral("псориаз. ")}});
-    }
+    void event(const QDate &date) { write.event(date); }
 
-    qint64 exam(const QDate &date, const Fields &fields = {})
-    {
-        Fields f = fields;
-        f.insert(QStringLiteral("Date"), date);
-        append(*dm2->osmotr1, f);
-        return dm2->osmotr1->asInteger(QStringLiteral("ID"));
-    }
+    qint64 exam(const QDate &date, const Fields &fields = {}) { return write.exam(date, fields); }
 
+    // Unlike the writer's procedures, these leave the free note Other unset.
     void procedure(const QDate &date, int number, int course, int dose)
     {
         append(*dm2->lech_puva, {{"Date", date},

@@ -2,23 +2,14 @@
 // the written files, not from the writer's memory.
 #include "report_files.h"
 
-#include "analyz_calc.h"
-#include "anamnesis_calc.h"
-#include "clinicfixture.h"
 #include "clock.h"
-#include "diagnoz_calc.h"
 #include "dialogs.h"
 #include "documentviewer.h"
-#include "elements.h"
-#include "osmotr_calc.h"
-#include "puva_calc.h"
-#include "recomend_calc.h"
 #include "report_fixture.h"
 #include "worddocument.h"
 #include "workbook.h"
 
 #include <QRegularExpression>
-#include <QSqlQuery>
 #include <QtTest>
 
 using namespace pelorin;
@@ -28,29 +19,10 @@ using testing::march;
 
 namespace {
 
-// A clinic with the calculated texts the documents read, installed as the start-up installs them.
-struct Clinic : testing::ClinicFixture
+// The clinic of these tests, which also counts the rows the database file has had changed.
+struct Clinic : testing::DocumentClinic
 {
-    testing::RecordWriter write{*dm1, *dm2};
-
-    Clinic()
-    {
-        anamnesis::installAnamnesisCalc(*dm1);
-        clinical::installDiagnozCalc(*dm2->diagnoz);
-        clinical::installAnalyzCalc(*dm2->analyz);
-        clinical::installRecomendCalc(*dm2->recomend);
-        examination::installOsmotrCalc(*dm2->osmotr1);
-        examination::installElementCalc(*dm2->osmotr_elem);
-        treatment::installPuvaCalc(*dm2->lech_puva);
-    }
-
-    qint64 changes()
-    {
-        QSqlQuery q(db.sql());
-        if (!q.exec(QStringLiteral("SELECT total_changes()")) || !q.next())
-            qFatal("total_changes failed");
-        return q.value(0).toLongLong();
-    }
+    qint64 changes() { return stored(QStringLiteral("SELECT total_changes()")).toLongLong(); }
 
     qint64 examOn(const QDate &date)
     {

@@ -1,9 +1,17 @@
 #pragma once
 
-// Shared by the tests of "Подготовить данные к печати.": a program folder with the shipped templates,
-// and small patients written through the data modules.
+// Shared by the tests of the document texts and of "Подготовить данные к печати.": a program folder
+// with the shipped templates, and small patients written through the data modules.
+#include "analyz_calc.h"
+#include "anamnesis_calc.h"
+#include "clinicfixture.h"
 #include "datamodules.h"
+#include "diagnoz_calc.h"
+#include "elements.h"
+#include "osmotr_calc.h"
 #include "programfolder.h"
+#include "puva_calc.h"
+#include "recomend_calc.h"
 #include "table.h"
 
 #include <QCryptographicHash>
@@ -125,16 +133,22 @@ struct RecordWriter
                              {"Other", other}});
     }
 
-    // Сидоров, card 42, registered 15 January 2025: course 1 from 1 to 20 February with three
+    // Сидоров, card 42, registered 15 January 2025.
+    static QVariantMap sidorov()
+    {
+        return {{"Amb_karta", 42},
+                {"Last_Name", QStringLiteral("Сидоров")},
+                {"First_Name", QStringLiteral("Петр")},
+                {"Father_Name", QStringLiteral("Ильич")},
+                {"Reg_date", QDate(2025, 1, 15)}};
+    }
+
+    // Сидоров: course 1 from 1 to 20 February with three
     // procedures, course 2 admitted on 1 March with one procedure on 3 March, still in treatment on
     // 5 March. Examinations on 1 and 20 February and 1 March.
     qint64 twoCoursesSecondOpen()
     {
-        const qint64 id = patient({{"Amb_karta", 42},
-                                   {"Last_Name", QStringLiteral("Сидоров")},
-                                   {"First_Name", QStringLiteral("Петр")},
-                                   {"Father_Name", QStringLiteral("Ильич")},
-                                   {"Reg_date", QDate(2025, 1, 15)}});
+        const qint64 id = patient(sidorov());
         event(feb(1));
         event(feb(20));
         event(march(1));
@@ -146,6 +160,23 @@ struct RecordWriter
         procedure(feb(20), 3, 1, 100);
         procedure(march(3), 1, 2, 150);
         return id;
+    }
+};
+
+// A clinic with the calculated texts the documents read, installed as the start-up installs them.
+struct DocumentClinic : ClinicFixture
+{
+    RecordWriter write{*dm1, *dm2};
+
+    DocumentClinic()
+    {
+        anamnesis::installAnamnesisCalc(*dm1);
+        clinical::installDiagnozCalc(*dm2->diagnoz);
+        clinical::installAnalyzCalc(*dm2->analyz);
+        clinical::installRecomendCalc(*dm2->recomend);
+        examination::installOsmotrCalc(*dm2->osmotr1);
+        examination::installElementCalc(*dm2->osmotr_elem);
+        treatment::installPuvaCalc(*dm2->lech_puva);
     }
 };
 
