@@ -302,38 +302,15 @@ void Form1::buildSections()
                                 QString(), chartPage, QStringLiteral("Рекомендации пациенту")}) {
         auto *w = new QWidget(m_docsPages);
         auto *wl = new QGridLayout(w);
-        // Pickers in the first column, pick lists in two columns beside them.
-        auto addPickers = [&](std::initializer_list<const char *> names) {
-            int row = 0;
-            for (const char *name : names) {
-                auto *d = new QDateEdit(w);
-                d->setObjectName(QString::fromLatin1(name));
-                d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-                d->setCalendarPopup(true);
-                wl->addWidget(d, row++, 0);
-            }
-        };
-        auto addCombos = [&](std::initializer_list<const char *> names) {
-            int i = 0;
-            for (const char *name : names) {
-                auto *c = new QComboBox(w);
-                c->setObjectName(QString::fromLatin1(name));
-                c->setEditable(true);
-                c->setMinimumContentsLength(12);
-                c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-                wl->addWidget(c, i / 2, 1 + i % 2);
-                ++i;
-            }
-        };
         if (page == QStringLiteral("Отчет")) {
             wl->setContentsMargins(0, 0, 0, 0);
             wl->addWidget(newHost(w, "HostDocsReport"), 0, 0, 1, 3);
         } else if (page == QStringLiteral("Справка")) {
-            addPickers({"DateTimePicker11", "DateTimePicker12", "DateTimePicker9"});
-            addCombos({"ComboBox1", "ComboBox2"});
+            wl->setContentsMargins(0, 0, 0, 0);
+            wl->addWidget(newHost(w, "HostDocsSpravka"), 0, 0, 1, 3);
         } else if (page == QStringLiteral("Направление")) {
-            addPickers({"DateTimePicker10"});
-            addCombos({"ComboBox6", "ComboBox7", "ComboBox3", "ComboBox8", "ComboBox9", "ComboBox5"});
+            wl->setContentsMargins(0, 0, 0, 0);
+            wl->addWidget(newHost(w, "HostDocsNapr"), 0, 0, 1, 3);
         } else if (page == chartPage) {
             wl->addWidget(newHost(w, "HostChart"), 0, 0, 1, 3);
         } else if (page == QStringLiteral("Рекомендации пациенту")) {
@@ -350,6 +327,7 @@ void Form1::buildSections()
     // The composed document gets most of the height; the pages hold only their choices.
     static_cast<QVBoxLayout *>(m_sections[Docs]->layout())->addWidget(m_docsPages, 1);
     static_cast<QVBoxLayout *>(m_sections[Docs]->layout())->addWidget(m_richEdit, 2);
+    static_cast<QVBoxLayout *>(m_sections[Docs]->layout())->addWidget(newHost(m_sections[Docs], "HostDocsButtons"));
     connect(m_docsPages, &QTabWidget::currentChanged, this, [this](int page) { m_richEdit->setVisible(page != 4); });
 
     // The system panel lies over the section area; it is not a section.

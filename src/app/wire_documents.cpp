@@ -1,7 +1,10 @@
 #include "application.h"
+#include "certificate_tabs.h"
 #include "form1.h"
 #include "formwait.h"
 #include "report_tab.h"
+#include "textarea_buttons.h"
+#include "dynamicschart.h"
 #include "wiring.h"
 
 #include <QLayout>
@@ -12,6 +15,12 @@ void wireDocuments(Application &app)
 {
     AppContext &ctx = app.context();
     Form1 *form = app.form1();
+    // The certificate and referral pages go in before the start-up fills their pick lists by name.
+    if (QWidget *spravka = form->host(QStringLiteral("HostDocsSpravka")))
+        spravka->layout()->addWidget(
+            new documents::CertificateTab(*ctx.dm1->register_, form->documentsText(), spravka));
+    if (QWidget *napr = form->host(QStringLiteral("HostDocsNapr")))
+        napr->layout()->addWidget(new documents::ReferralTab(*ctx.dm1->register_, form->documentsText(), napr));
     QWidget *host = form->host(QStringLiteral("HostDocsReport"));
     if (!host)
         return;
@@ -25,6 +34,17 @@ void wireDocuments(Application &app)
         });
     }
     host->layout()->addWidget(report);
+
+    if (QWidget *buttons = form->host(QStringLiteral("HostDocsButtons"))) {
+        auto *bar = new documents::TextAreaButtons(form->documentsText(), form->documentsPages(), buttons);
+        // Looked up at each press: the chart is put on its page by the examination's wiring.
+        bar->setChartPrinter([form](QPrinter &printer) {
+            QWidget *chartHost = form->host(QStringLiteral("HostChart"));
+            auto *chart = chartHost ? chartHost->findChild<examination::DynamicsChart *>() : nullptr;
+            return chart && chart->print(printer);
+        });
+        buttons->layout()->addWidget(bar);
+    }
 }
 
 } // namespace pelorin::app

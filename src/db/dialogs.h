@@ -32,7 +32,8 @@ public:
                          Kind kind = Kind::Information) = 0;
     // Plain-text input box; nullopt when cancelled.
     virtual std::optional<QString> input(const QString &caption, const QString &prompt, const QString &initial) = 0;
-    // File dialogs; an empty string when cancelled.
+    // File dialogs; an empty string when cancelled. The save dialog does not ask about replacing an
+    // existing file: its caller asks through ask(), once it knows the name it will write.
     virtual QString openFileName(const QString &caption, const QString &dir, const QString &filter) = 0;
     virtual QString saveFileName(const QString &caption, const QString &dir, const QString &filter) = 0;
     virtual void beep() = 0;

@@ -8,6 +8,9 @@ add_library(pelorin_documents STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/card_sheets.h ${CMAKE_CURRENT_SOURCE_DIR}/card_sheets.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/patient_report.h ${CMAKE_CURRENT_SOURCE_DIR}/patient_report.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/report_files.h ${CMAKE_CURRENT_SOURCE_DIR}/report_files.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/rtfwriter.h ${CMAKE_CURRENT_SOURCE_DIR}/rtfwriter.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/legacy_card.h ${CMAKE_CURRENT_SOURCE_DIR}/legacy_card.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/certificates.h ${CMAKE_CURRENT_SOURCE_DIR}/certificates.cpp
 )
 target_include_directories(pelorin_documents PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 # The subsystem libraries install the calculated texts the documents read; the documents only read them.

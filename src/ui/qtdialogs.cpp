@@ -90,8 +90,9 @@ QString QtDialogs::openFileName(const QString &caption, const QString &dir, cons
 
 QString QtDialogs::saveFileName(const QString &caption, const QString &dir, const QString &filter)
 {
+    // The caller asks about replacing a file: it alone knows the name the file finally gets.
     return QFileDialog::getSaveFileName(parentWindow(), caption, dir, filter, nullptr,
-                                        QFileDialog::DontUseNativeDialog);
+                                        QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
 }
 
 void QtDialogs::beep()

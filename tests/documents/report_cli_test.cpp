@@ -223,8 +223,8 @@ void ReportCliTest::refusals_data()
     QTest::newRow("date not a date") << base + QStringList{"--mode", "between", "--from", "2025-02-10"}
                                      << "Ошибка: --from: нужна дата в виде ДД.ММ.ГГГГ, а не «2025-02-10».";
     QTest::newRow("option without value") << base + QStringList{"--mode"} << "Ошибка: после --mode нужно значение.";
-    QTest::newRow("unknown option") << base + QStringList{"--mode", "full-card", "--legacy", "1"}
-                                    << "Ошибка: неизвестный параметр «--legacy».";
+    QTest::newRow("unknown option") << base + QStringList{"--mode", "full-card", "--old", "1"}
+                                    << "Ошибка: неизвестный параметр «--old».";
     QTest::newRow("stray word") << base + QStringList{"full-card"} << "Ошибка: лишний аргумент «full-card».";
 }
 

@@ -58,7 +58,7 @@ private Q_SLOTS:
     void prepareFillsTheTextArea_data();
     void prepareFillsTheTextArea();
     void examinationChosenInTheGrid();
-    void olderCardButtonDoesNothingYet();
+    void olderCardButtonFillsTheOlderCard();
     void fitsTheMainWindow();
 
 private:
@@ -276,14 +276,26 @@ void ReportTabTest::examinationChosenInTheGrid()
              QStringLiteral("Министерство здравоохранения Тульской области"));
 }
 
-void ReportTabTest::olderCardButtonDoesNothingYet()
+void ReportTabTest::olderCardButtonFillsTheOlderCard()
 {
+    // The older card's course control is there, hidden, at course 1.
+    auto *hidden = child<QSpinBox>(page(), "SpinEdit2");
+    QVERIFY(!hidden->isVisibleTo(page()));
+    QCOMPARE(hidden->value(), 1);
+    QCOMPARE(hidden->minimum(), 1);
+    QCOMPARE(hidden->maximum(), 10);
     QTextEdit *text = m_app->form1()->documentsText();
     text->setPlainText(QStringLiteral("прежний текст"));
+    child<QRadioButton>(page(), "RadioButton8")->click();
     child(page(), "Button38")->click();
-    QCOMPARE(text->toPlainText(), QStringLiteral("прежний текст"));
-    QVERIFY(m_dialogs->transcript.isEmpty());
+    // "Выписка по курсу ПУВА №" only empties the text area.
+    QCOMPARE(text->toPlainText(), QString());
     QVERIFY(m_viewer->opened.isEmpty());
+    child<QRadioButton>(page(), "RadioButton1")->click();
+    child(page(), "Button38")->click();
+    QVERIFY(text->toPlainText().startsWith(QStringLiteral("Министерство")));
+    QCOMPARE(m_viewer->opened.size(), 1);
+    QVERIFY(m_viewer->opened.first().endsWith(QStringLiteral("reports/karta.xlsx")));
 }
 
 void ReportTabTest::fitsTheMainWindow()
@@ -317,7 +329,8 @@ void ReportTabTest::fitsTheMainWindow()
     auto *scroll = form->findChild<QScrollArea *>(QStringLiteral("SectionScroll"));
     QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
     QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
-    QVERIFY(form->documentsText()->height() >= 150);
+    QVERIFY2(form->documentsText()->height() >= 150,
+             qPrintable(QStringLiteral("text area %1 px, pages %2 px").arg(form->documentsText()->height()).arg(form->documentsPages()->height())));
 }
 
 QTEST_MAIN(ReportTabTest)

@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include "analyz_calc.h"
+#include "certificates.h"
 #include "anamnesis_calc.h"
 #include "clock.h"
 #include "database.h"
@@ -13,7 +14,9 @@
 #include "puva_calc.h"
 #include "recomend_calc.h"
 #include "register.h"
+#include "legacy_card.h"
 #include "report_files.h"
+#include "rtfwriter.h"
 #include "settings.h"
 #include "table.h"
 
@@ -97,11 +100,48 @@ private:
     office::DocumentViewer *m_previous;
 };
 
+// The command line's text area as the window's "Сохранить как файл" would write it: each line a
+// paragraph at the text area's default size.
+bool saveTextAreaRtf(const documents::PlainTextArea &area, const QString &path, QString *error)
+{
+    QStringList paragraphs;
+    for (const QString &entry : area.entries)
+        paragraphs << entry.split(QLatin1Char('\n'));
+    return documents::saveRtfFile(path, documents::writeRtf(documents::rtfDocument(paragraphs)), error);
+}
+
 int fail(QTextStream &err, const QString &text)
 {
     err << text << '\n';
     err.flush();
     return kReportFailed;
+}
+
+// "Подготовить документ" of the certificate or referral page as it opens: its initial texts, every
+// picker on today, the pick lists of --choice set first.
+int printCertificate(const ReportArguments &a, const db::Table &reg, QTextStream &out, QTextStream &err)
+{
+    const QDate today = clock::today();
+    documents::CertificateChoices certificate = documents::CertificateChoices::initial(today);
+    documents::ReferralChoices referral = documents::ReferralChoices::initial(today);
+    for (const QString &choice : a.choices) {
+        const qsizetype eq = choice.indexOf(QLatin1Char('='));
+        const QString control = choice.left(eq);
+        const QString text = choice.mid(eq + 1);
+        if (a.certificate ? !certificate.setChoice(control, text) : !referral.setChoice(control, text))
+            return fail(err, QStringLiteral("--choice: на странице «%1» нет списка %2.")
+                                 .arg(a.certificate ? QStringLiteral("Справка") : QStringLiteral("Направление"),
+                                      control));
+    }
+    QStringList letterhead;
+    QString error;
+    if (!documents::readLetterheadLines(&letterhead, &error))
+        return fail(err, error);
+    const documents::CertificatePatient patient = documents::CertificatePatient::fromRegister(reg);
+    out << documents::plainText(a.certificate ? documents::composeCertificate(letterhead, patient, certificate)
+                                              : documents::composeReferral(letterhead, patient, referral));
+    out.flush();
+    return kReportOk;
 }
 
 } // namespace
@@ -137,6 +177,13 @@ QString reportUsage()
         "      осмотр пациента), between (все события между датами --from и --to, по умолчанию\n"
         "      сегодня), extract-course (выписка по курсу --course N), extract-all (выписка по всем\n"
         "      курсам). --course по умолчанию 1. «Сегодня» задаёт PELORIN_TODAY=ГГГГ-ММ-ДД.\n"
+        "      --legacy: «Старый отчет.» в том же режиме; копия карты — reports/karta.xlsx (или в --out).\n"
+        "      --rtf ФАЙЛ: текст документа сохраняется ещё и в этот файл в формате RTF.\n"
+        "  pelorin-cli report --data ПАПКА --patient ID_man --certificate|--referral\n"
+        "                     [--choice ComboBoxN=ТЕКСТ ...]\n"
+        "      «Подготовить документ» на странице «Справка» (--certificate) или «Направление»\n"
+        "      (--referral): начальные тексты страницы, все даты — сегодня; --choice сначала задаёт\n"
+        "      текст списка ComboBoxN этой страницы (можно несколько раз).\n"
         "      Сообщения — в стандартный поток ошибок; код завершения 1, если документ не получен;\n");
 }
 
@@ -147,8 +194,16 @@ QString parseReportArguments(const QStringList &words, ReportArguments *a)
     bool courseGiven = false;
     for (qsizetype i = 0; i < words.size(); ++i) {
         const QString &word = words.at(i);
+        if (word == QLatin1String("--legacy")) {
+            a->legacy = true;
+            continue;
+        }
         if (word == QLatin1String("--help") || word == QLatin1String("-h")) {
             a->help = true;
+            continue;
+        }
+        if (word == QLatin1String("--certificate") || word == QLatin1String("--referral")) {
+            (word == QLatin1String("--certificate") ? a->certificate : a->referral) = true;
             continue;
         }
         if (!word.startsWith(QLatin1String("--")))
@@ -183,6 +238,8 @@ QString parseReportArguments(const QStringList &words, ReportArguments *a)
         QString problem;
         if (option == QLatin1String("--data")) {
             a->dataFolder = QDir(value).absolutePath();
+        } else if (option == QLatin1String("--rtf")) {
+            a->rtfFile = QDir(value).absolutePath();
         } else if (option == QLatin1String("--out")) {
             a->outFolder = QDir(value).absolutePath();
         } else if (option == QLatin1String("--patient")) {
@@ -205,6 +262,10 @@ QString parseReportArguments(const QStringList &words, ReportArguments *a)
             qint64 n = 0;
             problem = wholeNumber(1, std::numeric_limits<qint64>::max(), &n);
             a->examination = n;
+        } else if (option == QLatin1String("--choice")) {
+            if (value.indexOf(QLatin1Char('=')) <= 0)
+                return QStringLiteral("--choice: нужно ComboBoxN=ТЕКСТ, а не «%1».").arg(value);
+            a->choices << value;
         } else if (option == QLatin1String("--from")) {
             problem = date(&a->from);
         } else if (option == QLatin1String("--to")) {
@@ -219,6 +280,15 @@ QString parseReportArguments(const QStringList &words, ReportArguments *a)
         return {};
     if (!patientGiven)
         return QStringLiteral("не указан пациент (--patient ID_man).");
+    if (a->certificate && a->referral)
+        return QStringLiteral("--certificate и --referral нельзя указать вместе.");
+    if (a->certificate || a->referral) {
+        if (modeGiven)
+            return QStringLiteral("--mode не относится к --certificate и --referral.");
+        return {};
+    }
+    if (!a->choices.isEmpty())
+        return QStringLiteral("--choice относится только к --certificate и --referral.");
     if (!modeGiven)
         return QStringLiteral("не указан режим (--mode).");
     const QString mode = modeName(a->mode);
@@ -266,6 +336,8 @@ int runReport(const QStringList &words, QTextStream &out, QTextStream &err)
 
     if (!dm1.register_->locate(QStringLiteral("ID_man"), a.patient))
         return fail(err, QStringLiteral("Пациент с ID_man = %1 не найден.").arg(a.patient));
+    if (a.certificate || a.referral)
+        return printCertificate(a, *dm1.register_, out, err);
 
     documents::ReportInput input;
     input.mode = a.mode;
@@ -310,12 +382,31 @@ int runReport(const QStringList &words, QTextStream &out, QTextStream &err)
     const ViewerScope viewerScope(&viewer);
 
     documents::PlainTextArea area;
-    const documents::ReportFilesResult result = documents::prepareReport(dm1, dm2, input, area, options);
+    documents::ReportFilesResult result;
+    if (a.legacy) {
+        documents::LegacyCardInput legacy;
+        legacy.mode = input.mode;
+        legacy.course = input.course;
+        legacy.examinationId = input.examinationId;
+        result = documents::prepareLegacyCard(dm1, dm2, legacy, area, options);
+    } else {
+        result = documents::prepareReport(dm1, dm2, input, area, options);
+    }
     out << area.plainText();
     out.flush();
     for (const QString &path : viewer.opened)
         err << QStringLiteral("Записан файл: ") << QDir::toNativeSeparators(path) << '\n';
     err.flush();
+    if (result.ok && !a.rtfFile.isEmpty()) {
+        QString rtfError;
+        if (!saveTextAreaRtf(area, a.rtfFile, &rtfError)) {
+            err << rtfError << '\n';
+            result.ok = false;
+        } else {
+            err << QStringLiteral("Записан файл: ") << QDir::toNativeSeparators(a.rtfFile) << '\n';
+        }
+        err.flush();
+    }
     return result.ok ? kReportOk : kReportFailed;
 }
 

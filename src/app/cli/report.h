@@ -24,7 +24,13 @@ struct ReportArguments
     QDate to;                          // DateTimePicker6
     std::optional<qint64> examination; // osmotr1.ID; default: the patient's first examination
     QString outFolder;                 // empty: reports/ for the card, sourses/reports/ for the summary
+    bool legacy = false; // "Старый отчет." instead of "Подготовить данные к печати."
+    QString rtfFile; // --rtf: the text area is also saved there as rich text
     bool help = false;
+    // "Подготовить документ" of the page "Справка" or "Направление" instead of the report.
+    bool certificate = false;
+    bool referral = false;
+    QStringList choices; // "ComboBoxN=TEXT", set on that page's pick list before composing
 };
 
 // The mode names of the command line, in the order of the radio buttons' captions.

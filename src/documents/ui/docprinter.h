@@ -2,7 +2,9 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
+class QPrinter;
 class QTextDocument;
 
 namespace pelorin::documents {
@@ -17,6 +19,12 @@ public:
     // Prints the document as one job with this title; false when nothing was printed (the message
     // has been shown then).
     virtual bool print(const QTextDocument &document, const QString &jobTitle) = 0;
+    // Prints what paint draws on the printer (a chart, say) as one job with this title; paint answers
+    // false when it could not draw.
+    virtual bool printPainted(const std::function<bool(QPrinter &)> &paint, const QString &jobTitle);
+    // Whether there is a printer to print on at all; without one the caller offers a PDF file instead of
+    // failing quietly.
+    virtual bool hasPrinter() const;
 
     static DocumentPrinter &instance();
     // Installs a printer (not owned); nullptr restores the default printer.
@@ -32,10 +40,15 @@ public:
         QString title;
         QString plainText;
         QString html;
+        bool picture = false; // printPainted: drawn on a PDF page instead, which is kept in pdf
+        QByteArray pdf;
     };
     QList<Job> jobs;
+    bool printerPresent = true; // what hasPrinter() answers, to play a computer without a printer
 
     bool print(const QTextDocument &document, const QString &jobTitle) override;
+    bool printPainted(const std::function<bool(QPrinter &)> &paint, const QString &jobTitle) override;
+    bool hasPrinter() const override { return printerPresent; }
 };
 
 // Installs a RecordingPrinter for the lifetime of the object.

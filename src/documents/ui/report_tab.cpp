@@ -144,12 +144,21 @@ ReportTab::ReportTab(db::DM1 &dm1, db::DM2 &dm2, QTextEdit *textArea, QWidget *p
 
     auto *prepareButton = pushButton(this, "Button54", QStringLiteral("Подготовить данные к печати."));
     grid->addWidget(prepareButton, 2, 4);
-    grid->addWidget(pushButton(this, "Button38", QStringLiteral("Старый отчет.")), 3, 4);
+    auto *legacyButton = pushButton(this, "Button38", QStringLiteral("Старый отчет."));
+    grid->addWidget(legacyButton, 3, 4);
+    // The older card's "Все события между датами" reports the course of this control, which the user
+    // never sees: it always reports course 1.
+    m_hiddenCourse = new QSpinBox(this);
+    m_hiddenCourse->setObjectName(QStringLiteral("SpinEdit2"));
+    m_hiddenCourse->setRange(1, 10);
+    m_hiddenCourse->setValue(1);
+    m_hiddenCourse->setVisible(false);
     grid->setColumnStretch(5, 1);
     grid->setRowStretch(4, 1);
 
     full->setChecked(true);
     connect(prepareButton, &QPushButton::clicked, this, [this] { prepare(); });
+    connect(legacyButton, &QPushButton::clicked, this, [this] { legacyReport(); });
 }
 
 ReportMode ReportTab::mode() const
@@ -180,6 +189,19 @@ ReportFilesResult ReportTab::prepare()
     ReportFilesOptions options;
     options.wait = m_wait;
     return prepareReport(m_dm1, m_dm2, input(), area, options);
+}
+
+ReportFilesResult ReportTab::legacyReport()
+{
+    LegacyCardInput in;
+    in.mode = mode();
+    in.course = m_course->value();
+    in.hiddenCourse = m_hiddenCourse->value();
+    // "Отдельный осмотр" takes osmotr1's current record, which DBGrid8 moves.
+    TextEditArea area(m_textArea);
+    ReportFilesOptions options;
+    options.wait = m_wait;
+    return prepareLegacyCard(m_dm1, m_dm2, in, area, options);
 }
 
 } // namespace pelorin::documents

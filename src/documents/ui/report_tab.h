@@ -1,5 +1,6 @@
 #pragma once
 
+#include "legacy_card.h"
 #include "patient_report.h"
 #include "report_files.h"
 
@@ -56,6 +57,8 @@ public:
 
     // "Подготовить данные к печати." on the current patient.
     ReportFilesResult prepare();
+    // "Старый отчет." on the current patient.
+    ReportFilesResult legacyReport();
 
 private:
     db::DM1 &m_dm1;
@@ -64,6 +67,7 @@ private:
     std::function<void(bool)> m_wait;
     QButtonGroup *m_modes = nullptr;
     QSpinBox *m_course = nullptr;
+    QSpinBox *m_hiddenCourse = nullptr;
     QDateEdit *m_from = nullptr;
     QDateEdit *m_to = nullptr;
     ui::DBGrid *m_exams = nullptr;

@@ -85,7 +85,8 @@ DynamicsChart::DynamicsChart(db::Table &osmotr1, QWidget *parent) : QWidget(pare
 
     m_view = new QChartView(m_chart, this);
     m_view->setRenderHint(QPainter::Antialiasing);
-    m_view->setMinimumHeight(200);
+    // Its page hides the text area and takes the whole section; this only keeps the other pages low.
+    m_view->setMinimumHeight(160);
     layout->addWidget(m_view, 1);
 
     connect(m_pick, &QComboBox::editTextChanged, this, &DynamicsChart::pick);
