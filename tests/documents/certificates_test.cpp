@@ -1,6 +1,7 @@
 // The certificate and the referral as paragraphs, and `pelorin-cli report --certificate|--referral`
 // on a data folder written before.
 #include "certificates.h"
+#include "rtfwriter.h"
 #include "clock.h"
 #include "database.h"
 #include "report.h"
@@ -73,6 +74,7 @@ private Q_SLOTS:
     void cliRefusals_data();
     void cliRefusals();
     void cliWithoutLetterhead();
+    void cliSavesTheDocumentAsRtf();
 
 private:
     std::unique_ptr<testing::ProgramFolderFixture> m_program;
@@ -323,6 +325,22 @@ void CertificatesTest::cli()
     QCOMPARE(r.err, QString());
     QCOMPARE(r.exit, 0);
     QCOMPARE(r.out, body);
+}
+
+void CertificatesTest::cliSavesTheDocumentAsRtf()
+{
+    const QString file = m_data.filePath(QStringLiteral("справка.rtf"));
+    const Run r = report({QStringLiteral("--data"), m_data.path(), QStringLiteral("--patient"), QString::number(m_sidorov),
+                          QStringLiteral("--certificate"), QStringLiteral("--rtf"), file});
+    QCOMPARE(r.exit, 0);
+    QVERIFY2(r.err.contains(QStringLiteral("Записан файл")), qPrintable(r.err));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray rtf = f.readAll();
+    QVERIFY(rtf.startsWith("{\\rtf1"));
+    // The title in Cyrillic escapes, and the centring its paragraph has.
+    QVERIFY(rtf.contains(documents::rtfEscaped(QStringLiteral("СПРАВКА"))));
+    QVERIFY(rtf.contains("\\qc"));
 }
 
 void CertificatesTest::cliRefusals_data()

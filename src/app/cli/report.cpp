@@ -138,9 +138,31 @@ int printCertificate(const ReportArguments &a, const db::Table &reg, QTextStream
     if (!documents::readLetterheadLines(&letterhead, &error))
         return fail(err, error);
     const documents::CertificatePatient patient = documents::CertificatePatient::fromRegister(reg);
-    out << documents::plainText(a.certificate ? documents::composeCertificate(letterhead, patient, certificate)
-                                              : documents::composeReferral(letterhead, patient, referral));
+    const QList<documents::DocParagraph> paragraphs =
+        a.certificate ? documents::composeCertificate(letterhead, patient, certificate)
+                      : documents::composeReferral(letterhead, patient, referral);
+    out << documents::plainText(paragraphs);
     out.flush();
+    if (!a.rtfFile.isEmpty()) {
+        // The paragraph settings go into the file as the text area would keep them.
+        documents::RtfDocument rtf;
+        for (const documents::DocParagraph &p : paragraphs) {
+            documents::RtfParagraph paragraph;
+            paragraph.align = p.alignment == documents::ParagraphAlignment::Center  ? documents::RtfParagraph::Align::Centre
+                              : p.alignment == documents::ParagraphAlignment::Right ? documents::RtfParagraph::Align::Right
+                                                                                    : documents::RtfParagraph::Align::Left;
+            paragraph.firstLineIndent = p.firstIndent;
+            paragraph.leftIndent = p.leftIndent;
+            paragraph.rightIndent = p.rightIndent;
+            paragraph.runs << documents::RtfRun{p.text, p.bold, false, false, p.pointSize};
+            rtf.paragraphs << paragraph;
+        }
+        QString rtfError;
+        if (!documents::saveRtfFile(a.rtfFile, documents::writeRtf(rtf), &rtfError))
+            return fail(err, rtfError);
+        err << QStringLiteral("Записан файл: ") << QDir::toNativeSeparators(a.rtfFile) << '\n';
+        err.flush();
+    }
     return kReportOk;
 }
 
