@@ -50,13 +50,7 @@ struct LongHistory : testing::ClinicFixture
 
     LongHistory()
     {
-        anamnesis::installAnamnesisCalc(*dm1);
-        clinical::installDiagnozCalc(*dm2->diagnoz);
-        clinical::installAnalyzCalc(*dm2->analyz);
-        clinical::installRecomendCalc(*dm2->recomend);
-        examination::installOsmotrCalc(*dm2->osmotr1);
-        examination::installElementCalc(*dm2->osmotr_elem);
-        treatment::installPuvaCalc(*dm2->lech_puva);
+        documents::installDocumentTexts(*dm1, *dm2);
         write.patient({{"Amb_karta", 1020},
                        {"Last_Name", QStringLiteral("Абрамов")},
                        {"First_Name", QStringLiteral("Евгений")},

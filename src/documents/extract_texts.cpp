@@ -40,6 +40,34 @@ QString fixedSentence(bool value, const char16_t *whenTrue, const char16_t *when
 
 } // namespace
 
+QString remissionSentence(const db::Table &zab)
+{
+    QString t;
+    // Remis is ticked when the patient has no remission at all; then its length means nothing.
+    const bool noRemission = zab.asBoolean(QStringLiteral("Remis"));
+    const QString fromInd = str(zab, "Prodolz_remis_ot_ind");
+    const QString fromName = str(zab, "Prodolz_remis_ot_name");
+    const QString toInd = str(zab, "Prodolz_remis_do_ind");
+    const QString toName = str(zab, "Prodolz_remis_do_name");
+    if (!fromInd.isEmpty() && !fromName.isEmpty() && !toInd.isEmpty() && !toName.isEmpty() && !noRemission) {
+        t += QStringLiteral("Продолжительность ремиссии от ") + fromInd + QStringLiteral(" ") + fromName +
+             QStringLiteral(" до ") + toInd + QStringLiteral(" ") + toName + QStringLiteral(".") + nl;
+    } else if (noRemission) {
+        t += QStringLiteral("Ремиссия отсутствует.") + nl;
+    }
+    return t;
+}
+
+QString lastExacerbationSentence(const db::Table &zab)
+{
+    QString t;
+    if (!zab.isNull(QStringLiteral("Posl_obostr_ind"))) {
+        t += QStringLiteral("Начало последнего обострения ") + str(zab, "Posl_obostr_ind") + QStringLiteral(" ") +
+             str(zab, "Posl_obostr_name") + QStringLiteral(" назад.") + nl;
+    }
+    return t;
+}
+
 QString extractHeader(db::DM1 &dm1, db::DM2 &dm2, const QString &selectionNote)
 {
     const db::Table &reg = *dm1.register_;
@@ -75,24 +103,10 @@ QString anamnesisBlock(db::DM1 &dm1, db::DM2 &dm2)
     t += listSentence(*dm1.anamnez_zab_ranlech, QStringLiteral("Ранее проводимое лечение: "));
     t += treatmentResult(str(zab, "Ran_lech_rez"));
 
-    // Remis is ticked when the patient has no remission at all; then its length means nothing.
-    const bool noRemission = zab.asBoolean(QStringLiteral("Remis"));
-    const QString fromInd = str(zab, "Prodolz_remis_ot_ind");
-    const QString fromName = str(zab, "Prodolz_remis_ot_name");
-    const QString toInd = str(zab, "Prodolz_remis_do_ind");
-    const QString toName = str(zab, "Prodolz_remis_do_name");
-    if (!fromInd.isEmpty() && !fromName.isEmpty() && !toInd.isEmpty() && !toName.isEmpty() && !noRemission) {
-        t += QStringLiteral("Продолжительность ремиссии от ") + fromInd + QStringLiteral(" ") + fromName +
-             QStringLiteral(" до ") + toInd + QStringLiteral(" ") + toName + QStringLiteral(".") + nl;
-    } else if (noRemission) {
-        t += QStringLiteral("Ремиссия отсутствует.") + nl;
-    }
+    t += remissionSentence(zab);
 
     t += listSentence(*dm1.anamnez_zab_obostr_prich, QStringLiteral("Провоцируют обострение: "));
-    if (!zab.isNull(QStringLiteral("Posl_obostr_ind"))) {
-        t += QStringLiteral("Начало последнего обострения ") + str(zab, "Posl_obostr_ind") + QStringLiteral(" ") +
-             str(zab, "Posl_obostr_name") + QStringLiteral(" назад.") + nl;
-    }
+    t += lastExacerbationSentence(zab);
     t += listSentence(*dm1.anamnez_zab_obostr_lech, QStringLiteral("Проведено лечение: "));
     t += treatmentResult(str(zab, "Posl_obostr_rez"));
 

@@ -5,6 +5,7 @@
 namespace pelorin::db {
 class DM1;
 class DM2;
+class Table;
 } // namespace pelorin::db
 
 // The two texts that open the patient extract: who the patient is (with the note on the chosen
@@ -19,5 +20,10 @@ QString extractHeader(db::DM1 &dm1, db::DM2 &dm2, const QString &selectionNote);
 // Complaints, anamnesis of the disease, anamnesis of life and the blood tests done.
 // Leaves analyz on its last record when the tests are listed.
 QString anamnesisBlock(db::DM1 &dm1, db::DM2 &dm2);
+
+// The sentences on the remission and on the last exacerbation, worded alike in the extract and in
+// the older card; each ends with a line feed, and is empty when its fields say nothing.
+QString remissionSentence(const db::Table &anamnezZab);
+QString lastExacerbationSentence(const db::Table &anamnezZab);
 
 } // namespace pelorin::documents

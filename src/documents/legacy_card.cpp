@@ -5,6 +5,7 @@
 #include "datamodules.h"
 #include "dialogs.h"
 #include "documentviewer.h"
+#include "extract_texts.h"
 #include "programfolder.h"
 #include "reflist.h"
 #include "table.h"
@@ -102,23 +103,10 @@ QString legacyAnamnesis(db::DM1 &dm1, db::DM2 &dm2)
     t += listSentence(*dm1.anamnez_zab_ranlech, QStringLiteral("Ранее проводимое лечение: "));
     t += resultSentence(str(zab, "Ran_lech_rez"));
 
-    const bool noRemission = zab.asBoolean(QStringLiteral("Remis"));
-    const QString fromInd = str(zab, "Prodolz_remis_ot_ind");
-    const QString fromName = str(zab, "Prodolz_remis_ot_name");
-    const QString toInd = str(zab, "Prodolz_remis_do_ind");
-    const QString toName = str(zab, "Prodolz_remis_do_name");
-    if (!fromInd.isEmpty() && !fromName.isEmpty() && !toInd.isEmpty() && !toName.isEmpty() && !noRemission) {
-        t += QStringLiteral("Продолжительность ремиссии от ") + fromInd + QStringLiteral(" ") + fromName +
-             QStringLiteral(" до ") + toInd + QStringLiteral(" ") + toName + QStringLiteral(".") + nl;
-    } else if (noRemission) {
-        t += QStringLiteral("Ремиссия отсутствует.") + nl;
-    }
+    t += remissionSentence(zab);
 
     t += listSentence(*dm1.anamnez_zab_obostr_prich, QStringLiteral("Провоцируют обострение: "));
-    if (!zab.isNull(QStringLiteral("Posl_obostr_ind"))) {
-        t += QStringLiteral("Начало последнего обострения ") + str(zab, "Posl_obostr_ind") + QStringLiteral(" ") +
-             str(zab, "Posl_obostr_name") + QStringLiteral(" назад.") + nl;
-    }
+    t += lastExacerbationSentence(zab);
     t += listSentence(*dm1.anamnez_zab_obostr_lech, QStringLiteral("Проведено лечение: "));
     t += resultSentence(str(zab, "Posl_obostr_rez"));
 

@@ -1,10 +1,17 @@
 #include "patient_report.h"
 
+#include "analyz_calc.h"
+#include "anamnesis_calc.h"
 #include "card_sheets.h"
 #include "clock.h"
 #include "course_diary.h"
 #include "datamodules.h"
+#include "diagnoz_calc.h"
+#include "elements.h"
 #include "extract_texts.h"
+#include "osmotr_calc.h"
+#include "puva_calc.h"
+#include "recomend_calc.h"
 #include "table.h"
 #include "texts.h"
 
@@ -214,6 +221,17 @@ QString letterheadCell(const QString &fileText)
 QString registrationRow(const QDate &regDate, const QString &anamnesis)
 {
     return text::longDate(regDate) + QStringLiteral(" Пациент взят на диспансерное наблюдение.") + nl + anamnesis;
+}
+
+void installDocumentTexts(db::DM1 &dm1, db::DM2 &dm2)
+{
+    anamnesis::installAnamnesisCalc(dm1);
+    clinical::installDiagnozCalc(*dm2.diagnoz);
+    clinical::installAnalyzCalc(*dm2.analyz);
+    clinical::installRecomendCalc(*dm2.recomend);
+    examination::installOsmotrCalc(*dm2.osmotr1);
+    examination::installElementCalc(*dm2.osmotr_elem);
+    treatment::installPuvaCalc(*dm2.lech_puva);
 }
 
 ReportResult composeReport(db::DM1 &dm1, db::DM2 &dm2, const ReportInput &input)

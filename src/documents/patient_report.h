@@ -108,6 +108,10 @@ struct ReportResult
     int sheet4Row = 3;
 };
 
+// The calculated texts of every table the documents read (all but the register's, which wants the
+// run's settings), installed as the program's start-up installs them.
+void installDocumentTexts(db::DM1 &dm1, db::DM2 &dm2);
+
 // The whole composition for the input's mode over the current patient.
 ReportResult composeReport(db::DM1 &dm1, db::DM2 &dm2, const ReportInput &input);
 

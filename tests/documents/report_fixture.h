@@ -2,6 +2,7 @@
 
 // Shared by the tests of the document texts and of "Подготовить данные к печати.": a program folder
 // with the shipped templates, and small patients written through the data modules.
+#include "patient_report.h"
 #include "analyz_calc.h"
 #include "anamnesis_calc.h"
 #include "clinicfixture.h"
@@ -170,13 +171,7 @@ struct DocumentClinic : ClinicFixture
 
     DocumentClinic()
     {
-        anamnesis::installAnamnesisCalc(*dm1);
-        clinical::installDiagnozCalc(*dm2->diagnoz);
-        clinical::installAnalyzCalc(*dm2->analyz);
-        clinical::installRecomendCalc(*dm2->recomend);
-        examination::installOsmotrCalc(*dm2->osmotr1);
-        examination::installElementCalc(*dm2->osmotr_elem);
-        treatment::installPuvaCalc(*dm2->lech_puva);
+        documents::installDocumentTexts(*dm1, *dm2);
     }
 };
 

@@ -346,13 +346,7 @@ int runReport(const QStringList &words, QTextStream &out, QTextStream &err)
     db::DM2 dm2(database, dm1);
     // The calculated texts the documents read, installed as the program's start-up installs them.
     db::installRegisterCalc(*dm1.register_, settings);
-    anamnesis::installAnamnesisCalc(dm1);
-    examination::installOsmotrCalc(*dm2.osmotr1);
-    examination::installElementCalc(*dm2.osmotr_elem);
-    treatment::installPuvaCalc(*dm2.lech_puva);
-    clinical::installDiagnozCalc(*dm2.diagnoz);
-    clinical::installAnalyzCalc(*dm2.analyz);
-    clinical::installRecomendCalc(*dm2.recomend);
+    documents::installDocumentTexts(dm1, dm2);
     if (!dm1.open(&error) || !dm2.open(&error))
         return fail(err, error);
 
