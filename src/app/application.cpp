@@ -6,19 +6,14 @@
 #include "form1.h"
 #include "form_logs.h"
 #include "form_settings.h"
+#include "form_sys.h"
 #include "formwait.h"
-#include "analyz_calc.h"
-#include "anamnesis_calc.h"
-#include "diagnoz_calc.h"
-#include "elements.h"
-#include "puva_calc.h"
-#include "recomend_calc.h"
 #include "exam_dialogs.h"
 #include "form_osmotr_elem.h"
-#include "osmotr_calc.h"
 #include "placeholder.h"
 #include "programfolder.h"
 #include "reflist.h"
+#include "session.h"
 #include "wiring.h"
 
 #include <QComboBox>
@@ -113,37 +108,14 @@ QStringList Application::creationOrder() const
 bool Application::openModule(int module)
 {
     QString error;
-    bool ok = false;
-    if (module == 1) {
-        db::installRegisterCalc(*m_ctx.dm1->register_, m_ctx.settings);
-        anamnesis::installAnamnesisCalc(*m_ctx.dm1);
-        ok = m_ctx.dm1->open(&error);
-    } else {
-        examination::installOsmotrCalc(*m_ctx.dm2->osmotr1);
-        examination::installElementCalc(*m_ctx.dm2->osmotr_elem);
-        treatment::installPuvaCalc(*m_ctx.dm2->lech_puva);
-        clinical::installDiagnozCalc(*m_ctx.dm2->diagnoz);
-        clinical::installAnalyzCalc(*m_ctx.dm2->analyz);
-        clinical::installRecomendCalc(*m_ctx.dm2->recomend);
-        ok = m_ctx.dm2->open(&error);
-        if (ok) {
-            m_ctx.protection = std::make_unique<db::Protection>(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings, m_ctx.log);
-            m_ctx.protection->install();
-            db::installRegisterEvents(*m_ctx.dm1, *m_ctx.dm2);
-            m_ctx.patients = std::make_unique<db::PatientOps>(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings, m_ctx.log);
-            m_ctx.examinations = std::make_unique<examination::OsmotrOps>(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings,
-                                                                          m_ctx.log, *m_ctx.protection);
-            m_ctx.examinations->install();
-            m_ctx.diagnoses = std::make_unique<clinical::DiagnozOps>(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings,
-                                                                     m_ctx.log, *m_ctx.protection);
-            m_ctx.diagnoses->install();
-            m_ctx.examinations->showWait = [this](bool on) {
-                if (on)
-                    m_wait->showWaiting();
-                else
-                    m_wait->hideWaiting();
-            };
-        }
+    const bool ok = openDataModule(m_ctx, module, &error);
+    if (ok && module == 2) {
+        m_ctx.examinations->showWait = [this](bool on) {
+            if (on)
+                m_wait->showWaiting();
+            else
+                m_wait->hideWaiting();
+        };
     }
     if (!ok) {
         m_wait->hideWaiting();
@@ -227,7 +199,8 @@ Application::Start Application::start()
     m_wait = new ui::Form_wait;
     createWindow(m_wait);
     createWindow(new examination::Form_osmotr_index(dm2, settings, m_form1));
-    createWindow(new PlaceholderWindow(QStringLiteral("Form_sys"), QStringLiteral("Пелорин.")));
+    auto *maintenance = new Form_sys(m_ctx, m_wait);
+    createWindow(maintenance);
     m_logs = new Form_logs(m_ctx.log);
     createWindow(m_logs);
     auto *osmOb = new examination::Form_osm_ob(dm2, settings, m_form1);
@@ -323,6 +296,8 @@ Application::Start Application::start()
         createWindow(real ? real : new PlaceholderWindow(n, QString::fromUtf8(caption)));
     }
     m_form1->attach(m_ctx, m_settings, m_logs, window(QStringLiteral("Form_register_docks")));
+    m_form1->setMaintenancePanel(maintenance);
+    QObject::connect(maintenance, &Form_sys::examArchiveToReapply, m_form1, &Form1::applyExamArchive);
     wireAnamnesis(*this);
     wireClinical(*this);
     wirePhotos(*this);

@@ -43,4 +43,33 @@ QString alphabetTabFilter(int tab, qint64 currentPatientId)
     return {};
 }
 
+PatientListView patientListView(int tab, qint64 currentPatientId, bool archive, int archiveDays, const QDate &today)
+{
+    PatientListView view;
+    if (tab == kTabNumber) {
+        view.orderField = QStringLiteral("Amb_karta");
+        view.toFirst = true;
+        if (archive)
+            view.filter = patientArchiveClause(archiveDays, today, QStringLiteral("1.1.1990 "));
+        return view;
+    }
+    view.orderField = QStringLiteral("Last_Name");
+    if (!archive) {
+        view.filter = alphabetTabFilter(tab, currentPatientId);
+        return view;
+    }
+    const QString base = tab == 0 ? QStringLiteral("Last_Name <> 'ЫЫЫЫЫЫЫ'") : alphabetTabFilter(tab, currentPatientId);
+    view.filter = base + QStringLiteral(" AND ") + patientArchiveClause(archiveDays, today);
+    return view;
+}
+
+int alphabetTabOf(const QString &letter)
+{
+    for (int tab = 0; tab < kTabCount; ++tab) {
+        if (alphabetTabLetter(tab) == letter)
+            return tab;
+    }
+    return -1;
+}
+
 } // namespace pelorin::app

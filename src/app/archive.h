@@ -15,6 +15,18 @@ QString examArchiveClause(int days, const QDate &today);
 QString alphabetTabFilter(int tab, qint64 currentPatientId);
 QString alphabetTabLetter(int tab);
 inline constexpr int kTabCount = 32;
+
+// How the patient list is filtered and ordered for an alphabet tab, with the patient archive of the
+// settings: what the tab handler of the main window sets on the register.
+struct PatientListView
+{
+    QString filter;
+    QString orderField;
+    bool toFirst = false; // the tab "№" starts from the first card number
+};
+PatientListView patientListView(int tab, qint64 currentPatientId, bool archive, int archiveDays, const QDate &today);
+// The tab whose caption is `letter` ("*", "А"…"Я", "№", "(*)"); -1 for none.
+int alphabetTabOf(const QString &letter);
 inline constexpr int kTabNumber = 30;
 inline constexpr int kTabCurrent = 31;
 

@@ -345,7 +345,15 @@ void Form1::buildSections()
             auto *gl = new QVBoxLayout(w);
             auto *panels = new QGroupBox(QStringLiteral("Доступные технические панели."), w);
             auto *pl = new QVBoxLayout(panels);
+            auto *maintenance =
+                button(panels, QStringLiteral("ButtonSysAuto"), QStringLiteral("Панель автоматических действий"));
             auto *logs = button(panels, QStringLiteral("ButtonSysLogs"), QStringLiteral("Отобразить панель логов"));
+            connect(maintenance, &QPushButton::clicked, this, [this] {
+                if (m_maintenance) {
+                    m_maintenance->show();
+                    m_maintenance->raise();
+                }
+            });
             auto *settings = button(panels, QStringLiteral("ButtonSysSettings"), QStringLiteral("Настройки программы."));
             connect(logs, &QPushButton::clicked, this, [this] {
                 if (m_logs) {
@@ -359,6 +367,7 @@ void Form1::buildSections()
                     m_settings->raise();
                 }
             });
+            pl->addWidget(maintenance);
             pl->addWidget(logs);
             pl->addWidget(settings);
             gl->addWidget(panels);
@@ -911,26 +920,15 @@ void Form1::selectTab(int tab)
     const db::RunSettings &s = m_ctx->settings;
     const QDate today = clock::today();
     const qint64 current = reg.asInteger(QStringLiteral("ID_man"));
-    if (!s.patientArchive) {
-        if (tab == kTabNumber) {
-            reg.setFilter(QString());
-            reg.setOrderField(QStringLiteral("Amb_karta"));
-            reg.first();
-            return;
-        }
-        reg.setOrderField(QStringLiteral("Last_Name"));
-        reg.setFilter(alphabetTabFilter(tab, current));
-        return;
-    }
-    if (tab == kTabNumber) {
-        reg.setFilter(patientArchiveClause(s.patientArchiveDays, today, QStringLiteral("1.1.1990 ")));
-        reg.setOrderField(QStringLiteral("Amb_karta"));
+    const PatientListView view = patientListView(tab, current, s.patientArchive, s.patientArchiveDays, today);
+    if (view.toFirst) {
+        reg.setFilter(view.filter);
+        reg.setOrderField(view.orderField);
         reg.first();
         return;
     }
-    reg.setOrderField(QStringLiteral("Last_Name"));
-    const QString base = tab == 0 ? QStringLiteral("Last_Name <> 'ЫЫЫЫЫЫЫ'") : alphabetTabFilter(tab, current);
-    reg.setFilter(base + QStringLiteral(" AND ") + patientArchiveClause(s.patientArchiveDays, today));
+    reg.setOrderField(view.orderField);
+    reg.setFilter(view.filter);
 }
 
 void Form1::gridDoubleClicked()

@@ -34,6 +34,8 @@ public:
     ~Form1() override;
 
     void attach(AppContext &context, Form_settings *settings, QWidget *logs, QWidget *registerDocs);
+    // "Панель автоматических действий" of the system panel shows this window.
+    void setMaintenancePanel(QWidget *panel) { m_maintenance = panel; }
 
     // Hide-all-sections step, then the section; the section button goes down with it.
     void showSection(Section section);
@@ -100,6 +102,7 @@ private:
     AppContext *m_ctx = nullptr;
     Form_settings *m_settings = nullptr;
     QWidget *m_logs = nullptr;
+    QWidget *m_maintenance = nullptr;
     QWidget *m_registerDocs = nullptr;
     QGroupBox *m_sections[SectionCount] = {};
     QAbstractButton *m_sectionButtons[SectionCount] = {};

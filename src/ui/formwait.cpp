@@ -26,7 +26,11 @@ Form_wait::Form_wait(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(32, 24, 32, 24);
     layout->addWidget(label);
-    setFixedSize(sizeHint().expandedTo(QSize(360, 90)));
+    m_progress = new QLabel(this);
+    m_progress->setObjectName(QStringLiteral("Label2"));
+    m_progress->setAlignment(Qt::AlignCenter);
+    layout->addWidget(m_progress);
+    setFixedSize(sizeHint().expandedTo(QSize(360, 110)));
 }
 
 void Form_wait::showWaiting()
@@ -40,8 +44,16 @@ void Form_wait::showWaiting()
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+void Form_wait::setProgress(const QString &text)
+{
+    m_progress->setText(text);
+    m_progress->repaint();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void Form_wait::hideWaiting()
 {
+    m_progress->clear();
     hide();
     QApplication::restoreOverrideCursor();
 }

@@ -18,6 +18,8 @@
 #include <QSpinBox>
 #include <QSqlQuery>
 #include <QDir>
+#include <QGroupBox>
+#include <QSqlQuery>
 #include <QFileInfo>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -98,6 +100,9 @@ private Q_SLOTS:
     void deletingTheOnlyListedPatientIsRefused();
     void showAllLiftsTheArchives();
     void settingsArchiveReplacesTheLetterFilter();
+    void closingSettingsKeepsTheTabButListsEveryone_data();
+    void closingSettingsKeepsTheTabButListsEveryone();
+    void maintenancePanelRunsOverTheList();
     void secondCopyIsRefusedBeforeThePassword();
     void corruptDatabaseStopsWithMessage_data();
     void corruptDatabaseStopsWithMessage();
@@ -430,6 +435,83 @@ void Form1Test::settingsArchiveReplacesTheLetterFilter()
     QCOMPARE(listedNames(*a), QStringList({"Антонов", "Борисов"}));
     settings->findChild<QSpinBox *>(QStringLiteral("SpinEdit4"))->setValue(300);
     QCOMPARE(listedNames(*a).size(), 3);
+}
+
+void Form1Test::closingSettingsKeepsTheTabButListsEveryone_data()
+{
+    QTest::addColumn<bool>("archive");
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("archive off") << false << QStringList({"Антонов", "Белов", "Борисов"});
+    QTest::newRow("archive on") << true << QStringList({"Антонов", "Борисов"});
+}
+
+void Form1Test::closingSettingsKeepsTheTabButListsEveryone()
+{
+    QFETCH(bool, archive);
+    QFETCH(QStringList, listed);
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов"), kToday.addDays(-100), kToday.addDays(-110)},
+                        {QStringLiteral("Белов"), kToday.addDays(-200), kToday.addDays(-210)},
+                        {QStringLiteral("Борисов")}},
+                       dialogs);
+    QVERIFY(a);
+    a->context().settings.patientArchive = archive;
+    auto *tabs = a->form1()->findChild<QTabBar *>(QStringLiteral("TabControl2"));
+    tabs->setCurrentIndex(2);
+    auto *settings = a->formSettings();
+    settings->show();
+    settings->close();
+    QCOMPARE(tabs->currentIndex(), 2);
+    QStringList names = listedNames(*a);
+    names.sort();
+    QCOMPARE(names, listed);
+}
+
+void Form1Test::maintenancePanelRunsOverTheList()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}, {QStringLiteral("Белов")}, {QStringLiteral("Борисов")}}, dialogs);
+    QVERIFY(a);
+    db::DM2 &dm2 = *a->context().dm2;
+    db::Table &reg = *a->context().dm1->register_;
+    // Белов has procedures of courses 1, 1 and 2.
+    QVERIFY(reg.locate(QStringLiteral("Last_Name"), QStringLiteral("Белов")));
+    for (const int course : {1, 1, 2}) {
+        dm2.lech_puva->append();
+        dm2.lech_puva->setValue("Id_kurs", course);
+        QVERIFY(dm2.lech_puva->post());
+    }
+    dialogs.answers << QStringLiteral("vorpe");
+    a->form1()->openSystemPanel();
+    auto *panelButton = buttonOf(a->form1(), "ButtonSysAuto");
+    QVERIFY(panelButton);
+    QCOMPARE(panelButton->text(), QStringLiteral("Панель автоматических действий"));
+    panelButton->click();
+    auto *sys = a->window(QStringLiteral("Form_sys"));
+    QVERIFY(sys && sys->isVisible());
+    QCOMPARE(sys->windowTitle(), QStringLiteral("Пелорин."));
+    QVERIFY(sys->windowFlags() & Qt::WindowStaysOnTopHint);
+    QStringList groups;
+    for (const QGroupBox *g : sys->findChildren<QGroupBox *>())
+        groups << g->title();
+    QCOMPARE(groups, QStringList({"Настройка номеров курсов ПУВА терапии", "Подбивка всех дат поступил\\выписался",
+                                  "Перетряхивание всех диагнозов.", "Подбивка всех дат через ПУВА лечение",
+                                  "Чистка пустых полей в посл. обост. осмотра."}));
+    QCOMPARE(buttonOf(sys, "Button4")->text(), QStringLiteral("Перебрать курсы пациентов"));
+    // Only the patients of tab "Б" are walked.
+    a->form1()->findChild<QTabBar *>(QStringLiteral("TabControl2"))->setCurrentIndex(2);
+    QVERIFY(reg.locate(QStringLiteral("Last_Name"), QStringLiteral("Борисов")));
+    buttonOf(sys, "Button1")->click();
+    QVERIFY(!a->window(QStringLiteral("Form_wait"))->isVisible());
+    QVERIFY(sys->isEnabled());
+    QVERIFY(dialogs.transcript.filter(QStringLiteral("message:")).isEmpty());
+    QCOMPARE(reg.asString("Last_Name"), QStringLiteral("Борисов"));
+    QSqlQuery q(a->context().database.sql());
+    QVERIFY(q.exec("SELECT Last_Name, ifnull(Born_Day, '-'), ifnull(ID_age_cat, '-') FROM register ORDER BY Last_Name"));
+    QStringList stored;
+    while (q.next())
+        stored << q.value(0).toString() + QLatin1Char('=') + q.value(1).toString() + QLatin1Char('/') + q.value(2).toString();
+    QCOMPARE(stored, QStringList({"Антонов=-/-", "Белов=1/2", "Борисов=0/0"}));
 }
 
 void Form1Test::secondCopyIsRefusedBeforeThePassword()

@@ -2,6 +2,7 @@
 // preparing a patient's documents, without the windows of the program.
 #include "check.h"
 #include "demo.h"
+#include "maintain.h"
 #include "report.h"
 
 #include "database.h"
@@ -32,7 +33,7 @@ QString usage()
         "      если в регистре уже есть пациенты, без --append ничего не записывает;\n"
         "  pelorin-cli check --data ПАПКА\n"
         "      проверяет целостность файла и ищет записи, чьих пациентов или осмотров больше нет;\n") +
-           reportUsage() +
+           reportUsage() + maintainUsage() +
            QStringLiteral(
                "  pelorin-cli --help\n"
                "      эта справка.\n"
@@ -202,6 +203,11 @@ int main(int argc, char *argv[])
         QStringList words = args.mid(1);
         words.removeAt(at - 1);
         return runReport(words, out, err);
+    }
+    if (const qsizetype at = commandAt(args); at > 0 && args.at(at) == QLatin1String("maintain")) {
+        QStringList words = args.mid(1);
+        words.removeAt(at - 1);
+        return runMaintain(words, out, err);
     }
 
     Arguments a;

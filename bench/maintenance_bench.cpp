@@ -1,0 +1,169 @@
+// The maintenance runs over a clinic of 10,000 demo patients, beside the same writes made as plain
+// statements (run it with the demo data of the other benchmarks, $PELORIN_BENCH_DATA).
+//
+// BM_Maintenance/1        "Настройка номеров курсов ПУВА терапии" through the table engine: every
+//                         patient made current, his details following, two checked register posts.
+// BM_Maintenance/5        "Подбивка всех дат через ПУВА лечение": totals and links for everybody.
+// BM_Maintenance/6        "Чистка пустых полей…": every examination of every patient posted.
+// BM_MaintenanceFloor/1   the first and last course of each patient read and the two register
+//                         updates made with bound statements, in the same batches.
+// BM_MaintenanceFloor/6   one bound update per examination, in the same batches.
+//
+// Each iteration works on a fresh copy of the demo file, made outside the measured time.
+#include "appcontext.h"
+#include "benchdata.h"
+#include "dialogs.h"
+#include "maintenance.h"
+#include "session.h"
+
+#include <QCoreApplication>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+using namespace pelorin;
+
+namespace {
+
+constexpr int kBatch = 200;
+
+// A copy of the demo file in a folder that lives as long as the object.
+struct DemoCopy
+{
+    QTemporaryDir dir;
+    bool ok = false;
+
+    DemoCopy()
+    {
+        db::Database source;
+        QString error;
+        // The demo file is brought up to date (its WAL written in) before it is copied.
+        if (!source.open(bench::benchFolder(), &error) || !source.flush(&error))
+            return;
+        source.close();
+        ok = QFile::copy(QDir(bench::benchFolder()).absoluteFilePath(db::Database::fileName()),
+                         dir.filePath(db::Database::fileName()));
+    }
+};
+
+void BM_Maintenance(benchmark::State &state)
+{
+    ScriptedDialogs dialogs;
+    Dialogs::setInstance(&dialogs);
+    for (auto _ : state) {
+        state.PauseTiming();
+        DemoCopy copy;
+        app::AppContext ctx;
+        QString error;
+        if (!copy.ok || !ctx.database.open(copy.dir.path(), &error, db::Database::OpenMode::Existing)) {
+            state.SkipWithError("no demo copy");
+            break;
+        }
+        ctx.dm1 = std::make_unique<db::DM1>(ctx.database);
+        ctx.dm2 = std::make_unique<db::DM2>(ctx.database, *ctx.dm1);
+        if (!app::openDataModule(ctx, 1, &error) || !app::openDataModule(ctx, 2, &error)) {
+            state.SkipWithError("modules did not open");
+            break;
+        }
+        ctx.dm1->register_->setOrderField(QStringLiteral("Last_Name"));
+        ctx.dm1->register_->first();
+        app::Maintenance maintenance(*ctx.dm1, *ctx.dm2, ctx.settings, ctx.log);
+        maintenance.batchSize = kBatch;
+        state.ResumeTiming();
+        const app::MaintenanceResult result = maintenance.run(app::MaintenanceRun(state.range(0)));
+        state.PauseTiming();
+        if (result.done != bench::kPatients || !result.failures.isEmpty())
+            state.SkipWithError("the run did not walk every patient");
+        state.counters["patients"] = result.done;
+        state.ResumeTiming();
+    }
+    Dialogs::setInstance(nullptr);
+}
+BENCHMARK(BM_Maintenance)->Arg(1)->Arg(5)->Arg(6)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+void BM_MaintenanceFloor(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        DemoCopy copy;
+        db::Database database;
+        QString error;
+        if (!copy.ok || !database.open(copy.dir.path(), &error, db::Database::OpenMode::Existing)) {
+            state.SkipWithError("no demo copy");
+            break;
+        }
+        QSqlDatabase &sql = database.sql();
+        state.ResumeTiming();
+        QSqlQuery patients(sql);
+        patients.setForwardOnly(true);
+        patients.exec(QStringLiteral("SELECT ID_man FROM register ORDER BY Last_Name"));
+        std::vector<qint64> ids;
+        while (patients.next())
+            ids.push_back(patients.value(0).toLongLong());
+        QSqlQuery courses(sql), update(sql), exams(sql);
+        courses.prepare(QStringLiteral("SELECT Id_kurs FROM lech_puva WHERE ID_man = ? ORDER BY rowid"));
+        exams.prepare(QStringLiteral("SELECT ID FROM osmotr_1 WHERE ID_man = ? ORDER BY ID"));
+        if (state.range(0) == 1)
+            update.prepare(QStringLiteral("UPDATE register SET Born_Day = ?, ID_age_cat = ? WHERE ID_man = ?"));
+        else
+            update.prepare(QStringLiteral(
+                "UPDATE osmotr_1 SET Ob = 0, Ob_ndate = NULL, Ob_date = NULL, Ob_result = NULL, Ob_pr_a10 = NULL, "
+                "Ob_pr_a20 = NULL, Ob_pr_a11 = 0, Ob_pr_a12 = 0, Ob_pr_a13 = 0, Ob_pr_a14 = 0, Ob_pr_a15 = 0, "
+                "Ob_pr_a16 = 0, Ob_pr_a21 = 0, Ob_pr_a22 = 0, Ob_pr_a23 = 0, Ob_pr_a24 = 0, Ob_pr_a25 = 0, "
+                "Ob_pr_a26 = 0, Ob_pr_a27 = 0, Ob_pr_a28 = 0, Ob_pr_a29 = 0, Ob_pr_a210 = 0, Ob_pr_a211 = 0, "
+                "Ob_pr_a212 = 0, Ob_pr_a213 = 0, Ob_pr_a214 = 0 WHERE ID = ?"));
+        int inBatch = 0;
+        sql.transaction();
+        for (const qint64 id : ids) {
+            if (state.range(0) == 1) {
+                courses.addBindValue(id);
+                courses.exec();
+                qint64 first = 0, last = 0;
+                bool any = false;
+                while (courses.next()) {
+                    last = courses.value(0).toLongLong();
+                    if (!any)
+                        first = last;
+                    any = true;
+                }
+                update.addBindValue(first);
+                update.addBindValue(last);
+                update.addBindValue(id);
+                update.exec();
+            } else {
+                exams.addBindValue(id);
+                exams.exec();
+                std::vector<qint64> rows;
+                while (exams.next())
+                    rows.push_back(exams.value(0).toLongLong());
+                for (const qint64 row : rows) {
+                    update.addBindValue(row);
+                    update.exec();
+                }
+            }
+            if (++inBatch >= kBatch) {
+                inBatch = 0;
+                sql.commit();
+                sql.transaction();
+            }
+        }
+        sql.commit();
+        state.PauseTiming();
+        state.counters["patients"] = double(ids.size());
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_MaintenanceFloor)->Arg(1)->Arg(6)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (!bench::ensureDemo())
+        return 1;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,120 @@
+#include "form_sys.h"
+
+#include "appcontext.h"
+#include "dialogs.h"
+#include "formwait.h"
+
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace pelorin::app {
+
+namespace {
+
+const QString kWalkAll = QStringLiteral("Перебрать всех пациентов.");
+
+struct ButtonRow
+{
+    const char *group;
+    const char *name;
+    const char *caption; // nullptr: "Перебрать всех пациентов."
+    MaintenanceRun run;
+};
+
+// Group by group, as the panel shows them; the third group holds two buttons.
+const ButtonRow kButtons[] = {
+    {"Настройка номеров курсов ПУВА терапии", "Button1", nullptr, MaintenanceRun::CourseNumbers},
+    {"Подбивка всех дат поступил\\выписался", "Button2", nullptr, MaintenanceRun::DischargeDates},
+    {"Перетряхивание всех диагнозов.", "Button3", nullptr, MaintenanceRun::RepostDiagnoses},
+    {"Перетряхивание всех диагнозов.", "Button4", "Перебрать курсы пациентов", MaintenanceRun::CopyCourses},
+    {"Подбивка всех дат через ПУВА лечение", "Button5", nullptr, MaintenanceRun::ProcedureTotals},
+    {"Чистка пустых полей в посл. обост. осмотра.", "Button6", nullptr, MaintenanceRun::ClearExacerbation},
+};
+
+} // namespace
+
+Form_sys::Form_sys(AppContext &context, ui::Form_wait *wait, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), m_ctx(context), m_wait(wait)
+{
+    setObjectName(QStringLiteral("Form_sys"));
+    setWindowTitle(QStringLiteral("Пелорин."));
+    auto *layout = new QVBoxLayout(this);
+    auto *title = new QLabel(QStringLiteral("Панель автоматических действий."), this);
+    title->setObjectName(QStringLiteral("Label1"));
+    QFont font = title->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.2);
+    title->setFont(font);
+    layout->addWidget(title);
+
+    QGroupBox *box = nullptr;
+    QString boxCaption;
+    for (const ButtonRow &row : kButtons) {
+        const QString caption = QString::fromUtf8(row.group);
+        if (!box || caption != boxCaption) {
+            box = new QGroupBox(caption, this);
+            new QVBoxLayout(box);
+            layout->addWidget(box);
+            boxCaption = caption;
+        }
+        auto *button = new QPushButton(row.caption ? QString::fromUtf8(row.caption) : kWalkAll, box);
+        button->setObjectName(QString::fromLatin1(row.name));
+        box->layout()->addWidget(button);
+        const MaintenanceRun run = row.run;
+        connect(button, &QPushButton::clicked, this, [this, run] { runMaintenance(run); });
+    }
+    layout->addStretch();
+    setMinimumWidth(420);
+}
+
+void Form_sys::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+MaintenanceResult Form_sys::runMaintenance(MaintenanceRun which)
+{
+    if (m_running || !m_ctx.dm1 || !m_ctx.dm2)
+        return {};
+    m_running = true;
+    setEnabled(false);
+    Maintenance maintenance(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings, m_ctx.log);
+    maintenance.reapplyExamArchive = [this] { Q_EMIT examArchiveToReapply(); };
+    QElapsedTimer shown;
+    shown.start();
+    maintenance.progress = [this, &shown](int done, int total) {
+        // A few repaints a second keep the count moving without slowing the walk.
+        if (!m_wait || (done < total && shown.elapsed() < 100))
+            return;
+        shown.restart();
+        m_wait->setProgress(QStringLiteral("%1 из %2").arg(done).arg(total));
+    };
+    if (m_wait) {
+        m_wait->showWaiting();
+        m_wait->setProgress(QStringLiteral("0 из %1").arg(m_ctx.dm1->register_->recordCount()));
+    }
+    const MaintenanceResult result = maintenance.run(which);
+    if (m_wait)
+        m_wait->hideWaiting();
+    setEnabled(true);
+    m_running = false;
+    if (!result.failures.isEmpty()) {
+        // The doctor learns which patients keep their old values; a long list is cut for the box.
+        QStringList shownLines = result.failures.mid(0, 15);
+        if (result.failures.size() > shownLines.size())
+            shownLines << QStringLiteral("… и ещё %1.").arg(result.failures.size() - shownLines.size());
+        Dialogs::instance().message(QStringLiteral("Обход пациентов закончен, но не все записи сохранены:\n") +
+                                        shownLines.join(QLatin1Char('\n')),
+                                    QStringLiteral("Пелорин."), Dialogs::Kind::Warning);
+    }
+    return result;
+}
+
+} // namespace pelorin::app
