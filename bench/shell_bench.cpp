@@ -8,6 +8,10 @@
 //                      alone, with nothing following it: the engine's own floor.
 // BM_GridScroll        one page down in the patient grid and the viewport painted.
 // BM_GridScrollFloor   the same in a QTableView over a QStandardItemModel holding the same texts.
+// BM_MaintenanceButton "Перебрать всех пациентов." of the maintenance window (its button 1 or 5)
+//                      clicked with the main window up: the run of maintenance_bench plus every
+//                      bound control following the patients and the wait window counting; on a
+//                      copy of the demo file.
 //
 // The demo database is shared with engine_bench ($PELORIN_BENCH_DATA, default bench-data).
 #include "application.h"
@@ -26,6 +30,8 @@
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTemporaryDir>
+#include <QPushButton>
 #include <benchmark/benchmark.h>
 
 using namespace pelorin;
@@ -173,6 +179,44 @@ void BM_GridScrollFloor(benchmark::State &state)
 BENCHMARK(BM_GridScrollFloor)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+void BM_MaintenanceButton(benchmark::State &state)
+{
+    ScriptedDialogs dialogs;
+    Dialogs::setInstance(&dialogs);
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir copy;
+        {
+            db::Database source;
+            QString error;
+            if (!source.open(benchFolder(), &error) || !source.flush(&error)) {
+                state.SkipWithError("demo file not readable");
+                break;
+            }
+        }
+        QFile::copy(QDir(benchFolder()).absoluteFilePath(db::Database::fileName()),
+                    copy.filePath(db::Database::fileName()));
+        dialogs.answers = {QStringLiteral("zlk")};
+        auto a = std::make_unique<app::Application>(
+            QStringList{QStringLiteral("pelorin"), QStringLiteral("--data"), copy.path()});
+        if (a->start() != app::Application::Start::Running) {
+            state.SkipWithError("start-up failed");
+            break;
+        }
+        QWidget *sys = a->window(QStringLiteral("Form_sys"));
+        sys->show();
+        QCoreApplication::processEvents();
+        auto *button = sys->findChild<QPushButton *>(QStringLiteral("Button%1").arg(state.range(0)));
+        state.ResumeTiming();
+        button->click();
+        state.PauseTiming();
+        a.reset();
+        state.ResumeTiming();
+    }
+    Dialogs::setInstance(nullptr);
+}
+BENCHMARK(BM_MaintenanceButton)->Arg(1)->Arg(5)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 int main(int argc, char **argv)
 {

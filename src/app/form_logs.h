@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 class QPlainTextEdit;
@@ -17,10 +18,14 @@ class Form_logs : public QWidget
 
 public:
     explicit Form_logs(db::ChangeLog &log, QWidget *parent = nullptr);
-    QPlainTextEdit *memo() const { return m_memo; }
+    // The memo with every line logged so far.
+    QPlainTextEdit *memo();
 
 private:
+    void flush();
+
     QPlainTextEdit *m_memo;
+    QStringList m_pending;
 };
 
 } // namespace pelorin::app

@@ -1,10 +1,13 @@
 #include "form_sys.h"
 
 #include "appcontext.h"
+#include "datamodules.h"
 #include "dialogs.h"
 #include "formwait.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -100,7 +103,42 @@ MaintenanceResult Form_sys::runMaintenance(MaintenanceRun which)
         m_wait->showWaiting();
         m_wait->setProgress(QStringLiteral("0 из %1").arg(m_ctx.dm1->register_->recordCount()));
     }
+    // The windows do not follow the walk patient by patient (that costs far more than the walk
+    // itself): the tables go quiet, nothing but the
+    // wait window repaints, and at the end every window is told once where the tables stand.
+    std::vector<db::Table *> tables;
+    for (const db::DataModule *module : {static_cast<db::DataModule *>(m_ctx.dm1.get()),
+                                         static_cast<db::DataModule *>(m_ctx.dm2.get())})
+        tables.insert(tables.end(), module->tables().begin(), module->tables().end());
+    // What the doctor was typing is stored before the walk, or the walk does not start.
+    for (db::Table *t : tables) {
+        if (!t->checkBrowseMode()) {
+            if (m_wait)
+                m_wait->hideWaiting();
+            setEnabled(true);
+            m_running = false;
+            return {};
+        }
+    }
+    std::vector<QPointer<QWidget>> frozen;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w != m_wait && w->isVisible() && w->updatesEnabled()) {
+            w->setUpdatesEnabled(false);
+            frozen.emplace_back(w);
+        }
+    }
+    std::vector<bool> blocked;
+    for (db::Table *t : tables)
+        blocked.push_back(t->blockSignals(true));
     const MaintenanceResult result = maintenance.run(which);
+    for (size_t i = 0; i < tables.size(); ++i)
+        tables[i]->blockSignals(blocked[i]);
+    for (db::Table *t : tables)
+        t->announce();
+    for (const QPointer<QWidget> &w : frozen) {
+        if (w)
+            w->setUpdatesEnabled(true);
+    }
     if (m_wait)
         m_wait->hideWaiting();
     setEnabled(true);

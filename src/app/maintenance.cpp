@@ -42,9 +42,14 @@ MaintenanceResult Maintenance::run(MaintenanceRun which)
 {
     MaintenanceResult result;
     db::Table &reg = *m_dm1.register_;
-    if (!reg.checkBrowseMode()) {
-        result.failures << reg.lastError();
-        return result;
+    // A record being edited is stored before the walk moves away from it, or the walk does not start.
+    for (const db::DataModule *module : {static_cast<db::DataModule *>(&m_dm1), static_cast<db::DataModule *>(&m_dm2)}) {
+        for (db::Table *t : module->tables()) {
+            if (!t->checkBrowseMode()) {
+                result.failures << QStringLiteral("Запись таблицы %1 не сохранена; обход не начат.").arg(t->tableName());
+                return result;
+            }
+        }
     }
     result.patients = reg.recordCount();
     if (result.patients == 0)

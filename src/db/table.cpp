@@ -834,6 +834,14 @@ QDate Table::asDate(const QString &name) const
     return valueAsDate(value(name));
 }
 
+void Table::announce()
+{
+    Q_EMIT stateChanged();
+    Q_EMIT rowsChanged();
+    Q_EMIT currentChanged();
+    Q_EMIT recordChanged(-1);
+}
+
 QVariant Table::valueAt(int row, int index) const
 {
     if (row == m_cur && !m_calcRow)

@@ -149,6 +149,9 @@ public:
     QString orderField() const { return m_orderField; }
     // Reads the rows again from the database, staying on the same record where it still exists.
     void refresh();
+    // After a long walk during which the windows were not told of it (its signals blocked), tells
+    // them once of everything: state, rows, current record and its values.
+    void announce();
 
     // --- calculated fields
     void addCalcHandler(Handler handler);

@@ -117,6 +117,9 @@ void OsmotrOps::install()
     // The engine files a stored examination under its place in the index; the list stays on the
     // row at the position the user was working on.
     exams.afterPost = [this](Table &t) {
+        // Already there: moving away and back would only read the examination's details twice.
+        if (t.recNo() == m_rememberedRecNo)
+            return;
         t.first();
         t.moveBy(m_rememberedRecNo - 1);
     };
