@@ -22,6 +22,7 @@
 #include <QSqlQuery>
 #include <QFileInfo>
 #include <QTabBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -501,7 +502,21 @@ void Form1Test::maintenancePanelRunsOverTheList()
     // Only the patients of tab "Б" are walked.
     a->form1()->findChild<QTabBar *>(QStringLiteral("TabControl2"))->setCurrentIndex(2);
     QVERIFY(reg.locate(QStringLiteral("Last_Name"), QStringLiteral("Борисов")));
+    // The patient grid has shown the rows before the run: afterwards it shows the new numbers.
+    auto *grid = a->form1()->findChild<QTableView *>(QStringLiteral("DBGrid1"));
+    QVERIFY(grid);
+    const int bornDayColumn = 12;
+    QCOMPARE(grid->model()->headerData(bornDayColumn, Qt::Horizontal).toString(), QStringLiteral("№1к"));
+    auto gridBornDays = [grid, bornDayColumn] {
+        QStringList values;
+        for (int row = 0; row < grid->model()->rowCount(); ++row)
+            values << grid->model()->index(row, bornDayColumn).data().toString();
+        return values;
+    };
+    QCOMPARE(gridBornDays(), QStringList({"", ""}));
     buttonOf(sys, "Button1")->click();
+    QCOMPARE(gridBornDays(), QStringList({"1", "0"}));
+    QVERIFY(a->form1()->updatesEnabled());
     QVERIFY(!a->window(QStringLiteral("Form_wait"))->isVisible());
     QVERIFY(sys->isEnabled());
     QVERIFY(dialogs.transcript.filter(QStringLiteral("message:")).isEmpty());
