@@ -6,6 +6,7 @@
 #include "database.h"
 #include "dialogs.h"
 #include "maintenance.h"
+#include "options.h"
 #include "session.h"
 
 #include <QDir>
@@ -54,16 +55,6 @@ private:
     bool m_yes;
 };
 
-class DialogsScope
-{
-public:
-    explicit DialogsScope(Dialogs *dialogs) : m_previous(&Dialogs::instance()) { Dialogs::setInstance(dialogs); }
-    ~DialogsScope() { Dialogs::setInstance(m_previous); }
-
-private:
-    Dialogs *m_previous;
-};
-
 int fail(QTextStream &err, const QString &text)
 {
     err << text << '\n';
@@ -91,41 +82,18 @@ QString maintainUsage()
 QString parseMaintainArguments(const QStringList &words, MaintainArguments *a)
 {
     bool runGiven = false;
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        const QString &word = words.at(i);
-        if (word == QLatin1String("--help") || word == QLatin1String("-h")) {
-            a->help = true;
-            continue;
-        }
-        if (!word.startsWith(QLatin1String("--")))
-            return QStringLiteral("лишний аргумент «%1».").arg(word);
-        QString option = word;
-        QString value;
-        if (const qsizetype eq = word.indexOf(QLatin1Char('=')); eq > 0) {
-            option = word.left(eq);
-            value = word.mid(eq + 1);
-        } else if (i + 1 < words.size() && !words.at(i + 1).startsWith(QLatin1String("--"))) {
-            value = words.at(++i);
-        }
-        if (value.isEmpty())
-            return QStringLiteral("после %1 нужно значение.").arg(option);
-        auto wholeNumber = [&](int least, int most, int *out) {
-            bool ok = false;
-            const int n = value.toInt(&ok);
-            if (!ok || n < least || n > most)
-                return QStringLiteral("%1: нужно целое число от %2 до %3, а не «%4».")
-                    .arg(option)
-                    .arg(least)
-                    .arg(most)
-                    .arg(value);
-            *out = n;
-            return QString();
-        };
+    auto onFlag = [a](const QString &) {
+        a->help = true;
+        return QString();
+    };
+    auto onValue = [&](const QString &option, const QString &value) -> QString {
+        qint64 n = 0;
         QString problem;
         if (option == QLatin1String("--data")) {
             a->dataFolder = QDir(value).absolutePath();
         } else if (option == QLatin1String("--run")) {
-            problem = wholeNumber(1, app::kMaintenanceRunCount, &a->run);
+            problem = wholeNumberOption(option, value, 1, app::kMaintenanceRunCount, &n);
+            a->run = int(n);
             runGiven = true;
         } else if (option == QLatin1String("--tab")) {
             const int tab = app::alphabetTabOf(value.toUpper());
@@ -137,17 +105,19 @@ QString parseMaintainArguments(const QStringList &words, MaintainArguments *a)
                 return QStringLiteral("--answer: нужно yes или no, а не «%1».").arg(value);
             a->answerYes = value == QLatin1String("yes");
         } else if (option == QLatin1String("--protection")) {
-            problem = wholeNumber(0, 1000000, &a->protectionDays);
-            if (problem.isEmpty() && a->protectionDays == 0)
-                problem = QStringLiteral("--protection: нужно число дней больше нуля.");
+            problem = wholeNumberOption(option, value, 1, 1000000, &n);
+            a->protectionDays = int(n);
         } else if (option == QLatin1String("--archive")) {
-            problem = wholeNumber(1, 9999, &a->archiveDays);
+            problem = wholeNumberOption(option, value, 1, 9999, &n);
+            a->archiveDays = int(n);
         } else {
             return QStringLiteral("неизвестный параметр «%1».").arg(option);
         }
-        if (!problem.isEmpty())
-            return problem;
-    }
+        return problem;
+    };
+    if (QString problem = walkOptions(words, {QStringLiteral("--help"), QStringLiteral("-h")}, onFlag, onValue);
+        !problem.isEmpty())
+        return problem;
     if (a->help)
         return {};
     if (!runGiven)

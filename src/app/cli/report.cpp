@@ -1,5 +1,7 @@
 #include "report.h"
 
+#include "options.h"
+
 #include "analyz_calc.h"
 #include "certificates.h"
 #include "anamnesis_calc.h"
@@ -74,17 +76,6 @@ private:
         m_err.flush();
     }
     QTextStream &m_err;
-};
-
-// Installs an implementation for the lifetime of the object and puts the previous one back.
-class DialogsScope
-{
-public:
-    explicit DialogsScope(Dialogs *dialogs) : m_previous(&Dialogs::instance()) { Dialogs::setInstance(dialogs); }
-    ~DialogsScope() { Dialogs::setInstance(m_previous); }
-
-private:
-    Dialogs *m_previous;
 };
 
 class ViewerScope
@@ -214,43 +205,18 @@ QString parseReportArguments(const QStringList &words, ReportArguments *a)
     bool modeGiven = false;
     bool patientGiven = false;
     bool courseGiven = false;
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        const QString &word = words.at(i);
-        if (word == QLatin1String("--legacy")) {
+    auto onFlag = [a](const QString &word) {
+        if (word == QLatin1String("--legacy"))
             a->legacy = true;
-            continue;
-        }
-        if (word == QLatin1String("--help") || word == QLatin1String("-h")) {
+        else if (word == QLatin1String("--help") || word == QLatin1String("-h"))
             a->help = true;
-            continue;
-        }
-        if (word == QLatin1String("--certificate") || word == QLatin1String("--referral")) {
+        else
             (word == QLatin1String("--certificate") ? a->certificate : a->referral) = true;
-            continue;
-        }
-        if (!word.startsWith(QLatin1String("--")))
-            return QStringLiteral("лишний аргумент «%1».").arg(word);
-        QString option = word;
-        QString value;
-        if (const qsizetype eq = word.indexOf(QLatin1Char('=')); eq > 0) {
-            option = word.left(eq);
-            value = word.mid(eq + 1);
-        } else if (i + 1 < words.size() && !words.at(i + 1).startsWith(QLatin1String("--"))) {
-            value = words.at(++i);
-        }
-        if (value.isEmpty())
-            return QStringLiteral("после %1 нужно значение.").arg(option);
+        return QString();
+    };
+    auto onValue = [&](const QString &option, const QString &value) -> QString {
         auto wholeNumber = [&](qint64 least, qint64 most, qint64 *out) {
-            bool ok = false;
-            const qint64 n = value.toLongLong(&ok);
-            if (!ok || n < least || n > most)
-                return QStringLiteral("%1: нужно целое число от %2 до %3, а не «%4».")
-                    .arg(option)
-                    .arg(least)
-                    .arg(most)
-                    .arg(value);
-            *out = n;
-            return QString();
+            return wholeNumberOption(option, value, least, most, out);
         };
         auto date = [&](QDate *out) {
             *out = QDate::fromString(value, QStringLiteral("dd.MM.yyyy"));
@@ -295,9 +261,12 @@ QString parseReportArguments(const QStringList &words, ReportArguments *a)
         } else {
             return QStringLiteral("неизвестный параметр «%1».").arg(option);
         }
-        if (!problem.isEmpty())
-            return problem;
-    }
+        return problem;
+    };
+    const QStringList flags = {QStringLiteral("--legacy"), QStringLiteral("--help"), QStringLiteral("-h"),
+                               QStringLiteral("--certificate"), QStringLiteral("--referral")};
+    if (QString problem = walkOptions(words, flags, onFlag, onValue); !problem.isEmpty())
+        return problem;
     if (a->help)
         return {};
     if (!patientGiven)

@@ -1,0 +1,44 @@
+#include "options.h"
+
+namespace pelorin::cli {
+
+QString walkOptions(const QStringList &words, const QStringList &flags,
+                    const std::function<QString(const QString &flag)> &onFlag,
+                    const std::function<QString(const QString &option, const QString &value)> &onValue)
+{
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString &word = words.at(i);
+        if (flags.contains(word)) {
+            if (QString problem = onFlag(word); !problem.isEmpty())
+                return problem;
+            continue;
+        }
+        if (!word.startsWith(QLatin1String("--")))
+            return QStringLiteral("лишний аргумент «%1».").arg(word);
+        QString option = word;
+        QString value;
+        if (const qsizetype eq = word.indexOf(QLatin1Char('=')); eq > 0) {
+            option = word.left(eq);
+            value = word.mid(eq + 1);
+        } else if (i + 1 < words.size() && !words.at(i + 1).startsWith(QLatin1String("--"))) {
+            value = words.at(++i);
+        }
+        if (value.isEmpty())
+            return QStringLiteral("после %1 нужно значение.").arg(option);
+        if (QString problem = onValue(option, value); !problem.isEmpty())
+            return problem;
+    }
+    return {};
+}
+
+QString wholeNumberOption(const QString &option, const QString &value, qint64 least, qint64 most, qint64 *out)
+{
+    bool ok = false;
+    const qint64 n = value.toLongLong(&ok);
+    if (!ok || n < least || n > most)
+        return QStringLiteral("%1: нужно целое число от %2 до %3, а не «%4».").arg(option).arg(least).arg(most).arg(value);
+    *out = n;
+    return {};
+}
+
+} // namespace pelorin::cli

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "dialogs.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// What the commands of pelorin-cli share in reading their words and in answering for the windows.
+namespace pelorin::cli {
+
+// Walks the words of a command: a word of `flags` goes to onFlag; "--option value" and
+// "--option=value" go to onValue. A bare word, an option without a value and the first complaint of
+// a handler end the walk; the complaint is returned (empty when all was taken).
+QString walkOptions(const QStringList &words, const QStringList &flags,
+                    const std::function<QString(const QString &flag)> &onFlag,
+                    const std::function<QString(const QString &option, const QString &value)> &onValue);
+
+// The value of `option` as a whole number from least to most into *out; the complaint otherwise.
+QString wholeNumberOption(const QString &option, const QString &value, qint64 least, qint64 most, qint64 *out);
+
+// Installs a dialogs implementation for the lifetime of the object and puts the previous one back.
+class DialogsScope
+{
+public:
+    explicit DialogsScope(Dialogs *dialogs) : m_previous(&Dialogs::instance()) { Dialogs::setInstance(dialogs); }
+    ~DialogsScope() { Dialogs::setInstance(m_previous); }
+    DialogsScope(const DialogsScope &) = delete;
+    DialogsScope &operator=(const DialogsScope &) = delete;
+
+private:
+    Dialogs *m_previous;
+};
+
+} // namespace pelorin::cli
