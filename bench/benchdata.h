@@ -43,4 +43,18 @@ inline bool ensureDemo()
     return result.ok;
 }
 
+// Copies the demo file into `folder`, its write-ahead log written in first, for a benchmark that
+// changes what it runs on.
+inline bool copyDemoTo(const QString &folder)
+{
+    {
+        db::Database source;
+        QString error;
+        if (!source.open(benchFolder(), &error) || !source.flush(&error))
+            return false;
+    }
+    return QFile::copy(QDir(benchFolder()).absoluteFilePath(db::Database::fileName()),
+                       QDir(folder).absoluteFilePath(db::Database::fileName()));
+}
+
 } // namespace pelorin::bench

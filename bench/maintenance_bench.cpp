@@ -31,19 +31,9 @@ constexpr int kBatch = 200;
 struct DemoCopy
 {
     QTemporaryDir dir;
-    bool ok = false;
+    bool ok;
 
-    DemoCopy()
-    {
-        db::Database source;
-        QString error;
-        // The demo file is brought up to date (its WAL written in) before it is copied.
-        if (!source.open(bench::benchFolder(), &error) || !source.flush(&error))
-            return;
-        source.close();
-        ok = QFile::copy(QDir(bench::benchFolder()).absoluteFilePath(db::Database::fileName()),
-                         dir.filePath(db::Database::fileName()));
-    }
+    DemoCopy() : ok(bench::copyDemoTo(dir.path())) {}
 };
 
 void BM_Maintenance(benchmark::State &state)

@@ -187,16 +187,10 @@ void BM_MaintenanceButton(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         QTemporaryDir copy;
-        {
-            db::Database source;
-            QString error;
-            if (!source.open(benchFolder(), &error) || !source.flush(&error)) {
-                state.SkipWithError("demo file not readable");
-                break;
-            }
+        if (!bench::copyDemoTo(copy.path())) {
+            state.SkipWithError("demo file not readable");
+            break;
         }
-        QFile::copy(QDir(benchFolder()).absoluteFilePath(db::Database::fileName()),
-                    copy.filePath(db::Database::fileName()));
         dialogs.answers = {QStringLiteral("zlk")};
         auto a = std::make_unique<app::Application>(
             QStringList{QStringLiteral("pelorin"), QStringLiteral("--data"), copy.path()});
