@@ -1,10 +1,13 @@
 #include "database.h"
 
+#include "programfolder.h"
+
 #include "dialogs.h"
 #include "schema.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QStandardPaths>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -144,6 +147,10 @@ QString Database::resolveDataFolder(const QStringList &arguments)
     const QString env = qEnvironmentVariable("TARVELO");
     if (!env.isEmpty())
         return QDir(env).absolutePath();
+    // An installed copy's folder belongs to the system: the clinic's data lives in the user's.
+    if (folder::isInstalledCopy())
+        return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+            .absoluteFilePath(QStringLiteral("Tarvelo"));
     return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("data"));
 }
 

@@ -5,9 +5,22 @@
 // The program folder: the executable's folder with sourses/, sourses/reports/, foto/ and reports/.
 namespace pelorin::folder {
 
-// Folder of the executable, with a trailing slash. Tests may point it elsewhere.
+// The marker file an installed copy has beside its executables (cmake --install, the .deb).
+inline constexpr const char *kInstalledMarker = "pelorin-installed";
+
+// True when the executable is an installed copy: its folder is the system's, not the user's.
+bool isInstalledCopy();
+
+// The program folder, with a trailing slash. Beside a built executable it is the executable's
+// folder. An installed copy keeps the same layout in ~/.local/share/Pelorin/ (the user's data
+// location), laid out at first use from the sourses/ shipped beside the executable: reference lists
+// already there are kept, a newer shipped template replaces its copy. Tests may point it elsewhere.
 QString root();
 void setRoot(const QString &dir); // empty restores the executable's folder
+
+// Copies the shipped sourses/ into `programFolder`/sourses/ as described above and makes foto/,
+// reports/ and sourses/reports/. False when the folder cannot be written.
+bool layOut(const QString &shipped, const QString &programFolder);
 
 QString sourses();        // root + "sourses/"
 QString soursesReports(); // root + "sourses/reports/"
