@@ -553,6 +553,27 @@ void Form1Test::corruptDatabaseStopsWithMessage_data()
     QTest::newRow("garbage") << QByteArray(4096, '\x07');
     // The data already gone: the file must not quietly become an empty clinic.
     QTest::newRow("empty file") << QByteArray();
+    // A clinic's file cut short (a full disk, a copy broken off): its first half only.
+    QTemporaryDir whole;
+    {
+        db::Database database;
+        QString error;
+        QVERIFY(database.open(whole.path(), &error));
+        db::DM1 dm1(database);
+        QVERIFY(dm1.open(&error));
+        for (int i = 0; i < 300; ++i) {
+            dm1.register_->append();
+            dm1.register_->setValue("Last_Name", QStringLiteral("Пациент %1").arg(i));
+            dm1.register_->setValue("Adress", QString(80, QLatin1Char('x')));
+            QVERIFY(dm1.register_->post());
+        }
+        QVERIFY(database.flush(&error));
+    }
+    QFile full(QDir(whole.path()).filePath(db::Database::fileName()));
+    QVERIFY(full.open(QIODevice::ReadOnly));
+    const QByteArray bytes = full.readAll();
+    QVERIFY(bytes.size() > 32768);
+    QTest::newRow("truncated") << bytes.left(bytes.size() / 2);
 }
 
 void Form1Test::corruptDatabaseStopsWithMessage()
