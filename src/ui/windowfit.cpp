@@ -79,9 +79,14 @@ void fitToScreen(QWidget *window)
 
 void keepWindowsOnScreen(QObject *application)
 {
-    if (!application || application->findChild<ScreenFitFilter *>(QString(), Qt::FindDirectChildrenOnly))
+    // Found by its name: without a meta-object of its own the filter's type cannot be looked up,
+    // and any child of the application (its event dispatcher) would pass for it.
+    static const QString name = QStringLiteral("pelorin-screen-fit");
+    if (!application || application->findChild<QObject *>(name, Qt::FindDirectChildrenOnly))
         return;
-    application->installEventFilter(new ScreenFitFilter(application));
+    auto *filter = new ScreenFitFilter(application);
+    filter->setObjectName(name);
+    application->installEventFilter(filter);
 }
 
 } // namespace pelorin::ui

@@ -17,6 +17,8 @@
 #include "puva_windows.h"
 #include "windowfit.h"
 
+#include <QDialog>
+
 #include <QApplication>
 #include <QImage>
 #include <QPushButton>
@@ -338,6 +340,21 @@ private Q_SLOTS:
         // Width has room: the settings' 1000 stays.
         QCOMPARE(photo->width(), 1000);
         closeWindow(photo);
+    }
+
+    // Any window too large for the screen is made to fit as it is shown, by the filter the program
+    // installs once on the application.
+    void oversizedWindowIsClampedWhenShown()
+    {
+        ui::keepWindowsOnScreen(qApp);
+        QCOMPARE(qApp->findChildren<QObject *>(QStringLiteral("pelorin-screen-fit")).size(), 1);
+        QDialog big;
+        big.resize(2000, 1200);
+        big.show();
+        settle();
+        const QSize room = ui::screenRoomFor(&big);
+        QVERIFY2(big.width() <= room.width() && big.height() <= room.height(),
+                 qPrintable(QStringLiteral("%1x%2").arg(big.width()).arg(big.height())));
     }
 
 private:
