@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "backups.h"
 #include "clock.h"
 #include "dbcontrols.h"
 #include "dialogs.h"
@@ -80,6 +81,10 @@ Application::~Application()
     // Windows go before the data modules their controls watch.
     for (auto &w : m_owned)
         w.reset();
+    // The day's copy is read beside the still open database, under the folder's lock; its failure
+    // is told on standard error and never holds up the end.
+    if (m_ctx.database.isOpen())
+        db::backupAtExit(m_ctx.database.folder());
 }
 
 void Application::createWindow(QWidget *w)

@@ -201,15 +201,17 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
 
     auto connect = [&](bool immutable) {
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+        // Readers and the program share the file (WAL): the few moments one of them holds it alone
+        // (a checkpoint, the rebuilding of the WAL index after a crash) are waited out, not reported.
+        // A second copy of the program never gets this far: tarvelo.lock stops it first.
         if (readOnly) {
             // A copy on a read-only medium has no room for the WAL's side files: read it as it is.
             const QUrl url = QUrl::fromLocalFile(path);
             m_db.setDatabaseName(url.toString(QUrl::FullyEncoded) + (immutable ? QStringLiteral("?immutable=1") : QString()));
-            m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=0"));
+            m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
         } else {
             m_db.setDatabaseName(path);
-            // No waiting on a busy file: a second copy of the program must be told at once.
-            m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+            m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
         }
         return m_db.open();
     };
@@ -228,7 +230,12 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
         return false;
     };
     QString e;
-    if (!readCatalogue(&e) && readOnly && !e.contains(QLatin1String("not a database"))) {
+    // Reading the file as immutable skips its WAL: right for a medium where the side files cannot be
+    // made, wrong for a file someone is writing, whose newest records are in the WAL.
+    auto busy = [](const QString &why) {
+        return why.contains(QLatin1String("locked")) || why.contains(QLatin1String("busy"));
+    };
+    if (!readCatalogue(&e) && readOnly && !e.contains(QLatin1String("not a database")) && !busy(e)) {
         close();
         if (!connect(true))
             return fail(describeEngineError(m_db.lastError().text()));
@@ -238,7 +245,7 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
     if (!e.isEmpty()) {
         if (e.contains(QLatin1String("not a database")) || e.contains(QLatin1String("malformed")))
             return fail(damaged.arg(e));
-        if (e.contains(QLatin1String("locked")) || e.contains(QLatin1String("busy")))
+        if (busy(e))
             return fail(QStringLiteral("Файл занят другой программой (%1).").arg(e));
         return fail(describeEngineError(e));
     }
@@ -263,16 +270,18 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
             return fail(sqlError);
         return true;
     }
-    if (!exec(m_db, QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"), &sqlError) ||
-        !exec(m_db, QStringLiteral("PRAGMA journal_mode=WAL"), &sqlError) ||
+    // Normal locking in WAL: a backup, "pelorin-cli report" or "check" reads the file while the program
+    // writes it. One program per folder is the lock file's business (tarvelo.lock), not the database's.
+    if (!exec(m_db, QStringLiteral("PRAGMA journal_mode=WAL"), &sqlError) ||
         !exec(m_db, QStringLiteral("PRAGMA synchronous=FULL"), &sqlError) ||
         !exec(m_db, QStringLiteral("PRAGMA foreign_keys=OFF"), &sqlError)) {
         return fail(describeEngineError(sqlError));
     }
-    // Take the file for this instance now, so a second copy stops at its start and not at its first save.
+    // The tables are made or checked under a write lock, so a file that cannot be written is told
+    // about at the start and not at the first save.
     if (!exec(m_db, QStringLiteral("BEGIN IMMEDIATE"), &sqlError)) {
-        if (sqlError.contains(QLatin1String("locked")) || sqlError.contains(QLatin1String("busy")))
-            return fail(QStringLiteral("Файл занят другой копией программы (%1).").arg(sqlError));
+        if (busy(sqlError))
+            return fail(QStringLiteral("Файл занят другой программой (%1).").arg(sqlError));
         if (sqlError.contains(QLatin1String("not a database")) || sqlError.contains(QLatin1String("malformed")))
             return fail(damaged.arg(sqlError));
         return fail(describeEngineError(sqlError));
@@ -427,11 +436,14 @@ bool Transaction::commit()
     return false;
 }
 
-QStringList Database::integrityCheck()
+namespace {
+
+// The lines of an integrity_check or quick_check other than its "ok".
+QStringList checkProblems(QSqlDatabase &db, const QString &pragma)
 {
     QStringList problems;
-    QSqlQuery q(m_db);
-    if (!q.exec(QStringLiteral("PRAGMA integrity_check"))) {
+    QSqlQuery q(db);
+    if (!q.exec(pragma)) {
         problems << q.lastError().text();
         return problems;
     }
@@ -441,6 +453,18 @@ QStringList Database::integrityCheck()
             problems << line;
     }
     return problems;
+}
+
+} // namespace
+
+QStringList Database::quickCheck()
+{
+    return checkProblems(m_db, QStringLiteral("PRAGMA quick_check"));
+}
+
+QStringList Database::integrityCheck()
+{
+    return checkProblems(m_db, QStringLiteral("PRAGMA integrity_check"));
 }
 
 } // namespace pelorin::db

@@ -1,8 +1,10 @@
 // pelorin-cli: creating the data file, filling it with demonstration patients, looking it over and
 // preparing a patient's documents, without the windows of the program.
+#include "backup.h"
 #include "check.h"
 #include "demo.h"
 #include "maintain.h"
+#include "options.h"
 #include "report.h"
 
 #include "database.h"
@@ -33,7 +35,7 @@ QString usage()
         "      если в регистре уже есть пациенты, без --append ничего не записывает;\n"
         "  pelorin-cli check --data ПАПКА\n"
         "      проверяет целостность файла и ищет записи, чьих пациентов или осмотров больше нет;\n") +
-           reportUsage() + maintainUsage() +
+           reportUsage() + maintainUsage() + backupUsage() +
            QStringLiteral(
                "  pelorin-cli --help\n"
                "      эта справка.\n"
@@ -148,6 +150,14 @@ int runInit(const QString &folder, QTextStream &out, QTextStream &err)
 
 int runDemo(const Arguments &a, QTextStream &out, QTextStream &err)
 {
+    // Patients written under a running program would be overwritten by what it holds in memory.
+    QLockFile lock(QDir(a.dataFolder).absoluteFilePath(QStringLiteral("tarvelo.lock")));
+    if (QDir(a.dataFolder).exists()) {
+        if (const QString refused = lockDataFolder(a.dataFolder, lock); !refused.isEmpty()) {
+            print(err, {refused});
+            return kExitFailure;
+        }
+    }
     db::Database database;
     QString error;
     if (!database.open(a.dataFolder, &error)) {
@@ -208,6 +218,12 @@ int main(int argc, char *argv[])
         QStringList words = args.mid(1);
         words.removeAt(at - 1);
         return runMaintain(words, out, err);
+    }
+    if (const qsizetype at = commandAt(args);
+        at > 0 && (args.at(at) == QLatin1String("backup") || args.at(at) == QLatin1String("restore"))) {
+        QStringList words = args.mid(1);
+        words.removeAt(at - 1);
+        return args.at(at) == QLatin1String("backup") ? runBackup(words, out, err) : runRestore(words, out, err);
     }
 
     Arguments a;

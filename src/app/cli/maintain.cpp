@@ -143,13 +143,8 @@ int runMaintain(const QStringList &words, QTextStream &out, QTextStream &err)
     // The program keeps every record it shows in memory: a run beside it would be overwritten by its
     // next post, or overwrite what the doctor is typing.
     QLockFile lock(QDir(a.dataFolder).absoluteFilePath(QStringLiteral("tarvelo.lock")));
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0)) {
-        if (lock.error() == QLockFile::LockFailedError)
-            return fail(err, QStringLiteral("Программа открыта с базой данных в папке %1; закройте её и повторите.")
-                                 .arg(QDir::toNativeSeparators(a.dataFolder)));
-        return fail(err, QStringLiteral("В папке %1 нельзя записывать.").arg(QDir::toNativeSeparators(a.dataFolder)));
-    }
+    if (const QString refused = lockDataFolder(a.dataFolder, lock); !refused.isEmpty())
+        return fail(err, refused);
 
     PrintedDialogs dialogs(out, a.answerYes);
     const DialogsScope dialogsScope(&dialogs);

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include <QDir>
+
 namespace pelorin::cli {
 
 QString walkOptions(const QStringList &words, const QStringList &flags,
@@ -29,6 +31,17 @@ QString walkOptions(const QStringList &words, const QStringList &flags,
             return problem;
     }
     return {};
+}
+
+QString lockDataFolder(const QString &folder, QLockFile &lock)
+{
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0))
+        return {};
+    if (lock.error() == QLockFile::LockFailedError)
+        return QStringLiteral("Программа открыта с базой данных в папке %1; закройте её и повторите.")
+            .arg(QDir::toNativeSeparators(folder));
+    return QStringLiteral("В папке %1 нельзя записывать.").arg(QDir::toNativeSeparators(folder));
 }
 
 QString wholeNumberOption(const QString &option, const QString &value, qint64 least, qint64 most, qint64 *out)

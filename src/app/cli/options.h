@@ -2,6 +2,7 @@
 
 #include "dialogs.h"
 
+#include <QLockFile>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -18,6 +19,11 @@ QString walkOptions(const QStringList &words, const QStringList &flags,
 
 // The value of `option` as a whole number from least to most into *out; the complaint otherwise.
 QString wholeNumberOption(const QString &option, const QString &value, qint64 least, qint64 most, qint64 *out);
+
+// Takes the lock file tarvelo.lock of the data folder, which the program holds while it runs, for
+// a command that writes the database. An empty text when taken; the Russian refusal otherwise (the
+// program is open with the folder, or the folder cannot be written).
+QString lockDataFolder(const QString &folder, QLockFile &lock);
 
 // Installs a dialogs implementation for the lifetime of the object and puts the previous one back.
 class DialogsScope

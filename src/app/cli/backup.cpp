@@ -1,0 +1,132 @@
+#include "backup.h"
+
+#include "backups.h"
+#include "database.h"
+#include "options.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QLockFile>
+#include <QTextStream>
+
+namespace pelorin::cli {
+
+namespace {
+
+constexpr int kBackupOk = 0;
+constexpr int kBackupFailed = 1;
+
+int fail(QTextStream &err, const QString &text)
+{
+    err << text << '\n';
+    err.flush();
+    return kBackupFailed;
+}
+
+struct Words
+{
+    QString dataFolder;
+    QString file;
+    bool help = false;
+};
+
+// Reads --data and the one file option of the command (--to or --from); an empty text on success.
+QString parseWords(const QStringList &words, const QString &fileOption, Words *w)
+{
+    auto onFlag = [w](const QString &) {
+        w->help = true;
+        return QString();
+    };
+    auto onValue = [&](const QString &option, const QString &value) -> QString {
+        if (option == QLatin1String("--data"))
+            w->dataFolder = QDir(value).absolutePath();
+        else if (option == fileOption)
+            w->file = QFileInfo(value).absoluteFilePath();
+        else
+            return QStringLiteral("неизвестный параметр «%1».").arg(option);
+        return {};
+    };
+    if (QString problem = walkOptions(words, {QStringLiteral("--help"), QStringLiteral("-h")}, onFlag, onValue);
+        !problem.isEmpty())
+        return problem;
+    if (!w->help && w->file.isEmpty())
+        return QStringLiteral("не указан файл (%1 ФАЙЛ).").arg(fileOption);
+    return {};
+}
+
+// Parses, answers --help and fills in the default data folder; -1 when the command is to go on.
+int prepare(const QStringList &words, const QString &fileOption, Words *w, QTextStream &out, QTextStream &err)
+{
+    if (const QString problem = parseWords(words, fileOption, w); !problem.isEmpty())
+        return fail(err, QStringLiteral("Ошибка: ") + problem + QStringLiteral("\nИспользование:\n") + backupUsage());
+    if (w->help) {
+        out << backupUsage();
+        out.flush();
+        return kBackupOk;
+    }
+    if (w->dataFolder.isEmpty())
+        w->dataFolder = db::Database::resolveDataFolder({});
+    return -1;
+}
+
+} // namespace
+
+QString backupUsage()
+{
+    return QStringLiteral(
+        "  pelorin-cli backup  --data ПАПКА --to ФАЙЛ\n"
+        "      записывает копию базы данных в новый ФАЙЛ (существующий файл не заменяется) и проверяет\n"
+        "      её (PRAGMA quick_check); можно и пока программа открыта. Автоматические копии программа\n"
+        "      делает при каждом выходе в папку backups рядом с базой: одна на день, последние 30;\n"
+        "  pelorin-cli restore --data ПАПКА --from ФАЙЛ\n"
+        "      ставит ФАЙЛ, если это исправная база данных программы, на место базы данных; прежний файл\n"
+        "      остаётся рядом под именем tarvelo.sqlite.before-restore-ГГГГММДД-ЧЧММСС. Пока программа\n"
+        "      открыта с этой папкой, не запускается;\n");
+}
+
+int runBackup(const QStringList &words, QTextStream &out, QTextStream &err)
+{
+    Words w;
+    if (const int early = prepare(words, QStringLiteral("--to"), &w, out, err); early >= 0)
+        return early;
+    if (!db::Database::existsIn(w.dataFolder))
+        return fail(err, QStringLiteral("В папке %1 нет базы данных.").arg(QDir::toNativeSeparators(w.dataFolder)));
+    QString error;
+    if (!db::writeBackup(w.dataFolder, w.file, &error))
+        return fail(err, QStringLiteral("Резервная копия не записана. ") + error);
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    out << QStringLiteral("Резервная копия записана и проверена: %1 (%2 байт).")
+               .arg(QDir::toNativeSeparators(w.file), russian.toString(QFileInfo(w.file).size()))
+        << '\n';
+    out.flush();
+    return kBackupOk;
+}
+
+int runRestore(const QStringList &words, QTextStream &out, QTextStream &err)
+{
+    Words w;
+    if (const int early = prepare(words, QStringLiteral("--from"), &w, out, err); early >= 0)
+        return early;
+    if (!QFileInfo(w.file).isFile())
+        return fail(err, QStringLiteral("Файл «%1» не найден.").arg(QDir::toNativeSeparators(w.file)));
+    if (!QDir().mkpath(w.dataFolder))
+        return fail(err,
+                    QStringLiteral("Не удалось создать папку данных %1.").arg(QDir::toNativeSeparators(w.dataFolder)));
+
+    // The program holds this lock for as long as it runs; held here, it also keeps the program from
+    // starting on a file that is being replaced.
+    QLockFile lock(QDir(w.dataFolder).absoluteFilePath(QStringLiteral("tarvelo.lock")));
+    if (const QString refused = lockDataFolder(w.dataFolder, lock); !refused.isEmpty())
+        return fail(err, refused);
+    const db::RestoreResult result = db::restoreDatabase(w.dataFolder, w.file);
+    if (!result.ok)
+        return fail(err, result.error);
+    out << QStringLiteral("База данных восстановлена из «%1».").arg(QDir::toNativeSeparators(w.file)) << '\n';
+    if (!result.keptFile.isEmpty())
+        out << QStringLiteral("Прежний файл сохранён как «%1».").arg(QDir::toNativeSeparators(result.keptFile)) << '\n';
+    out.flush();
+    return kBackupOk;
+}
+
+} // namespace pelorin::cli

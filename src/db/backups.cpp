@@ -1,0 +1,346 @@
+#include "backups.h"
+
+#include "clock.h"
+#include "database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QUuid>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <utility>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace pelorin::db {
+
+namespace {
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// SQLite does not sync what VACUUM INTO writes; a copy that is to replace an older one, or to become
+// the database, must be on the disk before its rename makes it count.
+void syncToDisk(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    QFile file(path);
+    if (file.open(QIODevice::ReadWrite))
+        ::fsync(file.handle());
+#else
+    Q_UNUSED(path)
+#endif
+}
+
+// A name beside `target` that nothing has yet, for the copy while it is being written and checked.
+QString partNameFor(const QString &target)
+{
+    const QFileInfo info(target);
+    QString part;
+    do {
+        part = info.dir().absoluteFilePath(
+            QStringLiteral(".%1.%2.part").arg(info.fileName(), QUuid::createUuid().toString(QUuid::Id128).left(8)));
+    } while (QFileInfo::exists(part));
+    return part;
+}
+
+// Writes a consistent copy of the folder's database to `part` (not existing yet) and checks it. On
+// failure `part` is gone again.
+bool writeCheckedCopy(const QString &dataFolder, const QString &part, QString *error)
+{
+    QString why;
+    {
+        Database source;
+        if (!source.open(dataFolder, &why, Database::OpenMode::ReadOnly)) {
+            *error = why;
+            return false;
+        }
+        QSqlQuery q(source.sql());
+        if (!q.prepare(QStringLiteral("VACUUM INTO ?"))) {
+            why = q.lastError().text();
+        } else {
+            q.addBindValue(part);
+            if (!q.exec())
+                why = q.lastError().text();
+        }
+    }
+    if (!why.isEmpty()) {
+        QFile::remove(part);
+        *error = QStringLiteral("Не удалось записать копию «%1»: %2.").arg(native(part), describeEngineError(why));
+        return false;
+    }
+    if (const QStringList problems = quickCheckFile(part); !problems.isEmpty()) {
+        QFile::remove(part);
+        *error = QStringLiteral("Копия не прошла проверку (PRAGMA quick_check) и удалена: %1")
+                     .arg(problems.mid(0, 5).join(QStringLiteral("; ")));
+        return false;
+    }
+    syncToDisk(part);
+    return true;
+}
+
+// Renames over an existing file in one step, so the day's earlier copy is there until the new one is.
+bool replaceFile(const QString &from, const QString &to, QString *error)
+{
+    std::error_code ec;
+    std::filesystem::rename(std::filesystem::path(from.toStdU16String()), std::filesystem::path(to.toStdU16String()),
+                            ec);
+    if (!ec)
+        return true;
+    *error = QStringLiteral("Не удалось переименовать «%1» в «%2» (%3).")
+                 .arg(native(from), native(to), QString::fromLocal8Bit(ec.message().c_str()));
+    return false;
+}
+
+void pruneDailyBackups(const QDir &folder)
+{
+    static const QRegularExpression dated(QStringLiteral("^tarvelo-(\\d{4}-\\d{2}-\\d{2})\\.sqlite$"));
+    QStringList names;
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QRegularExpressionMatch m = dated.match(name);
+        if (m.hasMatch() && QDate::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd")).isValid())
+            names << name;
+    }
+    // The date in the name orders them; the newest come first.
+    std::sort(names.begin(), names.end(), std::greater<>());
+    for (qsizetype i = kKeptDailyBackups; i < names.size(); ++i) {
+        if (!QFile::remove(folder.absoluteFilePath(names.at(i))))
+            std::fprintf(stderr, "%s\n",
+                         qPrintable(QStringLiteral("Не удалось удалить старую копию «%1».")
+                                        .arg(native(folder.absoluteFilePath(names.at(i))))));
+    }
+}
+
+// The renames of one restore, undone in reverse order when a later step fails.
+class Moves
+{
+public:
+    bool move(const QString &from, const QString &to)
+    {
+        if (!QFile::rename(from, to))
+            return false;
+        m_done.emplace_back(from, to);
+        return true;
+    }
+    void undo()
+    {
+        for (auto it = m_done.rbegin(); it != m_done.rend(); ++it)
+            QFile::rename(it->second, it->first);
+        m_done.clear();
+    }
+
+private:
+    std::vector<std::pair<QString, QString>> m_done;
+};
+
+} // namespace
+
+QStringList quickCheckFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return {QStringLiteral("файл не найден")};
+    // SQLite reads an empty file as an empty database and finds nothing wrong with it.
+    if (info.size() == 0)
+        return {QStringLiteral("файл пуст")};
+    QStringList problems;
+    const QString connection = QStringLiteral("quick-check-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!db.open()) {
+            problems << db.lastError().text();
+        } else {
+            QSqlQuery q(db);
+            if (!q.exec(QStringLiteral("PRAGMA quick_check"))) {
+                problems << q.lastError().text();
+            } else {
+                while (q.next()) {
+                    if (const QString line = q.value(0).toString(); line != QLatin1String("ok"))
+                        problems << line;
+                }
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return problems;
+}
+
+bool writeBackup(const QString &dataFolder, const QString &target, QString *error)
+{
+    const QFileInfo to(target);
+    const QString path = to.absoluteFilePath();
+    auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (to.exists() || to.isSymLink())
+        return fail(
+            QStringLiteral("Файл «%1» уже есть; он не заменяется. Укажите для копии новое имя.").arg(native(path)));
+    if (!to.absoluteDir().exists())
+        return fail(QStringLiteral("Папки «%1» нет.").arg(native(to.absolutePath())));
+    const QString part = partNameFor(path);
+    QString why;
+    if (!writeCheckedCopy(dataFolder, part, &why))
+        return fail(why);
+    // Qt's rename never replaces an existing file: a file that appeared meanwhile is kept too.
+    if (!QFile::rename(part, path)) {
+        QFile::remove(part);
+        return fail(QStringLiteral("Не удалось записать копию под именем «%1».").arg(native(path)));
+    }
+    return true;
+}
+
+QString backupFolder(const QString &dataFolder)
+{
+    return QDir(dataFolder).absoluteFilePath(QStringLiteral("backups"));
+}
+
+QString datedBackupName(const QDate &day)
+{
+    return QStringLiteral("tarvelo-%1.sqlite").arg(day.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+bool backupAtExit(const QString &dataFolder, QString *error)
+{
+    QString why;
+    const bool ok = [&] {
+        const QDir folder(backupFolder(dataFolder));
+        if (!QDir().mkpath(folder.path())) {
+            why = QStringLiteral("Не удалось создать папку «%1».").arg(native(folder.path()));
+            return false;
+        }
+        const QString target = folder.absoluteFilePath(datedBackupName(clock::today()));
+        const QString part = partNameFor(target);
+        if (!writeCheckedCopy(dataFolder, part, &why))
+            return false;
+        if (!replaceFile(part, target, &why)) {
+            QFile::remove(part);
+            return false;
+        }
+        // Older copies go only once today's is safely there.
+        pruneDailyBackups(folder);
+        return true;
+    }();
+    if (!ok) {
+        why = QStringLiteral("Автоматическая резервная копия не сделана: ") + why;
+        std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+        if (error)
+            *error = why;
+    }
+    return ok;
+}
+
+RestoreResult restoreDatabase(const QString &dataFolder, const QString &source)
+{
+    RestoreResult result;
+    auto fail = [&](const QString &why) {
+        result.error = why;
+        return result;
+    };
+    const QFileInfo from(source);
+    if (!from.isFile())
+        return fail(QStringLiteral("Файл «%1» не найден.").arg(native(from.absoluteFilePath())));
+
+    // The new file is prepared in the data folder itself, so that bringing it in is one rename on
+    // the same disk.
+    QTemporaryDir staging(QDir(dataFolder).absoluteFilePath(QStringLiteral(".restore-XXXXXX")));
+    if (!staging.isValid())
+        return fail(QStringLiteral("Не удалось создать временную папку в «%1» (%2).")
+                        .arg(native(dataFolder), staging.errorString()));
+    const QString staged = QDir(staging.path()).absoluteFilePath(Database::fileName());
+    if (!QFile::copy(source, staged))
+        return fail(QStringLiteral("Не удалось скопировать файл «%1».").arg(native(from.absoluteFilePath())));
+    // A copy of a database in WAL mode may hold its newest records in its WAL: they come along.
+    const QString sourceWal = from.absoluteFilePath() + QStringLiteral("-wal");
+    if (QFileInfo(sourceWal).size() > 0 && !QFile::copy(sourceWal, staged + QStringLiteral("-wal")))
+        return fail(QStringLiteral("Не удалось скопировать файл «%1».").arg(native(sourceWal)));
+
+    // The same checks the program makes before it opens a file, then quick_check over all of it.
+    auto refuse = [&](QString why) {
+        if (!why.isEmpty())
+            why[0] = why.at(0).toLower();
+        return fail(QStringLiteral("Файл «%1» не восстановлен: %2").arg(native(from.absoluteFilePath()), why));
+    };
+    {
+        Database check;
+        QString why;
+        if (!check.open(staging.path(), &why, Database::OpenMode::ReadOnly))
+            return refuse(why.section(QLatin1Char('\n'), 1).trimmed());
+        if (const QStringList problems = check.quickCheck(); !problems.isEmpty())
+            return refuse(QStringLiteral("файл повреждён (PRAGMA quick_check: %1).")
+                              .arg(problems.mid(0, 5).join(QStringLiteral("; "))));
+    }
+    // A WAL beside the new file is written into it now; none of it may be left to pair with it later.
+    if (QFileInfo::exists(staged + QStringLiteral("-wal")) || QFileInfo::exists(staged + QStringLiteral("-shm"))) {
+        Database fold;
+        QString why;
+        if (!fold.open(staging.path(), &why, Database::OpenMode::Existing))
+            return refuse(why.section(QLatin1Char('\n'), 1).trimmed());
+        fold.close();
+        if (QFileInfo(staged + QStringLiteral("-wal")).size() > 0)
+            return refuse(QStringLiteral("его журнал WAL не удалось перенести в файл."));
+        QFile::remove(staged + QStringLiteral("-wal"));
+        QFile::remove(staged + QStringLiteral("-shm"));
+    }
+    syncToDisk(staged);
+
+    const QString live = QDir(dataFolder).absoluteFilePath(Database::fileName());
+    const QString wal = live + QStringLiteral("-wal");
+    const QString journal = live + QStringLiteral("-journal");
+    const QString shm = live + QStringLiteral("-shm");
+    Moves moves;
+    if (QFileInfo::exists(live) || QFileInfo::exists(wal) || QFileInfo::exists(journal)) {
+        // The replaced file's WAL holds its newest records: written into it first, the kept file is whole
+        // by itself. A file that cannot be opened keeps its WAL under the matching name instead.
+        if (QFileInfo::exists(live) && QFileInfo::exists(wal)) {
+            Database old;
+            QString ignored;
+            if (old.open(dataFolder, &ignored, Database::OpenMode::Existing))
+                old.close();
+        }
+        const QString stamp = clock::now().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        QString kept = live + QStringLiteral(".before-restore-") + stamp;
+        for (int n = 2; QFileInfo::exists(kept) || QFileInfo::exists(kept + QStringLiteral("-wal")) ||
+                        QFileInfo::exists(kept + QStringLiteral("-journal"));
+             ++n)
+            kept = live + QStringLiteral(".before-restore-%1-%2").arg(stamp).arg(n);
+        auto keepAside = [&](const QString &file, const QString &as) {
+            return !QFileInfo::exists(file) || moves.move(file, as);
+        };
+        // The side files go first: a WAL or journal left beside the new file would be played into it.
+        if (!keepAside(wal, kept + QStringLiteral("-wal")) || !keepAside(journal, kept + QStringLiteral("-journal")) ||
+            (QFileInfo::exists(shm) && !QFile::remove(shm)) || !keepAside(live, kept)) {
+            moves.undo();
+            return fail(QStringLiteral("Не удалось отложить прежний файл базы данных «%1»; ничего не изменено.")
+                            .arg(native(live)));
+        }
+        if (QFileInfo::exists(kept))
+            result.keptFile = kept;
+    }
+    if (!QFile::rename(staged, live)) {
+        moves.undo();
+        return fail(
+            QStringLiteral("Не удалось поставить новый файл на место «%1»; прежний файл остался.").arg(native(live)));
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace pelorin::db

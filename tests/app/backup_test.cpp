@@ -1,0 +1,535 @@
+// "pelorin-cli backup" and "restore", called in-process, and the automatic copy of the day at the
+// program's end.
+#include "backup.h"
+#include "backups.h"
+#include "check.h"
+
+#include "clock.h"
+#include "database.h"
+#include "datamodules.h"
+#include "table.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QUuid>
+#include <QtTest>
+
+#include <memory>
+
+using namespace pelorin;
+
+namespace {
+
+const QDate kToday(2025, 3, 14);
+
+// The program as far as the file is concerned: the database open for writing, the register ready
+// for posts.
+struct Clinic
+{
+    QTemporaryDir dir;
+    db::Database db;
+    std::unique_ptr<db::DM1> dm1;
+
+    explicit Clinic(const QStringList &patients = {})
+    {
+        QString error;
+        if (!db.open(dir.path(), &error))
+            qFatal("open failed: %s", qPrintable(error));
+        dm1 = std::make_unique<db::DM1>(db);
+        if (!dm1->open(&error))
+            qFatal("module failed: %s", qPrintable(error));
+        for (const QString &name : patients)
+            post(name);
+    }
+    void post(const QString &lastName)
+    {
+        db::Table &r = *dm1->register_;
+        r.append();
+        r.setValue("Last_Name", lastName);
+        r.post();
+    }
+    QString path() const { return dir.path(); }
+    // Leaves the file as the program leaves it at its end.
+    void close()
+    {
+        dm1.reset();
+        db.close();
+    }
+};
+
+struct Run
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Run run(int (*command)(const QStringList &, QTextStream &, QTextStream &), const QStringList &words)
+{
+    Run r;
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    r.code = command(words, out, err);
+    return r;
+}
+
+// The register of a database file, read by a connection of its own.
+QStringList registerOf(const QString &file)
+{
+    QStringList rows;
+    const QString connection = QUuid::createUuid().toString();
+    {
+        QSqlDatabase peek = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        peek.setDatabaseName(file);
+        peek.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!peek.open()) {
+            rows << QStringLiteral("<cannot open: %1>").arg(peek.lastError().text());
+        } else {
+            QSqlQuery q(peek);
+            if (!q.exec(QStringLiteral("SELECT ID_man, Last_Name FROM register ORDER BY ID_man")))
+                rows << QStringLiteral("<cannot read: %1>").arg(q.lastError().text());
+            while (q.next())
+                rows << q.value(0).toString() + QLatin1Char('=') + q.value(1).toString();
+        }
+        peek.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return rows;
+}
+
+QByteArray content(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// Every name in a folder, hidden ones too.
+QStringList namesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QString liveFile(const QString &folder)
+{
+    return QDir(folder).absoluteFilePath(db::Database::fileName());
+}
+
+// A checked copy with the given patients, made by the command itself.
+QString backupWith(const QTemporaryDir &target, const QStringList &patients)
+{
+    Clinic source(patients);
+    const QString file =
+        target.filePath(QStringLiteral("copy-%1.sqlite").arg(QUuid::createUuid().toString(QUuid::Id128).left(8)));
+    const Run r = run(cli::runBackup, {QStringLiteral("--data"), source.path(), QStringLiteral("--to"), file});
+    if (r.code != 0)
+        qFatal("backup failed: %s", qPrintable(r.err));
+    return file;
+}
+
+} // namespace
+
+class BackupTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { clock::setFixedToday(kToday); }
+    void cleanup() { clock::reset(); }
+
+    void readersWorkBesideTheProgram();
+    void backupOfOpenDatabaseHasTheSameRows();
+    void backupRefuses_data();
+    void backupRefuses();
+    void restoreRefusesWhileTheProgramRuns();
+    void restoreRefusesUnsoundFile_data();
+    void restoreRefusesUnsoundFile();
+    void restoreKeepsTheReplacedFile_data();
+    void restoreKeepsTheReplacedFile();
+    void restoredFileOpensAsTheDatabase();
+    void dailyBackupIsOnePerDay();
+    void dailyBackupsKeepTheNewestThirty();
+    void failedDailyBackupKeepsEveryCopy();
+    void commandLineToolRunsBoth();
+};
+
+// "pelorin-cli check" opens the file read-only like "report": beside the program it now reads.
+void BackupTest::readersWorkBesideTheProgram()
+{
+    Clinic clinic({QStringLiteral("Антонов"), QStringLiteral("Белов")});
+    const cli::CheckResult result = cli::checkFolder(clinic.path(), QString());
+    QVERIFY2(result.openError.isEmpty(), qPrintable(result.openError));
+    QVERIFY(result.integrityProblems.isEmpty());
+    QVERIFY(result.clean());
+
+    db::Database reader;
+    QString error;
+    QVERIFY2(reader.open(clinic.path(), &error, db::Database::OpenMode::ReadOnly), qPrintable(error));
+    clinic.post(QStringLiteral("Васильев"));
+    QSqlQuery q(reader.sql());
+    QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM register")) && q.next());
+    QCOMPARE(q.value(0).toInt(), 3);
+}
+
+void BackupTest::backupOfOpenDatabaseHasTheSameRows()
+{
+    Clinic clinic({QStringLiteral("Антонов"), QStringLiteral("Белов")});
+    clinic.post(QStringLiteral("Васильев"));
+    QTemporaryDir target;
+    const QString file = target.filePath(QStringLiteral("копия.sqlite"));
+    const Run r = run(cli::runBackup, {QStringLiteral("--data"), clinic.path(), QStringLiteral("--to"), file});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+    QVERIFY2(r.out.contains(QDir::toNativeSeparators(file)) && r.out.contains(QStringLiteral("байт")),
+             qPrintable(r.out));
+    QCOMPARE(registerOf(file), registerOf(liveFile(clinic.path())));
+    QCOMPARE(registerOf(file).size(), 3);
+    QVERIFY(db::quickCheckFile(file).isEmpty());
+    // Nothing of the work is left beside the copy, and the program goes on posting.
+    QCOMPARE(namesIn(target.path()), QStringList{QStringLiteral("копия.sqlite")});
+    clinic.post(QStringLiteral("Григорьев"));
+    QCOMPARE(registerOf(liveFile(clinic.path())).size(), 4);
+    QCOMPARE(registerOf(file).size(), 3);
+}
+
+void BackupTest::backupRefuses_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("the target exists") << "existing target" << QStringLiteral("уже есть");
+    QTest::newRow("the target's folder is missing") << "missing folder" << QStringLiteral("Папки");
+    QTest::newRow("no database in the folder") << "no database" << QStringLiteral("нет базы данных");
+    QTest::newRow("empty database file") << "empty database" << QStringLiteral("пуст");
+    QTest::newRow("no --to") << "no target" << QStringLiteral("не указан файл");
+}
+
+void BackupTest::backupRefuses()
+{
+    QFETCH(QString, situation);
+    QFETCH(QString, words);
+    QTemporaryDir data;
+    QTemporaryDir target;
+    if (situation != QLatin1String("no database")) {
+        if (situation == QLatin1String("empty database")) {
+            writeFile(liveFile(data.path()), {});
+        } else {
+            db::Database db;
+            QString error;
+            QVERIFY2(db.open(data.path(), &error), qPrintable(error));
+        }
+    }
+    QString file = target.filePath(QStringLiteral("copy.sqlite"));
+    if (situation == QLatin1String("existing target"))
+        writeFile(file, "the clinic's older copy");
+    if (situation == QLatin1String("missing folder"))
+        file = target.filePath(QStringLiteral("nowhere/copy.sqlite"));
+    const QStringList before = namesIn(target.path());
+    const QByteArray kept = content(file);
+    QStringList args{QStringLiteral("--data"), data.path()};
+    if (situation != QLatin1String("no target"))
+        args << QStringLiteral("--to") << file;
+    const Run r = run(cli::runBackup, args);
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(words), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
+    QCOMPARE(namesIn(target.path()), before);
+    QCOMPARE(content(file), kept);
+}
+
+// The lock is held here, in another object of this process, as the running program holds it;
+// commandLineToolRunsBoth holds it from another process.
+void BackupTest::restoreRefusesWhileTheProgramRuns()
+{
+    QTemporaryDir copies;
+    const QString file = backupWith(copies, {QStringLiteral("Новиков")});
+    Clinic clinic({QStringLiteral("Антонов")});
+    QLockFile program(QDir(clinic.path()).absoluteFilePath(QStringLiteral("tarvelo.lock")));
+    QVERIFY(program.tryLock(0));
+    const QStringList before = namesIn(clinic.path());
+    const Run r = run(cli::runRestore, {QStringLiteral("--data"), clinic.path(), QStringLiteral("--from"), file});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(QStringLiteral("Программа открыта")), qPrintable(r.err));
+    QCOMPARE(namesIn(clinic.path()), before);
+    QCOMPARE(registerOf(liveFile(clinic.path())), QStringList{QStringLiteral("1=Антонов")});
+    // Once the program has ended, the same restore goes through.
+    clinic.close();
+    program.unlock();
+    QCOMPARE(run(cli::runRestore, {QStringLiteral("--data"), clinic.path(), QStringLiteral("--from"), file}).code, 0);
+    QCOMPARE(registerOf(liveFile(clinic.path())), QStringList{QStringLiteral("1=Новиков")});
+}
+
+void BackupTest::restoreRefusesUnsoundFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("a text file") << "text" << QStringLiteral("повреждён");
+    QTest::newRow("an empty file") << "empty" << QStringLiteral("пуст");
+    QTest::newRow("another program's database") << "foreign" << QStringLiteral("другой программы");
+    QTest::newRow("a truncated copy") << "truncated" << QStringLiteral("повреждён");
+    QTest::newRow("a missing file") << "missing" << QStringLiteral("не найден");
+}
+
+void BackupTest::restoreRefusesUnsoundFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, words);
+    QTemporaryDir copies;
+    QString file = copies.filePath(QStringLiteral("source.sqlite"));
+    if (kind == QLatin1String("text")) {
+        writeFile(file, QByteArray("Пациенты: Антонов, Белов.\n").repeated(400));
+    } else if (kind == QLatin1String("empty")) {
+        writeFile(file, {});
+    } else if (kind == QLatin1String("foreign")) {
+        const QString connection = QStringLiteral("foreign");
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+            other.setDatabaseName(file);
+            QVERIFY(other.open());
+            QVERIFY(QSqlQuery(other).exec(QStringLiteral("CREATE TABLE accounts (id INTEGER, name TEXT)")));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(connection);
+    } else if (kind == QLatin1String("truncated")) {
+        QStringList many;
+        for (int i = 0; i < 300; ++i)
+            many << QStringLiteral("Пациент%1").arg(i, 3, 10, QLatin1Char('0')) + QString(60, QChar(u'ж'));
+        file = backupWith(copies, many);
+        QFile f(file);
+        QVERIFY(f.size() > 16 * 4096);
+        QVERIFY(f.resize(f.size() / 2));
+    }
+    QTemporaryDir data;
+    QVERIFY(QFile::copy(backupWith(copies, {QStringLiteral("Антонов")}), liveFile(data.path())));
+    const QStringList before = namesIn(data.path());
+    const QByteArray live = content(liveFile(data.path()));
+    const QByteArray source = content(file);
+    const Run r = run(cli::runRestore, {QStringLiteral("--data"), data.path(), QStringLiteral("--from"), file});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(words), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
+    QCOMPARE(namesIn(data.path()), before);
+    QCOMPARE(content(liveFile(data.path())), live);
+    QCOMPARE(content(file), source);
+}
+
+void BackupTest::restoreKeepsTheReplacedFile_data()
+{
+    QTest::addColumn<QString>("replaced");
+    // The program ended as usual: its records are all in the file.
+    QTest::newRow("closed database") << "closed";
+    // The program died: its last records are only in the WAL beside the file.
+    QTest::newRow("database with its WAL") << "wal";
+    QTest::newRow("no database yet") << "none";
+    // The program refuses a file whose data are gone: the copy takes its place, the empty file stays.
+    QTest::newRow("empty database file") << "empty";
+}
+
+void BackupTest::restoreKeepsTheReplacedFile()
+{
+    QFETCH(QString, replaced);
+    clock::setFixedNow(QDateTime(kToday, QTime(9, 30, 15)));
+    QTemporaryDir copies;
+    const QString file = backupWith(copies, {QStringLiteral("Новиков"), QStringLiteral("Орлов")});
+    QTemporaryDir data;
+    const QStringList old{QStringLiteral("1=Антонов"), QStringLiteral("2=Белов")};
+    if (replaced == QLatin1String("closed")) {
+        db::Database db;
+        QString error;
+        QVERIFY2(db.open(data.path(), &error), qPrintable(error));
+        QVERIFY(
+            QSqlQuery(db.sql()).exec(QStringLiteral("INSERT INTO register (Last_Name) VALUES ('Антонов'), ('Белов')")));
+    } else if (replaced == QLatin1String("empty")) {
+        writeFile(liveFile(data.path()), {});
+    } else if (replaced == QLatin1String("wal")) {
+        Clinic running({QStringLiteral("Антонов"), QStringLiteral("Белов")});
+        const QString wal = liveFile(running.path()) + QStringLiteral("-wal");
+        QVERIFY(QFileInfo(wal).size() > 0);
+        QVERIFY(QFile::copy(liveFile(running.path()), liveFile(data.path())));
+        QVERIFY(QFile::copy(wal, liveFile(data.path()) + QStringLiteral("-wal")));
+    }
+    const Run r = run(cli::runRestore, {QStringLiteral("--data"), data.path(), QStringLiteral("--from"), file});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+    QVERIFY2(r.out.contains(QStringLiteral("восстановлена")), qPrintable(r.out));
+    QCOMPARE(registerOf(liveFile(data.path())), QStringList({QStringLiteral("1=Новиков"), QStringLiteral("2=Орлов")}));
+    QCOMPARE(registerOf(file).size(), 2);
+
+    const QStringList names = namesIn(data.path());
+    const QStringList kept = names.filter(QStringLiteral("before-restore"));
+    if (replaced == QLatin1String("none")) {
+        QVERIFY(kept.isEmpty());
+        QVERIFY(!r.out.contains(QStringLiteral("Прежний файл")));
+        QCOMPARE(names, QStringList{db::Database::fileName()});
+        return;
+    }
+    QCOMPARE(kept, QStringList{QStringLiteral("tarvelo.sqlite.before-restore-20250314-093015")});
+    QVERIFY2(r.out.contains(kept.first()), qPrintable(r.out));
+    // The kept file holds every record of the replaced one, those of its WAL too, and no side file
+    // of the old database is left to pair with the new one.
+    const QString keptFile = QDir(data.path()).absoluteFilePath(kept.first());
+    if (replaced == QLatin1String("empty"))
+        QCOMPARE(content(keptFile), QByteArray());
+    else
+        QCOMPARE(registerOf(keptFile), old);
+    for (const char *side : {"-wal", "-shm", "-journal"})
+        QVERIFY2(!names.contains(db::Database::fileName() + QLatin1String(side)), side);
+    QVERIFY(names.filter(QStringLiteral(".restore-")).isEmpty());
+}
+
+void BackupTest::restoredFileOpensAsTheDatabase()
+{
+    QTemporaryDir copies;
+    const QString file = backupWith(copies, {QStringLiteral("Новиков")});
+    Clinic clinic({QStringLiteral("Антонов")});
+    clinic.close();
+    QCOMPARE(run(cli::runRestore, {QStringLiteral("--data"), clinic.path(), QStringLiteral("--from"), file}).code, 0);
+    db::Database reopened;
+    QString error;
+    QVERIFY2(reopened.open(clinic.path(), &error, db::Database::OpenMode::Existing), qPrintable(error));
+    {
+        db::DM1 dm1(reopened);
+        QVERIFY2(dm1.open(&error), qPrintable(error));
+        db::Table &r = *dm1.register_;
+        r.first();
+        QCOMPARE(r.asString("Last_Name"), QStringLiteral("Новиков"));
+        r.append();
+        r.setValue("Last_Name", QStringLiteral("Павлов"));
+        QVERIFY(r.post());
+    }
+    QCOMPARE(registerOf(liveFile(clinic.path())),
+             QStringList({QStringLiteral("1=Новиков"), QStringLiteral("2=Павлов")}));
+}
+
+void BackupTest::dailyBackupIsOnePerDay()
+{
+    Clinic clinic({QStringLiteral("Антонов")});
+    const QString folder = db::backupFolder(clinic.path());
+    QCOMPARE(folder, QDir(clinic.path()).absoluteFilePath(QStringLiteral("backups")));
+    QString error;
+    QVERIFY2(db::backupAtExit(clinic.path(), &error), qPrintable(error));
+    clinic.post(QStringLiteral("Белов"));
+    QVERIFY2(db::backupAtExit(clinic.path(), &error), qPrintable(error));
+    QCOMPARE(namesIn(folder), QStringList{QStringLiteral("tarvelo-2025-03-14.sqlite")});
+    // The second end of the day replaced the first copy.
+    QCOMPARE(registerOf(QDir(folder).absoluteFilePath(QStringLiteral("tarvelo-2025-03-14.sqlite"))),
+             QStringList({QStringLiteral("1=Антонов"), QStringLiteral("2=Белов")}));
+
+    clock::setFixedToday(kToday.addDays(1));
+    clinic.post(QStringLiteral("Васильев"));
+    QVERIFY2(db::backupAtExit(clinic.path(), &error), qPrintable(error));
+    QCOMPARE(namesIn(folder),
+             QStringList({QStringLiteral("tarvelo-2025-03-14.sqlite"), QStringLiteral("tarvelo-2025-03-15.sqlite")}));
+    QCOMPARE(registerOf(QDir(folder).absoluteFilePath(QStringLiteral("tarvelo-2025-03-14.sqlite"))).size(), 2);
+    QCOMPARE(registerOf(QDir(folder).absoluteFilePath(QStringLiteral("tarvelo-2025-03-15.sqlite"))).size(), 3);
+}
+
+void BackupTest::dailyBackupsKeepTheNewestThirty()
+{
+    Clinic clinic({QStringLiteral("Антонов")});
+    const QDir folder(db::backupFolder(clinic.path()));
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    // Thirty earlier days, with today's copy thirty-one.
+    for (int day = 1; day <= 30; ++day)
+        writeFile(folder.absoluteFilePath(db::datedBackupName(kToday.addDays(-day))), "older copy");
+    const QStringList unrelated{
+        QStringLiteral("notes.txt"),
+        QStringLiteral("tarvelo-2020-01-01.sqlite.bak"),
+        QStringLiteral("tarvelo-2020-01-01.sqlite-wal"),
+        QStringLiteral("Tarvelo-2020-01-01.sqlite"),
+        QStringLiteral("tarvelo-2020-1-1.sqlite"),
+        QStringLiteral("tarvelo-2020-02-30.sqlite"),
+        QStringLiteral("copy of tarvelo-2020-01-01.sqlite"),
+    };
+    for (const QString &name : unrelated)
+        writeFile(folder.absoluteFilePath(name), "not ours to remove");
+    QVERIFY(folder.mkdir(QStringLiteral("tarvelo-2019-01-01.sqlite")));
+
+    QString error;
+    QVERIFY2(db::backupAtExit(clinic.path(), &error), qPrintable(error));
+    const QStringList names = namesIn(folder.path());
+    QVERIFY(!names.contains(db::datedBackupName(kToday.addDays(-30))));
+    for (int day = 0; day < 30; ++day)
+        QVERIFY2(names.contains(db::datedBackupName(kToday.addDays(-day))),
+                 qPrintable(kToday.addDays(-day).toString()));
+    for (const QString &name : unrelated) {
+        QVERIFY2(names.contains(name), qPrintable(name));
+        QCOMPARE(content(folder.absoluteFilePath(name)), QByteArray("not ours to remove"));
+    }
+    QVERIFY(QFileInfo(folder.absoluteFilePath(QStringLiteral("tarvelo-2019-01-01.sqlite"))).isDir());
+    QCOMPARE(names.size(), 30 + unrelated.size() + 1);
+}
+
+void BackupTest::failedDailyBackupKeepsEveryCopy()
+{
+    QTemporaryDir data;
+    // A file whose data are gone gives no copy, and today's earlier copy stays.
+    writeFile(liveFile(data.path()), {});
+    const QDir folder(db::backupFolder(data.path()));
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    for (int day = 0; day <= 31; ++day)
+        writeFile(folder.absoluteFilePath(db::datedBackupName(kToday.addDays(-day))), "earlier copy");
+    const QStringList before = namesIn(folder.path());
+    QString error;
+    QVERIFY(!db::backupAtExit(data.path(), &error));
+    QVERIFY2(error.contains(QStringLiteral("не сделана")) && error.contains(QStringLiteral("пуст")), qPrintable(error));
+    QCOMPARE(namesIn(folder.path()), before);
+    QCOMPARE(content(folder.absoluteFilePath(db::datedBackupName(kToday))), QByteArray("earlier copy"));
+    QCOMPARE(content(liveFile(data.path())), QByteArray());
+}
+
+// The tool itself, with the folder's lock held by this test as another process.
+void BackupTest::commandLineToolRunsBoth()
+{
+    const QString tool = QStringLiteral(PELORIN_PROGRAM_DIR "/pelorin-cli");
+    QVERIFY2(QFileInfo(tool).isExecutable(), qPrintable(tool));
+    Clinic clinic({QStringLiteral("Антонов")});
+    QTemporaryDir copies;
+    const QString file = copies.filePath(QStringLiteral("copy.sqlite"));
+    QString out;
+    QString err;
+    auto call = [&](const QStringList &args, QString *errText) {
+        QProcess p;
+        p.start(tool, args);
+        if (!p.waitForFinished(60000))
+            return -1;
+        out = QString::fromUtf8(p.readAllStandardOutput());
+        *errText = QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    };
+    QCOMPARE(
+        call({QStringLiteral("backup"), QStringLiteral("--data"), clinic.path(), QStringLiteral("--to"), file}, &err),
+        0);
+    QCOMPARE(registerOf(file), QStringList{QStringLiteral("1=Антонов")});
+    QCOMPARE(
+        call({QStringLiteral("--data"), clinic.path(), QStringLiteral("backup"), QStringLiteral("--to"), file}, &err),
+        1);
+    QVERIFY2(err.contains(QStringLiteral("уже есть")), qPrintable(err));
+
+    QLockFile program(QDir(clinic.path()).absoluteFilePath(QStringLiteral("tarvelo.lock")));
+    QVERIFY(program.tryLock(0));
+    QCOMPARE(call({QStringLiteral("restore"), QStringLiteral("--data"), clinic.path(), QStringLiteral("--from"), file},
+                  &err),
+             1);
+    QVERIFY2(err.contains(QStringLiteral("Программа открыта")), qPrintable(err));
+    QVERIFY(namesIn(clinic.path()).filter(QStringLiteral("before-restore")).isEmpty());
+    QCOMPARE(call({QStringLiteral("--help")}, &err), 0);
+    QVERIFY2(out.contains(QStringLiteral("pelorin-cli backup  --data ПАПКА --to ФАЙЛ")) &&
+                 out.contains(QStringLiteral("pelorin-cli restore --data ПАПКА --from ФАЙЛ")),
+             qPrintable(out));
+}
+
+QTEST_GUILESS_MAIN(BackupTest)
+#include "backup_test.moc"
