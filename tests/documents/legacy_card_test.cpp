@@ -78,6 +78,7 @@ private Q_SLOTS:
     void courseThatDoesNotExistFallsBackToCourseOne();
     void headOfClinicFromLetterhead();
     void copyReadBackCellByCell();
+    void markupAndLongValuesReadBack();
     void cliLegacy_data();
     void cliLegacy();
 
@@ -260,6 +261,40 @@ void LegacyCardTest::copyReadBackCellByCell()
     QCOMPARE(book.rightHeader(kLegacyCardSheet), QStringLiteral("&7Дата составления:5 марта 2025 г."));
     // The letterhead is the text area's first entry.
     QVERIFY(area.entries.first().startsWith(QStringLiteral("Министерство")));
+}
+
+// Texts with every character XML escapes and longer than their fields come back from the copy as
+// they were stored.
+void LegacyCardTest::markupAndLongValuesReadBack()
+{
+    Clinic c;
+    const QString surname = QStringLiteral("Д'Арк <&> \"Жанна\"");
+    const QString diagnosis = testing::longText(QStringLiteral("диагноз ") + testing::markup());
+    c.write.patient({{"Amb_karta", 7},
+                     {"Last_Name", surname},
+                     {"First_Name", QStringLiteral("A&B")},
+                     {"Adress", testing::longText(testing::markup())},
+                     {"Reg_date", feb(1)}});
+    c.write.event(feb(1), diagnosis);
+    c.write.exam(feb(1));
+    c.write.procedure(feb(3), 1, 1, 105, testing::longText(testing::markup()));
+    c.write.event(feb(4), diagnosis);
+    const LegacyCardResult expected = composeLegacyCard(*c.dm1, *c.dm2, legacyInput(ReportMode::FullCard));
+    Witnesses w;
+    PlainTextArea area;
+    QVERIFY(prepareLegacyCard(*c.dm1, *c.dm2, legacyInput(ReportMode::FullCard), area).ok);
+    office::Workbook book;
+    QString error;
+    QVERIFY2(book.open(m_program->path(QStringLiteral("reports/karta.xlsx")), &error), qPrintable(error));
+    bool sawName = false;
+    for (const CellWrite &cell : expected.cells) {
+        const QString read =
+            book.cellText(cell.sheet, cell.row, cell.column).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        QCOMPARE(read, cell.value.toString());
+        sawName = sawName || read.contains(surname);
+    }
+    QVERIFY(sawName);
+    QVERIFY(area.entries.join(QLatin1Char('\n')).contains(diagnosis.left(200)));
 }
 
 void LegacyCardTest::cliLegacy_data()
