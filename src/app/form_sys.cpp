@@ -103,23 +103,19 @@ MaintenanceResult Form_sys::runMaintenance(MaintenanceRun which)
         m_wait->showWaiting();
         m_wait->setProgress(QStringLiteral("0 из %1").arg(m_ctx.dm1->register_->recordCount()));
     }
-    // The windows do not follow the walk patient by patient (that costs far more than the walk
-    // itself): the tables go quiet, nothing but the
-    // wait window repaints, and at the end every window is told once where the tables stand.
-    std::vector<db::Table *> tables;
-    for (const db::DataModule *module : {static_cast<db::DataModule *>(m_ctx.dm1.get()),
-                                         static_cast<db::DataModule *>(m_ctx.dm2.get())})
-        tables.insert(tables.end(), module->tables().begin(), module->tables().end());
-    // What the doctor was typing is stored before the walk, or the walk does not start.
-    for (db::Table *t : tables) {
-        if (!t->checkBrowseMode()) {
-            if (m_wait)
-                m_wait->hideWaiting();
-            setEnabled(true);
-            m_running = false;
-            return {};
-        }
+    // What the doctor was typing is stored before the walk, or the walk does not start (the table
+    // has told why).
+    if (!maintenance.storeEdits()) {
+        if (m_wait)
+            m_wait->hideWaiting();
+        setEnabled(true);
+        m_running = false;
+        return {};
     }
+    // The windows do not follow the walk patient by patient (that costs far more than the walk
+    // itself): the tables go quiet, nothing but the wait window repaints, and at the end every
+    // window is told once where the tables stand.
+    const std::vector<db::Table *> tables = maintenance.tables();
     std::vector<QPointer<QWidget>> frozen;
     for (QWidget *w : QApplication::topLevelWidgets()) {
         if (w != m_wait && w->isVisible() && w->updatesEnabled()) {

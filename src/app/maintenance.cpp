@@ -43,13 +43,9 @@ MaintenanceResult Maintenance::run(MaintenanceRun which)
     MaintenanceResult result;
     db::Table &reg = *m_dm1.register_;
     // A record being edited is stored before the walk moves away from it, or the walk does not start.
-    for (const db::DataModule *module : {static_cast<db::DataModule *>(&m_dm1), static_cast<db::DataModule *>(&m_dm2)}) {
-        for (db::Table *t : module->tables()) {
-            if (!t->checkBrowseMode()) {
-                result.failures << QStringLiteral("Запись таблицы %1 не сохранена; обход не начат.").arg(t->tableName());
-                return result;
-            }
-        }
+    if (QString refusal; !storeEdits(&refusal)) {
+        result.failures << refusal;
+        return result;
     }
     result.patients = reg.recordCount();
     if (result.patients == 0)
@@ -142,6 +138,25 @@ MaintenanceResult Maintenance::run(MaintenanceRun which)
         m_settings.notifyChanged();
     }
     return result;
+}
+
+std::vector<db::Table *> Maintenance::tables() const
+{
+    std::vector<db::Table *> all = m_dm1.tables();
+    all.insert(all.end(), m_dm2.tables().begin(), m_dm2.tables().end());
+    return all;
+}
+
+bool Maintenance::storeEdits(QString *refusal) const
+{
+    for (db::Table *t : tables()) {
+        if (!t->checkBrowseMode()) {
+            if (refusal)
+                *refusal = QStringLiteral("Запись таблицы %1 не сохранена; обход не начат.").arg(t->tableName());
+            return false;
+        }
+    }
+    return true;
 }
 
 bool Maintenance::runForPatient(MaintenanceRun which)

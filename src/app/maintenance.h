@@ -3,12 +3,14 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 namespace pelorin::db {
 class ChangeLog;
 class DM1;
 class DM2;
 class RunSettings;
+class Table;
 } // namespace pelorin::db
 
 // The runs of the maintenance window "Панель автоматических действий.": each walks the patients of
@@ -49,6 +51,12 @@ public:
     int batchSize = 200;
 
     MaintenanceResult run(MaintenanceRun which);
+
+    // Every table of both data modules: the ones a walk may move.
+    std::vector<db::Table *> tables() const;
+    // Stores the record being edited in each of them; false (the table has told why) when one
+    // cannot be stored. A run does this first and does not start otherwise.
+    bool storeEdits(QString *refusal = nullptr) const;
 
 private:
     bool runForPatient(MaintenanceRun which);
