@@ -4,6 +4,7 @@
 #include "dbcontrols.h"
 #include "dbnavigator.h"
 #include "dialogs.h"
+#include "form_osm_compare.h"
 #include "form_osm_img.h"
 #include "picturebox.h"
 #include "table.h"
@@ -63,6 +64,7 @@ public:
 PhotoBox::PhotoBox(db::DM1 &dm1, db::DM2 &dm2, QWidget *parent)
     : QGroupBox(parent),
       m_ops(dm1, dm2),
+      m_dm2(dm2),
       m_openFolder([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     setObjectName(QStringLiteral("GroupBox_foto"));
@@ -107,6 +109,8 @@ PhotoBox::PhotoBox(db::DM1 &dm1, db::DM2 &dm2, QWidget *parent)
     auto *add = makeButton(this, "Button23", QStringLiteral("Добавить фотографию"));
     auto *remove = makeButton(this, "Button22", QStringLiteral("Удалить фотографию"));
     auto *open = makeButton(this, "Button24", QStringLiteral("Открыть папку с фотографиями"));
+    m_compareButton = makeButton(this, "ButtonCompare", QStringLiteral("Сравнить"));
+    m_compareButton->setToolTip(QStringLiteral("Сравнить снимок со снимками прежних осмотров пациента."));
 
     // On the left the caption, the picture and the navigator; on the right the description and
     // the buttons. The box must fit under the indices of the examination panel in a main window of
@@ -118,13 +122,14 @@ PhotoBox::PhotoBox(db::DM1 &dm1, db::DM2 &dm2, QWidget *parent)
     layout->setHorizontalSpacing(6);
     layout->setVerticalSpacing(2);
     layout->addWidget(m_caption, 0, 0);
-    layout->addWidget(pictures, 1, 0, 4, 1, Qt::AlignHCenter);
-    layout->addWidget(m_navigator, 5, 0);
+    layout->addWidget(pictures, 1, 0, 5, 1, Qt::AlignHCenter);
+    layout->addWidget(m_navigator, 6, 0);
     layout->addWidget(m_memo, 0, 1, 2, 1);
     layout->addWidget(add, 2, 1);
     layout->addWidget(change, 3, 1);
     layout->addWidget(remove, 4, 1);
     layout->addWidget(open, 5, 1);
+    layout->addWidget(m_compareButton, 6, 1);
     layout->setRowStretch(1, 1);
     layout->setColumnStretch(0, 2);
     layout->setColumnStretch(1, 3);
@@ -133,6 +138,7 @@ PhotoBox::PhotoBox(db::DM1 &dm1, db::DM2 &dm2, QWidget *parent)
     connect(add, &QPushButton::clicked, this, &PhotoBox::addPhoto);
     connect(remove, &QPushButton::clicked, this, &PhotoBox::deletePhoto);
     connect(open, &QPushButton::clicked, this, &PhotoBox::openFolder);
+    connect(m_compareButton, &QPushButton::clicked, this, &PhotoBox::compare);
     connect(m_preview, &PictureBox::clicked, this, &PhotoBox::showFullSize);
 
     // The photo list moves with the examination and with its own navigation; the display follows.
@@ -174,6 +180,8 @@ void PhotoBox::refresh()
         m_placeholder->hide();
         break;
     }
+    // A photo whose file is missing is still compared: its pane says what is wrong.
+    m_compareButton->setEnabled(d.picture != PhotoDisplay::Picture::None);
     if (d.picture != PhotoDisplay::Picture::Preview) {
         m_preview->clear();
         m_shownFile.clear();
@@ -217,6 +225,29 @@ void PhotoBox::showFullSize()
     if (file.isEmpty() || !m_fullSize)
         return;
     m_fullSize->showPicture(file);
+}
+
+void PhotoBox::setCompareWindow(Form_osm_compare *window)
+{
+    m_compare = window;
+    if (window && window != m_ownCompare.get())
+        m_ownCompare.reset();
+}
+
+Form_osm_compare *PhotoBox::compareWindow()
+{
+    if (!m_compare) {
+        m_ownCompare = std::make_unique<Form_osm_compare>(m_dm2);
+        m_compare = m_ownCompare.get();
+    }
+    return m_compare;
+}
+
+void PhotoBox::compare()
+{
+    if (m_dm2.osmotr_img->isEmpty())
+        return;
+    compareWindow()->showComparison();
 }
 
 } // namespace pelorin::examination
