@@ -1,5 +1,6 @@
 #pragma once
 
+#include "auditlog.h"
 #include "changelog.h"
 #include "diagnoz_ops.h"
 #include "osmotr_ops.h"
@@ -26,6 +27,8 @@ struct AppContext
     std::unique_ptr<db::PatientOps> patients;
     std::unique_ptr<examination::OsmotrOps> examinations;
     std::unique_ptr<clinical::DiagnozOps> diagnoses;
+    // Declared last, so it goes first: the lines still waiting are written while the tables are there.
+    std::unique_ptr<db::AuditLog> audit;
 };
 
 } // namespace pelorin::app

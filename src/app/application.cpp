@@ -207,6 +207,16 @@ Application::Start Application::start()
     auto *maintenance = new Form_sys(m_ctx, m_wait);
     createWindow(maintenance);
     m_logs = new Form_logs(m_ctx.log);
+    m_logs->setJournal(&m_ctx.database, [this]() -> std::pair<QVariant, QString> {
+        db::Table *reg = m_ctx.dm1->register_;
+        if (!reg->isOpen() || reg->isEmpty() || reg->state() == db::TableState::Insert)
+            return {};
+        return {reg->value(QStringLiteral("ID_man")),
+                QStringList{reg->asString(QStringLiteral("Last_Name")), reg->asString(QStringLiteral("First_Name")),
+                            reg->asString(QStringLiteral("Father_Name"))}
+                    .join(QLatin1Char(' '))
+                    .simplified()};
+    });
     createWindow(m_logs);
     auto *osmOb = new examination::Form_osm_ob(dm2, settings, m_form1);
     createWindow(osmOb);
@@ -300,6 +310,8 @@ Application::Start Application::start()
             real = examinationWindow(n);
         createWindow(real ? real : new PlaceholderWindow(n, QString::fromUtf8(caption)));
     }
+    // Windows of our own that the earlier versions did not have come after theirs.
+    createWindow(createAreaWindow(*this, QStringLiteral("Form_osm_compare")));
     m_form1->attach(m_ctx, m_settings, m_logs, window(QStringLiteral("Form_register_docks")));
     m_form1->setMaintenancePanel(maintenance);
     QObject::connect(maintenance, &Form_sys::examArchiveToReapply, m_form1, &Form1::applyExamArchive);

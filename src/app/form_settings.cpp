@@ -1,9 +1,12 @@
 #include "form_settings.h"
 
+#include "dialogs.h"
+#include "puva_exposure.h"
 #include "settings.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -51,7 +54,12 @@ Form_settings::Form_settings(db::RunSettings &settings, QWidget *parent)
     setObjectName(QStringLiteral("Form_settings"));
     setWindowTitle(QStringLiteral("Пелорин. Настройки программы."));
     auto *main = new QGroupBox(QStringLiteral("Основные настройки программы."), this);
-    auto *grid = new QVBoxLayout(main);
+    // Two columns, so that the window keeps to a laptop's height.
+    auto *columns = new QHBoxLayout(main);
+    auto *grid = new QVBoxLayout;
+    auto *second = new QVBoxLayout;
+    columns->addLayout(grid);
+    columns->addLayout(second);
 
     auto *db = new QGroupBox(QStringLiteral("Дополнительные настройки базы данных"), main);
     auto *button1 = new QPushButton(QStringLiteral("Перетряхнуть данные о курсах лечения в диагнозах."), db);
@@ -106,7 +114,36 @@ Form_settings::Form_settings(db::RunSettings &settings, QWidget *parent)
     al->addWidget(m_check5);
     al->addWidget(criterion(archive, m_spin5));
     al->addWidget(m_check6);
-    grid->addWidget(archive);
+    grid->addStretch();
+    second->addWidget(archive);
+
+    auto *exposure = new QGroupBox(QStringLiteral("Суммарная нагрузка ПУВА"), main);
+    exposure->setObjectName(QStringLiteral("GroupExposure"));
+    auto *el = new QGridLayout(exposure);
+    m_cautionCount = spin(exposure, "SpinCautionCount", 1, treatment::kMaxThresholdCount);
+    m_cautionDose = spin(exposure, "SpinCautionDose", 1, treatment::kMaxThresholdDose);
+    m_strongCount = spin(exposure, "SpinStrongCount", 1, treatment::kMaxThresholdCount);
+    m_strongDose = spin(exposure, "SpinStrongDose", 1, treatment::kMaxThresholdDose);
+    const struct
+    {
+        const char *caption;
+        QSpinBox *count, *dose;
+    } levels[] = {{"Предупреждение с:", m_cautionCount, m_cautionDose},
+                  {"Высокая нагрузка с:", m_strongCount, m_strongDose}};
+    int r = 0;
+    for (const auto &level : levels) {
+        el->addWidget(new QLabel(QString::fromUtf8(level.caption), exposure), r, 0);
+        el->addWidget(level.count, r, 1);
+        el->addWidget(new QLabel(QStringLiteral("процедур или"), exposure), r, 2);
+        el->addWidget(level.dose, r, 3);
+        el->addWidget(new QLabel(QStringLiteral("Дж/см²"), exposure), r, 4);
+        ++r;
+    }
+    el->setColumnStretch(5, 1);
+    m_exposureLine = check(exposure, "CheckExposureLine", QStringLiteral("Строка о суммарной нагрузке в выписке"));
+    el->addWidget(m_exposureLine, r, 0, 1, 6);
+    second->addWidget(exposure);
+    second->addStretch();
 
     (new QVBoxLayout(this))->addWidget(main);
 
@@ -138,6 +175,51 @@ Form_settings::Form_settings(db::RunSettings &settings, QWidget *parent)
     bindCheck(m_check4, &db::RunSettings::patientArchive, [this] { Q_EMIT patientArchiveChanged(true); });
     bindCheck(m_check5, &db::RunSettings::examArchive, [this] { Q_EMIT examArchiveChanged(); });
     connect(button2, &QPushButton::clicked, this, &Form_settings::showLogsRequested);
+
+    const std::pair<QSpinBox *, int db::RunSettings::*> thresholds[] = {
+        {m_cautionCount, &db::RunSettings::puvaCautionCount},
+        {m_cautionDose, &db::RunSettings::puvaCautionDose},
+        {m_strongCount, &db::RunSettings::puvaStrongCount},
+        {m_strongDose, &db::RunSettings::puvaStrongDose}};
+    for (const auto &[box, member] : thresholds) {
+        connect(box, &QSpinBox::valueChanged, this, [this, box, member](int v) {
+            if (!m_refreshing)
+                takeThreshold(box, member, v);
+        });
+    }
+    connect(m_exposureLine, &QCheckBox::clicked, this, [this](bool on) {
+        m_settings.puvaExposureLine = on;
+        keepExposureSettings();
+    });
+}
+
+void Form_settings::takeThreshold(QSpinBox *box, int db::RunSettings::*member, int value)
+{
+    const int former = m_settings.*member;
+    m_settings.*member = value;
+    const QString refusal = treatment::thresholdsError(treatment::thresholdsOf(m_settings));
+    if (refusal.isEmpty()) {
+        keepExposureSettings();
+        return;
+    }
+    m_settings.*member = former;
+    Dialogs::instance().message(refusal, QStringLiteral("Внимание!"), Dialogs::Kind::Warning);
+    m_refreshing = true;
+    box->setValue(former);
+    m_refreshing = false;
+}
+
+void Form_settings::keepExposureSettings()
+{
+    m_settings.notifyChanged();
+    if (!m_database)
+        return;
+    QString error;
+    if (!treatment::saveExposureSettings(*m_database, m_settings, &error))
+        Dialogs::instance().message(QStringLiteral("Настройки суммарной нагрузки ПУВА не сохранены в базе данных и "
+                                                   "действуют только до конца работы программы.\n") +
+                                        error,
+                                    QStringLiteral("Внимание!"), Dialogs::Kind::Error);
 }
 
 void Form_settings::refresh()
@@ -154,6 +236,11 @@ void Form_settings::refresh()
     m_check4->setChecked(m_settings.patientArchive);
     m_check5->setChecked(m_settings.examArchive);
     m_check6->setChecked(m_settings.examArchiveSuspended);
+    m_cautionCount->setValue(m_settings.puvaCautionCount);
+    m_cautionDose->setValue(m_settings.puvaCautionDose);
+    m_strongCount->setValue(m_settings.puvaStrongCount);
+    m_strongDose->setValue(m_settings.puvaStrongDose);
+    m_exposureLine->setChecked(m_settings.puvaExposureLine);
     m_refreshing = false;
 }
 

@@ -33,6 +33,7 @@ void wireDocuments(Application &app)
                 wait->hideWaiting();
         });
     }
+    report->setExposureLine([&settings = ctx.settings] { return settings.puvaExposureLine; });
     host->layout()->addWidget(report);
 
     if (QWidget *buttons = form->host(QStringLiteral("HostDocsButtons"))) {

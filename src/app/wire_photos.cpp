@@ -1,6 +1,7 @@
 #include "application.h"
 #include "dynamicschart.h"
 #include "form1.h"
+#include "form_osm_compare.h"
 #include "form_osm_img.h"
 #include "photobox.h"
 #include "wiring.h"
@@ -13,6 +14,8 @@ QDialog *createPhotoWindow(Application &app, const QString &name)
 {
     if (name == QLatin1String("Form_osm_img"))
         return new examination::Form_osm_img(app.context().settings);
+    if (name == QLatin1String("Form_osm_compare"))
+        return new examination::Form_osm_compare(*app.context().dm2);
     return nullptr;
 }
 
@@ -23,6 +26,7 @@ void wirePhotos(Application &app)
     if (QWidget *host = form1->host(QStringLiteral("HostPhotos"))) {
         auto *photos = new examination::PhotoBox(*ctx.dm1, *ctx.dm2, host);
         photos->setFullSizeWindow(windowOf<examination::Form_osm_img>(app, "Form_osm_img"));
+        photos->setCompareWindow(windowOf<examination::Form_osm_compare>(app, "Form_osm_compare"));
         host->layout()->addWidget(photos);
     }
     if (QWidget *host = form1->host(QStringLiteral("HostChart")))

@@ -3,6 +3,7 @@
 #include "dbgrid.h"
 #include "diagnoz_windows.h"
 #include "form1.h"
+#include "form_settings.h"
 #include "formwait.h"
 #include "puva_windows.h"
 #include "wiring.h"
@@ -105,6 +106,10 @@ void wirePuva(Application &app)
         };
         ops.reapplyExamArchive = [form] { form->applyExamArchive(); };
     }
+
+    // The settings window keeps the PUVA exposure thresholds in the file the clinic works on.
+    if (Form_settings *settings = app.formSettings())
+        settings->setDatabase(&ctx.database);
 
     // Page "Поставленные диагнозы".
     auto *diagnoses = new clinical::DiagnozPage(ctx.dm2->diagnoz, form);

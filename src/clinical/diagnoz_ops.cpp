@@ -21,6 +21,9 @@ const QString kList = QStringLiteral("List");
 const QString kText1 = QStringLiteral("Text1");
 const QString kKurs = QStringLiteral("Kurs");
 const QString kKursCalk = QStringLiteral("kurs_calk");
+// Tables the journal files these lines under.
+const QString kDiagnozTable = QStringLiteral("diagnoz");
+const QString kRegisterTable = QStringLiteral("register");
 
 void editUnlessModified(db::Table &t)
 {
@@ -52,7 +55,7 @@ void DiagnozOps::install()
     db::Table &diagnoz = *m_dm2.diagnoz;
     diagnoz.afterEdit = [this](db::Table &t) {
         t.setValue(kText1, t.asString(kList));
-        m_log.note(QStringLiteral("Событие после редактирования текста"));
+        m_log.note(QStringLiteral("Событие после редактирования текста"), kDiagnozTable);
     };
     diagnoz.beforePost = [this](db::Table &t) {
         // A new event is stamped with the course of the place it takes at the end of the list, not
@@ -63,8 +66,8 @@ void DiagnozOps::install()
             t.setValue(kKurs, t.asInteger(kKursCalk));
         t.setValue(kText1, t.asString(kList));
         m_protection.checkTable(t);
-        m_log.note(QStringLiteral("Событие добавки номера курса."));
-        m_log.note(QStringLiteral("Значение диагноза добавлено: ") + t.asString(kList));
+        m_log.note(QStringLiteral("Событие добавки номера курса."), kDiagnozTable);
+        m_log.note(QStringLiteral("Значение диагноза добавлено: ") + t.asString(kList), kDiagnozTable);
     };
 }
 
@@ -169,18 +172,18 @@ bool DiagnozOps::copyToRegister(db::DM1 &dm1, db::DM2 &dm2, db::ChangeLog &log)
     diagnoz.last();
     editUnlessModified(reg);
     if (n % 2 == 0) {
-        log.note(QStringLiteral("копируем последний статус диагноза"));
+        log.note(QStringLiteral("копируем последний статус диагноза"), kRegisterTable);
         reg.setValue(QStringLiteral("Vip_date"), diagnoz.value(kData));
         reg.setValue(QStringLiteral("ID_age_cat"), diagnoz.asInteger(kKursCalk));
         diagnoz.prior();
         reg.setValue(QStringLiteral("Dat_posl_post"), diagnoz.value(kData));
         reg.setValue(QStringLiteral("NKurs_posl_post"), diagnoz.asInteger(kKursCalk));
     } else if (n == 1) {
-        log.note(QStringLiteral("диагноз один, ниче не делаем"));
+        log.note(QStringLiteral("диагноз один, ниче не делаем"), kRegisterTable);
         reg.setValue(QStringLiteral("NKurs_posl_post"), diagnoz.asInteger(kKursCalk));
         reg.setValue(QStringLiteral("Vip_date"), QVariant());
     } else {
-        log.note(QStringLiteral("диагнозов несколько, берем предпоследний."));
+        log.note(QStringLiteral("диагнозов несколько, берем предпоследний."), kRegisterTable);
         reg.setValue(QStringLiteral("Dat_posl_post"), diagnoz.value(kData));
         reg.setValue(QStringLiteral("NKurs_posl_post"), diagnoz.asInteger(kKursCalk));
         diagnoz.prior();

@@ -1,8 +1,8 @@
 #include "database.h"
 
-#include "programfolder.h"
-
+#include "auditlog.h"
 #include "dialogs.h"
+#include "programfolder.h"
 #include "schema.h"
 
 #include <QCoreApplication>
@@ -319,10 +319,19 @@ bool Database::createSchema(QString *error)
                     return false;
             }
         }
-        if (!exec(m_db, QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion), error))
+        if (!exec(m_db, QStringLiteral("PRAGMA user_version=1"), error))
             return false;
     }
-    // Later layouts add their migrations here, one step per version.
+    // One step per later layout, each adding only tables of its own: a file of an older version is
+    // brought up to date when it is first opened for writing, inside the same write lock.
+    for (int step = qMax(version, 1) + 1; step <= kSchemaVersion; ++step) {
+        for (const QString &sql : extraTablesSql(step)) {
+            if (!exec(m_db, sql, error))
+                return false;
+        }
+        if (!exec(m_db, QStringLiteral("PRAGMA user_version=%1").arg(step), error))
+            return false;
+    }
     return checkSchema(error);
 }
 
@@ -368,6 +377,8 @@ bool Database::checkSchema(QString *error)
 
 void Database::close()
 {
+    if (m_journal && m_db.isOpen())
+        m_journal->closing();
     if (m_db.isValid()) {
         if (m_db.isOpen())
             m_db.close();
@@ -398,7 +409,20 @@ bool Database::beginTransaction()
         m_transactionDepth = 0;
         return false;
     }
+    // Journal lines that waited for a write belong to this one.
+    if (m_journal)
+        m_journal->flush();
     return true;
+}
+
+bool Database::journalWaiting() const
+{
+    return m_journal && m_journal->hasPending();
+}
+
+bool Database::flushJournal()
+{
+    return !m_journal || m_journal->flush();
 }
 
 bool Database::endTransaction(QString *error)

@@ -53,11 +53,19 @@ public:
     // True inside a Transaction.
     bool inTransaction() const { return m_transactionDepth > 0; }
 
+    // The permanent journal whose lines join this database's transactions; none by default.
+    void setJournal(class AuditLog *journal) { m_journal = journal; }
+    // Lines of the journal wait for the next write: a post then runs in a transaction that takes them in.
+    bool journalWaiting() const;
+    // Writes the journal's waiting lines now (before the journal is read back).
+    bool flushJournal();
+
 private:
     friend class Transaction;
     bool beginTransaction();
     bool endTransaction(QString *error);
     int m_transactionDepth = 0;
+    class AuditLog *m_journal = nullptr;
     bool createSchema(QString *error);
     bool checkSchema(QString *error);
     QString m_connection;

@@ -127,7 +127,7 @@ void Protection::protectedPostDm2(const QString &checkLine, const QDate &ageDate
 
 void Protection::protectedPost(Module module, const QString &checkLine, const QDate &ageDate)
 {
-    m_log.append(checkLine);
+    m_log.append(checkLine, m_table);
     if (!m_settings.protectionOn || m_settings.protectionSuspended)
         return;
 
@@ -152,13 +152,13 @@ void Protection::refuse(Module module, Reason reason)
     const QString &message = reason == Reason::Discharged ? kRefusedDischarged
                              : module == Module::Dm1      ? kRefusedAgeDm1
                                                           : kRefusedAgeDm2;
-    m_log.append(decisionLine(message));
+    m_log.append(decisionLine(message), m_table);
 
     const TableTexts cancelSet = module == Module::Dm1 ? cancelSetDm1(m_dm1) : cancelSetDm2(m_dm2);
     for (const auto &[table, cancelText] : cancelSet) {
         if (!table->modified())
             continue;
-        m_log.append(decisionLine(cancelText));
+        m_log.append(decisionLine(cancelText), QString::fromLatin1(table->def().sqlName));
         const bool wasNew = table->state() == TableState::Insert;
         table->cancel();
         // The interrupted post has to find its table in edit state, and then writes the stored
@@ -194,6 +194,7 @@ void Protection::checkTable(Table &table)
     const QString text = checkText(table);
     if (text.isEmpty())
         return;
+    const TableScope scope(*this, QString::fromLatin1(table.def().sqlName));
     if (table.def().dataModule == 1)
         protectedPostDm1(checkLine(text));
     else

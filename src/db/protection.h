@@ -51,10 +51,21 @@ private:
     void refuse(Module module, Reason reason);
     QDate ageDateDm2(const Table &table) const;
 
+    // The table whose post is being checked, for the journal's lines; the former one comes back at
+    // the end, since a check may post another table inside it.
+    struct TableScope
+    {
+        TableScope(Protection &p, const QString &table) : m_p(p), m_former(p.m_table) { p.m_table = table; }
+        ~TableScope() { m_p.m_table = m_former; }
+        Protection &m_p;
+        QString m_former;
+    };
+
     DM1 &m_dm1;
     DM2 &m_dm2;
     RunSettings &m_settings;
     ChangeLog &m_log;
+    QString m_table;
 };
 
 } // namespace pelorin::db

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <span>
 
 namespace pelorin::db {
@@ -45,6 +46,12 @@ const TableDef *findTableByObject(const QString &objectName);
 inline constexpr const char *kHiddenRowKey = "_rowkey";
 
 // Version of the table layout written into PRAGMA user_version.
-inline constexpr int kSchemaVersion = 1;
+// 1: the nineteen tables. 2: the clinic's kept settings (clinic_settings) and the permanent change
+// journal (audit_log) beside them.
+inline constexpr int kSchemaVersion = 2;
+
+// Tables of the program's own beside the nineteen, by the layout version that brought them.
+// clinic_settings: Name TEXT key, Value TEXT. audit_log: see auditlog.h.
+QStringList extraTablesSql(int version);
 
 } // namespace pelorin::db

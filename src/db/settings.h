@@ -5,8 +5,8 @@
 namespace pelorin::db {
 
 // The settings of the current run. They start at their defaults with every run and are never
-// saved; the settings window shows and edits them, the protection rule, the archives, the
-// pick-list windows and the photo view read them.
+// saved, but for the PUVA exposure ones at the end; the settings window shows and edits them, the
+// protection rule, the archives, the pick-list windows and the photo view read them.
 class RunSettings : public QObject
 {
     Q_OBJECT
@@ -29,6 +29,15 @@ public:
     bool examArchive = false;        // "Включить архивацию осмотров"
     int examArchiveDays = 150;
     bool examArchiveSuspended = false; // "временное выключение" of the examination archive
+    // "Суммарная нагрузка ПУВА": lifetime procedure counts and UVA doses (whole J/cm²) from which the
+    // PUVA page, the editor and its warnings speak of caution and of a strong concern, and the switch
+    // of the extract's line on them. Unlike the rest, the clinic keeps these from run to run: the
+    // start-up reads them from the database file and the settings window writes them back.
+    int puvaCautionCount = 150;
+    int puvaCautionDose = 1000;
+    int puvaStrongCount = 200;
+    int puvaStrongDose = 1500;
+    bool puvaExposureLine = false; // "Строка о суммарной нагрузке в выписке"
 
     // Windows showing the settings refresh themselves on this signal; whoever changes a value calls it.
     void notifyChanged() { Q_EMIT changed(); }

@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <algorithm>
+#include <optional>
 
 namespace pelorin::db {
 
@@ -642,12 +643,19 @@ bool Table::post()
         return false;
     }
     const bool inserting = m_state == TableState::Insert;
+    // The journal's lines of this post (the protection's check) are written with the record, in one
+    // commit: the file never holds the one without the other, and the post costs no second commit.
+    std::optional<Transaction> withJournal;
+    if (m_db.journalWaiting())
+        withJournal.emplace(m_db);
     if (!writeRow(*row, inserting)) {
         Dialogs::instance().message(QStringLiteral("Не удалось записать изменения в таблицу %1: %2.")
                                         .arg(tableName(), describeEngineError(m_lastError)),
                                     QStringLiteral("Ошибка"), Dialogs::Kind::Error);
         return false;
     }
+    if (withJournal && !withJournal->commit())
+        return false;
     RowPtr posted = m_view[size_t(m_cur)];
     if (inserting) {
         m_insertRow.reset();
@@ -702,6 +710,9 @@ bool Table::deleteRecord()
     row = currentRow();
     if (!row)
         return false;
+    std::optional<Transaction> withJournal;
+    if (m_db.journalWaiting())
+        withJournal.emplace(m_db);
     m_delete->bindValue(0, row->rowKey);
     if (!m_delete->exec()) {
         m_lastError = m_delete->lastError().text();
@@ -712,6 +723,8 @@ bool Table::deleteRecord()
         return false;
     }
     m_delete->finish();
+    if (withJournal && !withJournal->commit())
+        return false;
     const RowPtr gone = m_view[size_t(m_cur)];
     m_view.erase(m_view.begin() + m_cur);
     m_rows.erase(std::remove(m_rows.begin(), m_rows.end(), gone), m_rows.end());

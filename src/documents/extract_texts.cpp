@@ -1,6 +1,7 @@
 #include "extract_texts.h"
 
 #include "datamodules.h"
+#include "puva_exposure.h"
 #include "table.h"
 
 namespace pelorin::documents {
@@ -39,6 +40,11 @@ QString fixedSentence(bool value, const char16_t *whenTrue, const char16_t *when
 }
 
 } // namespace
+
+QString exposureLine(db::DM1 &dm1)
+{
+    return treatment::exposureExtractLine(treatment::lifetimeExposure(*dm1.register_));
+}
 
 QString remissionSentence(const db::Table &zab)
 {

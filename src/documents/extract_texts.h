@@ -21,6 +21,10 @@ QString extractHeader(db::DM1 &dm1, db::DM2 &dm2, const QString &selectionNote);
 // Leaves analyz on its last record when the tests are listed.
 QString anamnesisBlock(db::DM1 &dm1, db::DM2 &dm2);
 
+// "За все курсы проведено процедур ПУВА: …" and a line feed: the current patient's lifetime PUVA
+// figures, over every course whatever course view lists the procedures. The clinic switches it on.
+QString exposureLine(db::DM1 &dm1);
+
 // The sentences on the remission and on the last exacerbation, worded alike in the extract and in
 // the older card; each ends with a line feed, and is empty when its fields say nothing.
 QString remissionSentence(const db::Table &anamnezZab);

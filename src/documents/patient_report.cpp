@@ -287,10 +287,14 @@ ReportResult composeReport(db::DM1 &dm1, db::DM2 &dm2, const ReportInput &input)
     r.sheet3Row = diary.sheet3Row;
     r.sheet4Row = diary.sheet4Row;
 
+    const qsizetype days = r.entries.size();
     if (sw.totalDose)
         r.entries << totalDoseLine(diary.totalDose);
+    if (sw.extract && input.exposureLine)
+        r.entries << exposureLine(dm1);
     if (r.period.inTreatment)
         r.entries << inTreatmentLine(today);
+    r.closingLines = int(r.entries.size() - days);
     return r;
 }
 

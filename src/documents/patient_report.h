@@ -68,6 +68,8 @@ struct ReportInput
     QString letterhead;                  // the text of sourses\docs_had.txt, for the card's cell (1, 2)
     std::optional<qint64> examinationId; // osmotr1.ID of the examination of the one-exam modes;
                                          // without it, osmotr1's current record is taken
+    bool exposureLine = false;           // the extract modes close the treatment with the lifetime
+                                         // PUVA figures ("Строка о суммарной нагрузке в выписке")
 };
 
 struct ReportPeriod
@@ -106,6 +108,7 @@ struct ReportResult
     int sheet2Row = 4; // the next free rows after the run
     int sheet3Row = 3;
     int sheet4Row = 3;
+    int closingLines = 0; // entries after the diary's days: total dose, lifetime figures, in treatment
 };
 
 // The calculated texts of every table the documents read (all but the register's, which wants the

@@ -193,10 +193,11 @@ ReportFilesResult prepareReport(db::DM1 &dm1, db::DM2 &dm2, const ReportInput &i
     }
 
     // The entries are the extract header and anamnesis (extract modes), one empty entry, the diary's
-    // day entries, then the total dose and in-treatment lines. Each day entry comes with a short beep.
+    // day entries, then the closing lines (total dose, lifetime figures, in treatment). Each day entry
+    // comes with a short beep.
     const ModeSwitches sw = modeSwitches(in.mode);
     const qsizetype firstDay = (sw.extract ? 2 : 0) + 1;
-    const qsizetype endOfDays = r.entries.size() - (sw.totalDose ? 1 : 0) - (r.period.inTreatment ? 1 : 0);
+    const qsizetype endOfDays = r.entries.size() - r.closingLines;
     for (qsizetype i = 0; i < r.entries.size(); ++i) {
         if (i >= firstDay && i < endOfDays)
             dialogs.beep();

@@ -4,10 +4,13 @@
 #include "database.h"
 #include "datamodules.h"
 #include "dialogs.h"
+#include "puva_exposure.h"
 #include "puva_links.h"
 #include "puva_ops.h"
 #include "settings.h"
 #include "table.h"
+
+#include <memory>
 
 namespace pelorin::treatment {
 
@@ -25,6 +28,16 @@ void editUnlessModified(db::Table &t)
         t.edit();
 }
 
+// One listed row as a record, without moving the cursor.
+PuvaRecord rowOf(const db::Table &t, int row)
+{
+    auto values = std::make_shared<const std::vector<QVariant>>(t.recordAt(row));
+    return PuvaRecord{[values, &t](const QString &name) {
+        const int index = t.fieldIndex(name);
+        return index >= 0 && size_t(index) < values->size() ? values->at(size_t(index)) : QVariant();
+    }};
+}
+
 } // namespace
 
 PuvaEditorOps::PuvaEditorOps(db::DM1 &dm1, db::DM2 &dm2, db::RunSettings &settings, db::ChangeLog &log)
@@ -40,6 +53,35 @@ bool PuvaEditorOps::apply()
     if (ok && place > 0)
         puva.setRecNo(place);
     return ok;
+}
+
+void PuvaEditorOps::warnExposure(int row)
+{
+    db::Table &puva = *m_dm2.lech_puva;
+    const PuvaRecord settings = row >= 0 ? rowOf(puva, row) : PuvaRecord::fromHash({});
+    const PuvaExposure withNew = withProcedure(lifetimeExposure(*m_dm1.register_), settings);
+    const QString warning = exposureWarning(withNew, thresholdsOf(m_settings));
+    if (!warning.isEmpty())
+        Dialogs::instance().message(warning, QStringLiteral("Внимание!"), Dialogs::Kind::Warning);
+}
+
+bool PuvaEditorOps::addProcedure()
+{
+    db::Table &puva = *m_dm2.lech_puva;
+    // Posted first, so that the figures count the procedure being edited as it will stand.
+    if (!puva.checkBrowseMode())
+        return false;
+    warnExposure(puva.recordCount() - 1);
+    return treatment::addProcedure(puva);
+}
+
+bool PuvaEditorOps::startCourse()
+{
+    db::Table &puva = *m_dm2.lech_puva;
+    if (!puva.checkBrowseMode())
+        return false;
+    warnExposure(puva.isEmpty() ? -1 : 0);
+    return treatment::startCourse(puva);
 }
 
 void PuvaEditorOps::closing()

@@ -61,12 +61,22 @@ public:
     // "Применить": posts the procedure if it has unsaved changes and keeps it current.
     bool apply();
 
+    // "Добавить новую процедуру." and "Начать новый курс." (once its question is answered Yes): the
+    // pending changes posted, then, when the patient's lifetime figures counting the new procedure
+    // reach a threshold of the settings, the warning for the doctor to confirm; the procedure is
+    // created all the same, the decision being the doctor's. False when nothing could be posted.
+    bool addProcedure();
+    bool startCourse();
+
     // "Выставить и закрыть.": every ticked row, top to bottom, on every listed procedure. A power
     // row without a chosen item or a tablet count that is not a whole number stops the run with
     // the message; procedures changed before keep their new values. False when stopped.
     bool bulkSet(const BulkSettings &rows, QString *error);
 
 private:
+    // The new procedure takes its settings from the listed procedure in `row`; -1: empty settings.
+    void warnExposure(int row);
+
     db::DM1 &m_dm1;
     db::DM2 &m_dm2;
     db::RunSettings &m_settings;

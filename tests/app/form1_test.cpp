@@ -1,5 +1,6 @@
 #include "application.h"
 #include "archive.h"
+#include "clinicsettings.h"
 #include "clock.h"
 #include "dbcontrols.h"
 #include "dbgrid.h"
@@ -64,6 +65,16 @@ void seed(const QString &folder, const QList<Patient> &patients)
     }
 }
 
+// Settings the clinic kept in the data folder's database file before the program starts.
+void keep(const QString &folder, const QMap<QString, QString> &values)
+{
+    db::Database database;
+    QString error;
+    QVERIFY2(database.open(folder, &error), qPrintable(error));
+    for (auto it = values.begin(); it != values.end(); ++it)
+        QVERIFY(db::ClinicSettings::setValue(database, it.key(), it.value(), &error));
+}
+
 QStringList listedNames(app::Application &a)
 {
     db::Table &r = *a.context().dm1->register_;
@@ -77,6 +88,8 @@ QAbstractButton *buttonOf(QWidget *w, const char *name)
 {
     return w->findChild<QAbstractButton *>(QString::fromLatin1(name));
 }
+
+using QStringMap = QMap<QString, QString>;
 
 } // namespace
 
@@ -103,6 +116,12 @@ private Q_SLOTS:
     void settingsArchiveReplacesTheLetterFilter();
     void closingSettingsKeepsTheTabButListsEveryone_data();
     void closingSettingsKeepsTheTabButListsEveryone();
+    void exposureSettingsKeptByTheClinic_data();
+    void exposureSettingsKeptByTheClinic();
+    void exposureSettingsEdited_data();
+    void exposureSettingsEdited();
+    void exposureLineSwitchKept();
+    void exposureSettingsNotKept();
     void maintenancePanelRunsOverTheList();
     void secondCopyIsRefusedBeforeThePassword();
     void corruptDatabaseStopsWithMessage_data();
@@ -192,7 +211,7 @@ void Form1Test::startUpCreatesWindowsAndLoadsLists()
                           "Form_lech_puva_edit", "Form_osmotr_zalobi", "Form_osm_img", "Form_osmotr_proizv",
                           "Form_diagnoz", "Form_analyz", "Form_lech_lekar", "Form_diagnoz_lite",
                           "Form_lech_puva_edit_osmotr", "Form_osmotr_edit_puva", "Form_lech_puva_edit_script",
-                          "Form_osmotr_index1", "Form_register_docks", "Form_recomend"}));
+                          "Form_osmotr_index1", "Form_register_docks", "Form_recomend", "Form_osm_compare"}));
     app::Form1 *f = a->form1();
     QVERIFY(f->isVisible());
     QVERIFY(!a->window(QStringLiteral("Form_wait"))->isVisible());
@@ -466,6 +485,124 @@ void Form1Test::closingSettingsKeepsTheTabButListsEveryone()
     QStringList names = listedNames(*a);
     names.sort();
     QCOMPARE(names, listed);
+}
+
+void Form1Test::exposureSettingsKeptByTheClinic_data()
+{
+    QTest::addColumn<QStringMap>("kept");
+    QTest::addColumn<QList<int>>("boxes"); // SpinCautionCount, SpinCautionDose, SpinStrongCount, SpinStrongDose
+    QTest::addColumn<bool>("line");
+
+    QTest::newRow("nothing kept: the defaults") << QStringMap{} << QList<int>{150, 1000, 200, 1500} << false;
+    QTest::newRow("the clinic's own")
+        << QStringMap{{"puva_caution_count", "120"}, {"puva_caution_dose", "800"}, {"puva_strong_count", "180"},
+                      {"puva_strong_dose", "1200"}, {"puva_exposure_line", "1"}}
+        << QList<int>{120, 800, 180, 1200} << true;
+}
+
+void Form1Test::exposureSettingsKeptByTheClinic()
+{
+    QFETCH(QStringMap, kept);
+    QFETCH(QList<int>, boxes);
+    QFETCH(bool, line);
+
+    keep(m_dir.path(), kept);
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}}, dialogs);
+    QVERIFY(a);
+    const db::RunSettings &s = a->context().settings;
+    QCOMPARE((QList<int>{s.puvaCautionCount, s.puvaCautionDose, s.puvaStrongCount, s.puvaStrongDose}), boxes);
+    QCOMPARE(s.puvaExposureLine, line);
+    auto *settings = a->formSettings();
+    QList<int> shown;
+    for (const char *name : {"SpinCautionCount", "SpinCautionDose", "SpinStrongCount", "SpinStrongDose"})
+        shown << settings->findChild<QSpinBox *>(QString::fromLatin1(name))->value();
+    QCOMPARE(shown, boxes);
+    QCOMPARE(settings->findChild<QCheckBox *>(QStringLiteral("CheckExposureLine"))->isChecked(), line);
+    QVERIFY(dialogs.transcript.isEmpty());
+}
+
+void Form1Test::exposureSettingsEdited_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("kept");    // the setting's name in the file
+    QTest::addColumn<QString>("refusal"); // empty: taken and kept
+
+    QTest::newRow("caution count lowered") << "SpinCautionCount" << 120 << "puva_caution_count" << QString();
+    QTest::newRow("strong dose raised") << "SpinStrongDose" << 2000 << "puva_strong_dose" << QString();
+    QTest::newRow("strong count equal to caution") << "SpinStrongCount" << 150 << "puva_strong_count" << QString();
+    QTest::newRow("strong count below caution refused")
+        << "SpinStrongCount" << 100 << "puva_strong_count"
+        << QStringLiteral("Порог высокой нагрузки по числу процедур (100) не может быть меньше порога предупреждения (150).");
+    QTest::newRow("caution dose above strong refused")
+        << "SpinCautionDose" << 1600 << "puva_caution_dose"
+        << QStringLiteral("Порог высокой нагрузки по суммарной дозе (1") + QChar(0x00A0) +
+               QStringLiteral("500 Дж/см²) не может быть меньше порога предупреждения (1") + QChar(0x00A0) +
+               QStringLiteral("600 Дж/см²).");
+}
+
+void Form1Test::exposureSettingsEdited()
+{
+    QFETCH(QString, box);
+    QFETCH(int, value);
+    QFETCH(QString, kept);
+    QFETCH(QString, refusal);
+
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}}, dialogs);
+    QVERIFY(a);
+    auto *spin = a->formSettings()->findChild<QSpinBox *>(box);
+    QVERIFY(spin);
+    const int former = spin->value();
+    const db::RunSettings before;
+    spin->setValue(value);
+    const QVariant stored = db::ClinicSettings::value(a->context().database, kept);
+    const db::RunSettings &s = a->context().settings;
+    const QList<int> now{s.puvaCautionCount, s.puvaCautionDose, s.puvaStrongCount, s.puvaStrongDose};
+    if (refusal.isEmpty()) {
+        QVERIFY(dialogs.transcript.isEmpty());
+        QCOMPARE(spin->value(), value);
+        QCOMPARE(stored.toString(), QString::number(value));
+        QVERIFY(now.contains(value));
+    } else {
+        QCOMPARE(dialogs.transcript, QStringList{QStringLiteral("message: Внимание!: ") + refusal});
+        QCOMPARE(spin->value(), former);
+        QVERIFY(stored.isNull());
+        QCOMPARE(now, (QList<int>{before.puvaCautionCount, before.puvaCautionDose, before.puvaStrongCount,
+                                  before.puvaStrongDose}));
+    }
+}
+
+void Form1Test::exposureLineSwitchKept()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}}, dialogs);
+    QVERIFY(a);
+    auto *line = a->formSettings()->findChild<QCheckBox *>(QStringLiteral("CheckExposureLine"));
+    QVERIFY(!line->isChecked());
+    line->click();
+    QVERIFY(a->context().settings.puvaExposureLine);
+    QCOMPARE(db::ClinicSettings::value(a->context().database, "puva_exposure_line").toString(), QStringLiteral("1"));
+    line->click();
+    QCOMPARE(db::ClinicSettings::value(a->context().database, "puva_exposure_line").toString(), QStringLiteral("0"));
+}
+
+void Form1Test::exposureSettingsNotKept()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}}, dialogs);
+    QVERIFY(a);
+    QSqlQuery q(a->context().database.sql());
+    QVERIFY(q.exec(QStringLiteral("DROP TABLE clinic_settings")));
+    a->formSettings()->findChild<QSpinBox *>(QStringLiteral("SpinCautionCount"))->setValue(100);
+    QCOMPARE(dialogs.transcript.size(), 1);
+    QVERIFY2(dialogs.transcript.first().startsWith(
+                 QStringLiteral("message: Внимание!: Настройки суммарной нагрузки ПУВА не сохранены в базе данных и "
+                                "действуют только до конца работы программы.\nНе удалось сохранить настройку")),
+             qPrintable(dialogs.transcript.first()));
+    // The run goes on with the value the doctor set.
+    QCOMPARE(a->context().settings.puvaCautionCount, 100);
 }
 
 void Form1Test::maintenancePanelRunsOverTheList()

@@ -9,6 +9,7 @@
 #include "dialogs.h"
 #include "form1.h"
 #include "form_analyz.h"
+#include "form_osm_compare.h"
 #include "form_osm_img.h"
 #include "form_osmotr_elem.h"
 #include "formwait.h"
@@ -391,6 +392,8 @@ private:
             analyz->showGroup(clinical::Form_analyz::Group(variant));
         } else if (auto *photo = qobject_cast<examination::Form_osm_img *>(w)) {
             photo->showPicture(m_photo);
+        } else if (auto *compare = qobject_cast<examination::Form_osm_compare *>(w)) {
+            compare->showComparison();
         } else {
             w->show();
         }

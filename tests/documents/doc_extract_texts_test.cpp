@@ -4,6 +4,7 @@
 #include "anamnesis_calc.h"
 #include "clinicfixture.h"
 #include "diagnoz_calc.h"
+#include "puva_calc.h"
 #include "table.h"
 
 #include <QtTest>
@@ -84,6 +85,8 @@ private Q_SLOTS:
     void header();
     void anamnesis_data();
     void anamnesis();
+    void exposureLine_data();
+    void exposureLine();
 };
 
 void ExtractTextsTest::header_data()
@@ -259,6 +262,42 @@ void ExtractTextsTest::anamnesis()
     p.add(records);
     p.bloodTests(bloodTests);
     QCOMPARE(anamnesisBlock(*p.dm1, *p.dm2), expected);
+}
+
+void ExtractTextsTest::exposureLine_data()
+{
+    QTest::addColumn<QList<Fields>>("procedures");
+    QTest::addColumn<QString>("courseView"); // the filter a course view left on lech_puva
+    QTest::addColumn<QString>("expected");
+
+    const Fields course1{{"Id_kurs", 1}, {"Power1", 25}, {"Time1", 10}};
+    const Fields course2{{"Id_kurs", 2}, {"Power1", 30}, {"Time1", 12}};
+    const Fields noTime{{"Id_kurs", 2}, {"Power1", 30}};
+
+    QTest::newRow("no procedure")
+        << QList<Fields>{} << QString()
+        << QStringLiteral("За все курсы проведено процедур ПУВА: 0, суммарная доза УФА: 0,00 Дж/см².\n");
+    QTest::newRow("two courses, one listed by the course view")
+        << QList<Fields>{course1, course1, course2} << QStringLiteral("Id_kurs = 2")
+        << QStringLiteral("За все курсы проведено процедур ПУВА: 3, суммарная доза УФА: 8,60 Дж/см².\n");
+    QTest::newRow("a procedure without its time")
+        << QList<Fields>{course1, noTime} << QString()
+        << QStringLiteral("За все курсы проведено процедур ПУВА: 2, суммарная доза УФА: 2,50 Дж/см² "
+                          "(доза неизвестна у 1 процедуры).\n");
+}
+
+void ExtractTextsTest::exposureLine()
+{
+    QFETCH(QList<Fields>, procedures);
+    QFETCH(QString, courseView);
+    QFETCH(QString, expected);
+
+    Patient p({{"Last_Name", QStringLiteral("Облученный")}});
+    treatment::installPuvaCalc(*p.dm2->lech_puva);
+    for (const Fields &f : procedures)
+        p.append(*p.dm2->lech_puva, f);
+    QVERIFY(p.dm2->lech_puva->setFilter(courseView));
+    QCOMPARE(documents::exposureLine(*p.dm1), expected);
 }
 
 QTEST_GUILESS_MAIN(ExtractTextsTest)

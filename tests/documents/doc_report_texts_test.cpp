@@ -441,6 +441,37 @@ void ReportTextsTest::compose_data()
                        inTreatmentToday}
         << QStringList{} << QStringList{} << true << QString();
 
+    ReportInput allWithLine = input(ReportMode::AllCoursesExtract);
+    allWithLine.exposureLine = true;
+    const QString lifetime =
+        QStringLiteral("За все курсы проведено процедур ПУВА: 4, суммарная доза УФА: 4,50 Дж/см².\n");
+    QTest::newRow("extract of all courses with the lifetime line: after the total dose, before the in-treatment line")
+        << Build(inTreatment) << allWithLine
+        << QStringList{extractHeaderWith(noteAll),
+                       blankAnamnesis,
+                       QString(),
+                       firstDay,
+                       QStringLiteral("20 февраля 2025 г. ") + firstDischargeDay,
+                       QStringLiteral("1 марта 2025 г. ") + readmissionDay,
+                       QStringLiteral("5 марта 2025 г. ") + secondCourseSoFar,
+                       QStringLiteral("Суммарная доза УФА: 4,50Дж\\см2\n"),
+                       lifetime,
+                       inTreatmentToday}
+        << QStringList{} << QStringList{} << true << QString();
+
+    ReportInput courseWithLine = input(ReportMode::CourseExtract, 2);
+    courseWithLine.exposureLine = true;
+    QTest::newRow("extract of a course with the lifetime line: every course counts, not this one alone")
+        << Build(inTreatment) << courseWithLine
+        << QStringList{extractHeaderWith(note2),
+                       blankAnamnesis,
+                       QString(),
+                       examOnFirstDay,
+                       QStringLiteral("5 марта 2025 г. ") + secondCourseSoFar,
+                       lifetime,
+                       inTreatmentToday}
+        << QStringList{} << QStringList{} << true << QString();
+
     QTest::newRow("extract of a course with its admission only ends with the in-treatment line")
         << Build(inTreatment) << input(ReportMode::CourseExtract, 2)
         << QStringList{extractHeaderWith(note2),
@@ -474,6 +505,12 @@ void ReportTextsTest::compose_data()
     QTest::newRow("last examination: its day on the first diary row")
         << Build(inTreatment) << input(ReportMode::LastExamination) << QStringList{QString(), examOnFirstDay}
         << QStringList{headersOf(1)}
+        << titlePage() + QStringList{QStringLiteral("3/2/2: 1 марта 2025 г.\n") + examOnFirstDay} << false << QString();
+
+    ReportInput lastWithLine = input(ReportMode::LastExamination);
+    lastWithLine.exposureLine = true;
+    QTest::newRow("the card modes have no lifetime line, switched on or not")
+        << Build(inTreatment) << lastWithLine << QStringList{QString(), examOnFirstDay} << QStringList{headersOf(1)}
         << titlePage() + QStringList{QStringLiteral("3/2/2: 1 марта 2025 г.\n") + examOnFirstDay} << false << QString();
 
     ReportInput reversed = input(ReportMode::BetweenDates);

@@ -2,6 +2,7 @@
 // refusals.
 #include "report.h"
 
+#include "clinicsettings.h"
 #include "database.h"
 #include "report_fixture.h"
 #include "worddocument.h"
@@ -52,6 +53,7 @@ private Q_SLOTS:
     void refusals_data();
     void refusals();
     void filesGoToTheProgramFolderByDefault();
+    void exposureLineFollowsTheClinicsSetting();
 
 private:
     std::unique_ptr<testing::ProgramFolderFixture> m_program;
@@ -258,6 +260,25 @@ void ReportCliTest::filesGoToTheProgramFolderByDefault()
     const Run help = report({"--help"});
     QCOMPARE(help.exit, 0);
     QVERIFY(help.out.contains(QStringLiteral("pelorin-cli report --data ПАПКА --patient ID_man --mode РЕЖИМ")));
+}
+
+void ReportCliTest::exposureLineFollowsTheClinicsSetting()
+{
+    const QString line = QStringLiteral("За все курсы проведено процедур ПУВА: 4, суммарная доза УФА: 4,50 Дж/см².");
+    auto keep = [this](const char *value) {
+        db::Database database;
+        QString error;
+        QVERIFY2(database.open(m_data.path(), &error), qPrintable(error));
+        QVERIFY(db::ClinicSettings::setValue(database, QStringLiteral("puva_exposure_line"), QString::fromLatin1(value)));
+    };
+    for (const char *value : {"1", "0"}) {
+        keep(value);
+        QTemporaryDir out;
+        const Run r = report({"--data", m_data.path(), "--patient", QString::number(m_sidorov), "--out", out.path(),
+                              "--mode", "extract-all"});
+        QCOMPARE(r.exit, 0);
+        QCOMPARE(r.out.split(QLatin1Char('\n')).contains(line), value == QByteArray("1"));
+    }
 }
 
 QTEST_GUILESS_MAIN(ReportCliTest)

@@ -181,6 +181,13 @@ void ReportFilesTest::summaryReadBackTextByText_data()
                           "20 февраля 2025 г.")
         << QStringLiteral("ПУВА-терапия  с препаратом \"Аммифурин\" (Курс №1), количество процедур: 3, доза УФА: "
                           "3,00Дж\\см2.");
+    ReportInput withLine = input(ReportMode::CourseExtract, 1);
+    withLine.exposureLine = true;
+    QTest::newRow("extract of course 1 closed by the lifetime line of both courses")
+        << withLine
+        << QStringLiteral("Дата поступления (на курс № 1) - 1 февраля 2025 г. Дата выписки (c курса № 1) - "
+                          "20 февраля 2025 г.")
+        << QStringLiteral("За все курсы проведено процедур ПУВА: 4, суммарная доза УФА: 4,50 Дж/см².");
     QTest::newRow("extract of course 2, in treatment")
         << input(ReportMode::CourseExtract, 2)
         << QStringLiteral("Дата поступления (на курс № 2) - 1 марта 2025 г. ") + inTreatment << inTreatment;

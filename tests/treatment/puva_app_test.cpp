@@ -3,10 +3,14 @@
 #include "dbgrid.h"
 #include "dialogs.h"
 #include "form1.h"
+#include "form_settings.h"
 #include "programfolder.h"
 #include "puva_windows.h"
+#include "report_tab.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -79,6 +83,21 @@ private Q_SLOTS:
         m_app.reset();
         m_dialogs.reset();
         m_dir.reset();
+    }
+
+    void lifetimeFiguresOnThePageAndInTheExtract()
+    {
+        app::Form1 *form = m_app->form1();
+        form->showSection(app::Form1::Lech);
+        auto *label = child<QLabel>(form, "LabelExposure");
+        QVERIFY(label);
+        QCOMPARE(label->text(), QStringLiteral("Всего процедур ПУВА: 2, суммарная доза УФА: 1,25 Дж/см²"));
+        // The report page asks the clinic's switch at each run.
+        auto *report = form->findChild<documents::ReportTab *>();
+        QVERIFY(report);
+        QVERIFY(!report->input().exposureLine);
+        child<QCheckBox>(m_app->formSettings(), "CheckExposureLine")->click();
+        QVERIFY(report->input().exposureLine);
     }
 
     void editorFromTheTreatmentPage()

@@ -92,6 +92,98 @@ private Q_SLOTS:
         QCOMPARE(find<QLabel>(&editor, "DBText_psens_1_mg")->text(), QStringLiteral("84"));
     }
 
+    void exposureLabelFollowsThePatientAndTheProcedures()
+    {
+        ScopedScriptedDialogs dialogs;
+        Clinic c;
+        c.addCourse(1, 2);
+        c.addCourse(2, 1); // Иванов: three procedures of 1,05 J
+        c.append(c.reg(), {{"Last_Name", "Петров"}});
+        treatment::PuvaPage page(*c.dm1, *c.dm2, c.settings);
+        treatment::Form_lech_puva_edit editor(*c.dm1, *c.dm2, c.settings, c.log, &c.mainWindow);
+        auto *onPage = find<QLabel>(&page, "LabelExposure");
+        auto *inEditor = find<QLabel>(&editor, "LabelExposure");
+        auto shows = [&](const QString &text) { return onPage->text() == text && inEditor->text() == text; };
+        QVERIFY(shows(QStringLiteral("Всего процедур ПУВА: 0, суммарная доза УФА: 0,00 Дж/см²")));
+
+        QVERIFY(c.reg().locate("Last_Name", QStringLiteral("Иванов")));
+        const QString three = QStringLiteral("Всего процедур ПУВА: 3, суммарная доза УФА: 3,15 Дж/см²");
+        QVERIFY2(shows(three), qPrintable(onPage->text()));
+        // A course view lists one course; the figures stay those of every course.
+        find<QSpinBox>(&page, "SpinEditCourse")->setValue(2);
+        find(&page, "ButtonCourse")->click();
+        QCOMPARE(c.puva.recordCount(), 1);
+        QVERIFY(shows(three));
+
+        find(&editor, "Button1")->click();
+        QVERIFY2(shows(QStringLiteral("Всего процедур ПУВА: 4, суммарная доза УФА: 4,20 Дж/см²")),
+                 qPrintable(inEditor->text()));
+        dialogs.answers = {"yes"};
+        find(&editor, "Button2")->click();
+        QVERIFY(shows(three));
+        c.puva.edit();
+        c.puva.setValue("Time1", QVariant());
+        QVERIFY(c.puva.post());
+        QVERIFY2(shows(QStringLiteral("Всего процедур ПУВА: 3, суммарная доза УФА: 2,10 Дж/см² "
+                                      "(доза неизвестна у 1 процедуры)")),
+                 qPrintable(onPage->text()));
+    }
+
+    void exposureLabelShowsTheLevel_data()
+    {
+        QTest::addColumn<int>("cautionCount");
+        QTest::addColumn<int>("strongCount");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<QColor>("colour"); // invalid: the window's own
+        QTest::addColumn<QString>("ending");
+
+        QTest::newRow("below the thresholds") << 150 << 200 << false << QColor() << QStringLiteral("Дж/см²");
+        QTest::newRow("caution") << 3 << 200 << true << QColor(176, 90, 0)
+                                 << QStringLiteral("Достигнут порог предупреждения.");
+        QTest::newRow("strong") << 2 << 3 << true << QColor(200, 0, 0) << QStringLiteral("Высокая суммарная нагрузка!");
+    }
+
+    void exposureLabelShowsTheLevel()
+    {
+        QFETCH(int, cautionCount);
+        QFETCH(int, strongCount);
+        QFETCH(bool, bold);
+        QFETCH(QColor, colour);
+        QFETCH(QString, ending);
+
+        ScopedScriptedDialogs dialogs;
+        Clinic c;
+        c.addCourse(1, 3);
+        treatment::PuvaPage page(*c.dm1, *c.dm2, c.settings);
+        auto *label = find<QLabel>(&page, "LabelExposure");
+        c.settings.puvaCautionCount = cautionCount;
+        c.settings.puvaStrongCount = strongCount;
+        c.settings.notifyChanged();
+        QVERIFY2(label->text().endsWith(ending), qPrintable(label->text()));
+        QCOMPARE(label->font().bold(), bold);
+        const QColor expected = colour.isValid() ? colour : page.palette().color(QPalette::WindowText);
+        QCOMPARE(label->palette().color(QPalette::WindowText), expected);
+    }
+
+    void newCourseAtTheThresholdWarnsThenStarts()
+    {
+        ScopedScriptedDialogs dialogs;
+        Clinic c;
+        c.addCourse(1, 2);
+        c.settings.puvaCautionCount = 3;
+        treatment::Form_lech_puva_edit editor(*c.dm1, *c.dm2, c.settings, c.log, &c.mainWindow);
+        dialogs.answers = {"yes"};
+        find(&editor, "Button3")->click();
+        QCOMPARE(dialogs.transcript.size(), 2);
+        QCOMPARE(dialogs.transcript.at(0), QStringLiteral("ask: Внимание!: Вы уверены что хотите начать новый курс?"));
+        QVERIFY2(dialogs.transcript.at(1).startsWith(
+                     QStringLiteral("message: Внимание!: Суммарная нагрузка ПУВА достигла порога предупреждения по "
+                                    "числу процедур (3).")),
+                 qPrintable(dialogs.transcript.at(1)));
+        QCOMPARE(c.puva.recordCount(), 3);
+        QCOMPARE(c.puva.asInteger("Id_kurs"), 2);
+    }
+
     void openingAndApplyAndClose()
     {
         ScopedScriptedDialogs dialogs;

@@ -1,5 +1,6 @@
 // pelorin-cli: creating the data file, filling it with demonstration patients, looking it over and
 // preparing a patient's documents, without the windows of the program.
+#include "audit.h"
 #include "backup.h"
 #include "check.h"
 #include "demo.h"
@@ -35,7 +36,7 @@ QString usage()
         "      если в регистре уже есть пациенты, без --append ничего не записывает;\n"
         "  pelorin-cli check --data ПАПКА\n"
         "      проверяет целостность файла и ищет записи, чьих пациентов или осмотров больше нет;\n") +
-           reportUsage() + maintainUsage() + backupUsage() +
+           reportUsage() + maintainUsage() + backupUsage() + auditUsage() +
            QStringLiteral(
                "  pelorin-cli --help\n"
                "      эта справка.\n"
@@ -224,6 +225,12 @@ int main(int argc, char *argv[])
         QStringList words = args.mid(1);
         words.removeAt(at - 1);
         return args.at(at) == QLatin1String("backup") ? runBackup(words, out, err) : runRestore(words, out, err);
+    }
+
+    if (const qsizetype at = commandAt(args); at > 0 && args.at(at) == QLatin1String("audit")) {
+        QStringList words = args.mid(1);
+        words.removeAt(at - 1);
+        return runAudit(words, out, err);
     }
 
     Arguments a;

@@ -7,6 +7,7 @@
 #include "anamnesis_calc.h"
 #include "clock.h"
 #include "database.h"
+#include "puva_exposure.h"
 #include "datamodules.h"
 #include "diagnoz_calc.h"
 #include "dialogs.h"
@@ -311,6 +312,8 @@ int runReport(const QStringList &words, QTextStream &out, QTextStream &err)
     if (!database.open(a.dataFolder, &error, db::Database::OpenMode::ReadOnly))
         return fail(err, error);
     db::RunSettings settings;
+    // The clinic's choice of the lifetime PUVA line in the extract, as the program reads it.
+    treatment::loadExposureSettings(database, settings);
     db::DM1 dm1(database);
     db::DM2 dm2(database, dm1);
     // The calculated texts the documents read, installed as the program's start-up installs them.
@@ -326,6 +329,7 @@ int runReport(const QStringList &words, QTextStream &out, QTextStream &err)
 
     documents::ReportInput input;
     input.mode = a.mode;
+    input.exposureLine = settings.puvaExposureLine;
     input.course = a.course;
     input.from = a.from;
     input.to = a.to;

@@ -179,6 +179,7 @@ ReportInput ReportTab::input() const
     in.course = m_course->value();
     in.from = m_from->date();
     in.to = m_to->date();
+    in.exposureLine = m_exposureLine && m_exposureLine();
     // The examination modes take osmotr1's current record, which DBGrid8 moves.
     return in;
 }

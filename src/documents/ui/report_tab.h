@@ -49,6 +49,8 @@ public:
 
     // Shows and hides the wait window around a run.
     void setWait(std::function<void(bool)> wait) { m_wait = std::move(wait); }
+    // Whether the extract closes with the lifetime PUVA figures, asked at each run; unset, it does not.
+    void setExposureLine(std::function<bool()> on) { m_exposureLine = std::move(on); }
 
     ReportMode mode() const;
     void setMode(ReportMode mode);
@@ -65,6 +67,7 @@ private:
     db::DM2 &m_dm2;
     QTextEdit *m_textArea;
     std::function<void(bool)> m_wait;
+    std::function<bool()> m_exposureLine;
     QButtonGroup *m_modes = nullptr;
     QSpinBox *m_course = nullptr;
     QSpinBox *m_hiddenCourse = nullptr;

@@ -4,6 +4,7 @@
 #include "dbcontrols.h"
 #include "dbgrid.h"
 #include "dialogs.h"
+#include "puva_exposure.h"
 #include "puva_links.h"
 #include "puva_ops.h"
 #include "settings.h"
@@ -189,6 +190,39 @@ int CourseSelector::selected() const
     return m_group->checkedId();
 }
 
+ExposureLabel::ExposureLabel(db::Table *reg, db::Table *lech_puva, db::RunSettings &settings, QWidget *parent)
+    : QLabel(parent), m_reg(reg), m_settings(settings)
+{
+    setObjectName(QStringLiteral("LabelExposure"));
+    setWordWrap(true);
+    // One or two lines of text; the room left goes to the lists around it.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    connect(reg, &db::Table::currentChanged, this, &ExposureLabel::refresh);
+    connect(reg, &db::Table::rowsChanged, this, &ExposureLabel::refresh);
+    // Posts, deletions and the reload for another patient.
+    connect(lech_puva, &db::Table::rowsChanged, this, &ExposureLabel::refresh);
+    connect(&settings, &db::RunSettings::changed, this, &ExposureLabel::refresh);
+    refresh();
+}
+
+void ExposureLabel::refresh()
+{
+    const PuvaExposure exposure = lifetimeExposure(*m_reg);
+    const ExposureThresholds thresholds = thresholdsOf(m_settings);
+    const ExposureLevel level = exposureLevel(exposure, thresholds);
+    setText(exposureLabelText(exposure, thresholds));
+    QFont f = font();
+    f.setBold(level != ExposureLevel::None);
+    setFont(f);
+    // Only the text colour of a level is set; everything else, and the plain level, follow the window.
+    QPalette p;
+    if (level == ExposureLevel::Caution)
+        p.setColor(QPalette::WindowText, QColor(176, 90, 0));
+    else if (level == ExposureLevel::Strong)
+        p.setColor(QPalette::WindowText, QColor(200, 0, 0));
+    setPalette(p);
+}
+
 PuvaPage::PuvaPage(db::DM1 &dm1, db::DM2 &dm2, db::RunSettings &settings, QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("PuvaPage"));
@@ -230,6 +264,8 @@ PuvaPage::PuvaPage(db::DM1 &dm1, db::DM2 &dm2, db::RunSettings &settings, QWidge
     l->addWidget(bar, 2, 1, Qt::AlignTop);
     m_selector = new CourseSelector(reg, puva, settings, bar->courseBox(), this);
     l->addWidget(m_selector, 3, 1);
+    // Under the list it sums up.
+    l->addWidget(new ExposureLabel(reg, puva, settings, this), 3, 0);
     l->setColumnStretch(0, 1);
 }
 
@@ -249,6 +285,7 @@ Form_lech_puva_edit::Form_lech_puva_edit(db::DM1 &dm1, db::DM2 &dm2, db::RunSett
     big.setBold(true);
     title->setFont(big);
     outer->addWidget(title);
+    outer->addWidget(new ExposureLabel(dm1.register_, t, settings, this));
     auto *body = new QHBoxLayout;
     outer->addLayout(body, 1);
 
@@ -423,14 +460,14 @@ Form_lech_puva_edit::Form_lech_puva_edit(db::DM1 &dm1, db::DM2 &dm2, db::RunSett
     resize(sizeHint().expandedTo(QSize(860, 640)));
 
     connect(add, &QPushButton::clicked, this, [this] {
-        if (addProcedure(*m_dm2.lech_puva))
+        if (m_ops.addProcedure())
             remindTime();
     });
     connect(course, &QPushButton::clicked, this, [this] {
         if (Dialogs::instance().question(QStringLiteral("Вы уверены что хотите начать новый курс?"),
                                          QStringLiteral("Внимание!")) != Dialogs::Answer::Yes)
             return;
-        if (startCourse(*m_dm2.lech_puva))
+        if (m_ops.startCourse())
             remindTime();
     });
     connect(remove, &QPushButton::clicked, this, [this] {

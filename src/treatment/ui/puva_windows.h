@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPointer>
 #include <functional>
 
@@ -63,6 +64,22 @@ public:
 private:
     QButtonGroup *m_group;
     std::function<void(int)> m_run;
+};
+
+// "LabelExposure": the current patient's lifetime PUVA figures, bold in the warning colour once they
+// reach a threshold of the settings. It reads the database file, so a course view does not narrow it;
+// it follows the patient, every change of the procedures and of the thresholds.
+class ExposureLabel : public QLabel
+{
+    Q_OBJECT
+
+public:
+    ExposureLabel(db::Table *reg, db::Table *lech_puva, db::RunSettings &settings, QWidget *parent = nullptr);
+    void refresh();
+
+private:
+    db::Table *m_reg;
+    db::RunSettings &m_settings;
 };
 
 // The main window's page "Фототерапия подробно".

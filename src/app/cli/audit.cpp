@@ -1,0 +1,128 @@
+#include "audit.h"
+
+#include "auditlog.h"
+#include "database.h"
+#include "options.h"
+
+#include <QDate>
+#include <QDir>
+#include <QTextStream>
+
+namespace pelorin::cli {
+
+namespace {
+
+constexpr int kAuditSound = 0;
+constexpr int kAuditBroken = 1;
+
+int fail(QTextStream &err, const QString &text)
+{
+    err << text << '\n';
+    err.flush();
+    return kAuditBroken;
+}
+
+// A day as the doctor writes it (31.12.2025) or as files do (2025-12-31).
+QDate dayOf(const QString &text)
+{
+    QDate d = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
+    if (!d.isValid())
+        d = QDate::fromString(text, Qt::ISODate);
+    return d;
+}
+
+// The stored stamp as the doctor reads it: 11.12.2026 09:41:07.
+QString stampForPeople(const QString &stamp)
+{
+    const QDateTime when = QDateTime::fromString(stamp, Qt::ISODateWithMs);
+    return when.isValid() ? when.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : stamp;
+}
+
+} // namespace
+
+QString auditUsage()
+{
+    return QStringLiteral(
+        "  pelorin-cli audit   --data ПАПКА [--patient НОМЕР] [--from ДАТА] [--to ДАТА]\n"
+        "      печатает постоянный журнал изменений (номер записи, время, номер пациента, таблица, строка)\n"
+        "      для всех пациентов или одного (ID_man), за дни с ДАТА по ДАТА (ДД.ММ.ГГГГ), и проверяет\n"
+        "      цепочку SHA-256 по всему журналу: код 1, если запись изменена или удалена;\n");
+}
+
+int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
+{
+    QString folder;
+    db::AuditLog::Filter filter;
+    bool help = false;
+    auto onFlag = [&help](const QString &) {
+        help = true;
+        return QString();
+    };
+    auto onValue = [&](const QString &option, const QString &value) -> QString {
+        if (option == QLatin1String("--data")) {
+            folder = QDir(value).absolutePath();
+        } else if (option == QLatin1String("--patient")) {
+            qint64 id = 0;
+            if (QString problem = wholeNumberOption(option, value, 1, std::numeric_limits<qint64>::max(), &id);
+                !problem.isEmpty())
+                return problem;
+            filter.patient = id;
+        } else if (option == QLatin1String("--from") || option == QLatin1String("--to")) {
+            const QDate day = dayOf(value);
+            if (!day.isValid())
+                return QStringLiteral("%1: нужна дата вида ДД.ММ.ГГГГ, а не «%2».").arg(option, value);
+            (option == QLatin1String("--from") ? filter.from : filter.to) = day;
+        } else {
+            return QStringLiteral("неизвестный параметр «%1».").arg(option);
+        }
+        return {};
+    };
+    if (const QString problem = walkOptions(words, {QStringLiteral("--help"), QStringLiteral("-h")}, onFlag, onValue);
+        !problem.isEmpty()) {
+        return fail(err, QStringLiteral("Ошибка: ") + problem + QStringLiteral("\nИспользование:\n") + auditUsage());
+    }
+    if (help) {
+        out << auditUsage();
+        out.flush();
+        return kAuditSound;
+    }
+    if (filter.from.isValid() && filter.to.isValid() && filter.from > filter.to)
+        return fail(err, QStringLiteral("Ошибка: дата --from позже даты --to."));
+    if (folder.isEmpty())
+        folder = db::Database::resolveDataFolder({});
+
+    // Read-only: the journal is looked at, never written, even while the program works on the file.
+    db::Database database;
+    QString error;
+    if (!database.open(folder, &error, db::Database::OpenMode::ReadOnly))
+        return fail(err, error);
+    if (!db::AuditLog::present(database.sql())) {
+        const db::AuditLog::Verdict verdict = db::AuditLog::verify(database.sql());
+        if (!verdict.sound)
+            return fail(err, QStringLiteral("Журнал нарушен: ") + verdict.problem);
+        out << QStringLiteral("В файле ещё нет постоянного журнала: его начнёт программа при следующем открытии файла.")
+            << '\n';
+        out.flush();
+        return kAuditSound;
+    }
+
+    QList<db::AuditEntry> rows;
+    if (!db::AuditLog::read(database.sql(), filter, &rows, &error))
+        return fail(err, error);
+    for (const db::AuditEntry &e : rows) {
+        out << e.id << '\t' << stampForPeople(e.stamp) << '\t'
+            << (e.patient.isNull() ? QStringLiteral("-") : QString::number(e.patient.toLongLong())) << '\t'
+            << (e.table.isEmpty() ? QStringLiteral("-") : e.table) << '\t' << e.text << '\n';
+    }
+    out << QStringLiteral("Записей показано: %1.").arg(rows.size()) << '\n';
+    out.flush();
+
+    const db::AuditLog::Verdict verdict = db::AuditLog::verify(database.sql());
+    if (!verdict.sound)
+        return fail(err, QStringLiteral("Журнал нарушен: ") + verdict.problem);
+    out << QStringLiteral("Цепочка записей журнала цела: записей %1.").arg(verdict.rows) << '\n';
+    out.flush();
+    return kAuditSound;
+}
+
+} // namespace pelorin::cli

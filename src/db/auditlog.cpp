@@ -1,0 +1,258 @@
+#include "auditlog.h"
+
+#include "changelog.h"
+#include "clock.h"
+#include "database.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QSqlError>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace pelorin::db {
+
+namespace {
+
+const QString kStampFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
+
+QString stampText(const QDateTime &when)
+{
+    return when.toString(kStampFormat);
+}
+
+// Bounds of a day range as stamps: from the first moment of `from` up to, not including, the day after `to`.
+QString dayStart(const QDate &day)
+{
+    return day.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+} // namespace
+
+AuditLog::AuditLog(Database &database, ChangeLog &log) : m_db(database), m_log(log)
+{
+    m_log.setKeeper([this](const QString &line, const QString &table) { record(line, table); });
+    m_db.setJournal(this);
+}
+
+AuditLog::~AuditLog()
+{
+    closing();
+    m_db.setJournal(nullptr);
+    m_log.setKeeper({});
+    // The queued flush must not find this object gone.
+    m_guard.reset();
+}
+
+QString AuditLog::chainHash(const QString &previous, const AuditEntry &entry)
+{
+    // Unit separators keep "ab"+"c" apart from "a"+"bc".
+    const QChar sep(0x1f);
+    const QString patient = entry.patient.isNull() ? QString() : QString::number(entry.patient.toLongLong());
+    const QString material = previous + sep + entry.stamp + sep + patient + sep + entry.table + sep + entry.text;
+    return QString::fromLatin1(QCryptographicHash::hash(material.toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+void AuditLog::record(const QString &line, const QString &table)
+{
+    AuditEntry entry;
+    entry.stamp = stampText(clock::now());
+    if (m_patientOf)
+        entry.patient = m_patientOf();
+    entry.table = table;
+    entry.text = line;
+    m_pending << entry;
+    if (m_db.inTransaction()) {
+        flush();
+        return;
+    }
+    // A line that no post follows (an operation's own note) is written as soon as the event loop comes
+    // round, so it is not kept waiting in memory for long.
+    if (!m_flushQueued && QCoreApplication::instance()) {
+        m_flushQueued = true;
+        if (!m_guard)
+            m_guard = std::make_unique<QObject>();
+        QTimer::singleShot(0, m_guard.get(), [this] {
+            m_flushQueued = false;
+            flush();
+        });
+    }
+}
+
+bool AuditLog::flush()
+{
+    if (m_pending.isEmpty())
+        return true;
+    if (!m_db.isOpen())
+        return false;
+    if (!m_db.inTransaction()) {
+        // Beginning the transaction calls back here, inside it.
+        Transaction transaction(m_db);
+        return transaction.commit() && m_pending.isEmpty();
+    }
+    QList<AuditEntry> batch;
+    batch.swap(m_pending);
+    for (qsizetype i = 0; i < batch.size(); ++i) {
+        if (!writeNow(batch[i])) {
+            m_pending = batch.mid(i) + m_pending;
+            return false;
+        }
+    }
+    return true;
+}
+
+void AuditLog::closing()
+{
+    flush();
+    m_last.reset();
+    m_insert.reset();
+}
+
+bool AuditLog::writeNow(const AuditEntry &entry)
+{
+    if (!m_insert) {
+        m_last = std::make_unique<QSqlQuery>(m_db.sql());
+        m_last->prepare(QStringLiteral("SELECT Hash FROM audit_log ORDER BY ID DESC LIMIT 1"));
+        m_insert = std::make_unique<QSqlQuery>(m_db.sql());
+        m_insert->prepare(
+            QStringLiteral("INSERT INTO audit_log (Stamp, ID_man, Tabl, Text, Hash) VALUES (?, ?, ?, ?, ?)"));
+    }
+    // The previous hash is read from the file inside the write transaction, not remembered: a
+    // transaction rolled back after the last line would leave a remembered hash ahead of the file.
+    if (!m_last->exec()) {
+        qWarning("audit_log: %s", qPrintable(m_last->lastError().text()));
+        m_last->finish();
+        return false;
+    }
+    const QString previous = m_last->next() ? m_last->value(0).toString() : firstPrevious();
+    m_last->finish();
+    m_insert->bindValue(0, entry.stamp);
+    m_insert->bindValue(1, entry.patient.isNull() ? QVariant(QMetaType(QMetaType::LongLong)) : entry.patient);
+    m_insert->bindValue(2, entry.table.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(entry.table));
+    m_insert->bindValue(3, entry.text);
+    m_insert->bindValue(4, chainHash(previous, entry));
+    const bool ok = m_insert->exec();
+    if (!ok)
+        qWarning("audit_log: %s", qPrintable(m_insert->lastError().text()));
+    m_insert->finish();
+    return ok;
+}
+
+bool AuditLog::present(QSqlDatabase &sql)
+{
+    QSqlQuery q(sql);
+    return q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'audit_log'")) &&
+           q.next();
+}
+
+bool AuditLog::read(QSqlDatabase &sql, const Filter &filter, QList<AuditEntry> *rows, QString *error,
+                    qint64 *matching)
+{
+    rows->clear();
+    if (!present(sql)) {
+        *error = QStringLiteral("В файле нет постоянного журнала изменений.");
+        return false;
+    }
+    // Stamps are ISO texts, so a day range is a range of texts.
+    const QString where = QStringLiteral(" WHERE (? IS NULL OR ID_man = ?) AND (? IS NULL OR Stamp >= ?) "
+                                         "AND (? IS NULL OR Stamp < ?)");
+    auto bindFilter = [&](QSqlQuery &q) {
+        const QVariant patient = filter.patient.isNull() ? QVariant(QMetaType(QMetaType::LongLong))
+                                                          : QVariant(filter.patient.toLongLong());
+        const QVariant from = filter.from.isValid() ? QVariant(dayStart(filter.from))
+                                                    : QVariant(QMetaType(QMetaType::QString));
+        const QVariant to = filter.to.isValid() ? QVariant(dayStart(filter.to.addDays(1)))
+                                                : QVariant(QMetaType(QMetaType::QString));
+        for (const QVariant &v : {patient, patient, from, from, to, to})
+            q.addBindValue(v);
+    };
+    QSqlQuery q(sql);
+    if (matching) {
+        q.prepare(QStringLiteral("SELECT count(*) FROM audit_log") + where);
+        bindFilter(q);
+        if (!q.exec() || !q.next()) {
+            *error = describeEngineError(q.lastError().text());
+            return false;
+        }
+        *matching = q.value(0).toLongLong();
+        q.finish();
+    }
+    QString select = QStringLiteral("SELECT ID, Stamp, ID_man, Tabl, Text, Hash FROM audit_log") + where +
+                     QStringLiteral(" ORDER BY ID DESC");
+    if (filter.limit > 0)
+        select += QStringLiteral(" LIMIT %1").arg(filter.limit);
+    q.prepare(select);
+    bindFilter(q);
+    if (!q.exec()) {
+        *error = describeEngineError(q.lastError().text());
+        return false;
+    }
+    while (q.next()) {
+        AuditEntry e;
+        e.id = q.value(0).toLongLong();
+        e.stamp = q.value(1).toString();
+        e.patient = q.value(2).isNull() ? QVariant() : QVariant(q.value(2).toLongLong());
+        e.table = q.value(3).toString();
+        e.text = q.value(4).toString();
+        e.hash = q.value(5).toString();
+        rows->append(e);
+    }
+    std::reverse(rows->begin(), rows->end());
+    return true;
+}
+
+AuditLog::Verdict AuditLog::verify(QSqlDatabase &sql)
+{
+    Verdict v;
+    auto broken = [&v](qint64 id, const QString &problem) {
+        v.sound = false;
+        v.firstBroken = id;
+        v.problem = problem;
+        return v;
+    };
+    if (!present(sql)) {
+        QSqlQuery q(sql);
+        const int version = q.exec(QStringLiteral("PRAGMA user_version")) && q.next() ? q.value(0).toInt() : 0;
+        if (version >= 2)
+            return broken(0, QStringLiteral("Таблица журнала изменений удалена из файла."));
+        return v; // a file of the earlier layout: nothing kept yet
+    }
+    QSqlQuery q(sql);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT ID, Stamp, ID_man, Tabl, Text, Hash FROM audit_log ORDER BY ID")))
+        return broken(0, describeEngineError(q.lastError().text()));
+    QString previous = firstPrevious();
+    qint64 lastId = 0;
+    while (q.next()) {
+        AuditEntry e;
+        e.id = q.value(0).toLongLong();
+        e.stamp = q.value(1).toString();
+        e.patient = q.value(2).isNull() ? QVariant() : QVariant(q.value(2).toLongLong());
+        e.table = q.value(3).toString();
+        e.text = q.value(4).toString();
+        e.hash = q.value(5).toString();
+        // Numbers are given out one after another and never again: a gap is a removed row.
+        if (e.id != lastId + 1) {
+            return broken(e.id, lastId == 0 ? QStringLiteral("Удалены первые записи журнала (до записи %1).").arg(e.id)
+                                            : QStringLiteral("Удалены записи журнала между %1 и %2.")
+                                                  .arg(lastId)
+                                                  .arg(e.id));
+        }
+        if (chainHash(previous, e) != e.hash)
+            return broken(e.id, QStringLiteral("Запись журнала %1 изменена после того, как была сделана.").arg(e.id));
+        previous = e.hash;
+        lastId = e.id;
+        ++v.rows;
+    }
+    q.finish();
+    QSqlQuery seq(sql);
+    if (seq.exec(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'audit_log'")) && seq.next()) {
+        const qint64 given = seq.value(0).toLongLong();
+        if (given > lastId)
+            return broken(lastId + 1, QStringLiteral("Удалены последние записи журнала (после записи %1).").arg(lastId));
+    }
+    return v;
+}
+
+} // namespace pelorin::db

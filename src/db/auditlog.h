@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+namespace pelorin::db {
+
+class ChangeLog;
+class Database;
+
+// One kept line of the change log: when, about which patient (null when not known), which table, the
+// line as the log window showed it, and the SHA-256 chained over the row before it.
+struct AuditEntry
+{
+    qint64 id = 0;
+    QString stamp; // local time, yyyy-MM-ddTHH:mm:ss.zzz
+    QVariant patient;
+    QString table;
+    QString text;
+    QString hash;
+};
+
+// The permanent journal of changes: every line of the run's change log, kept in the table audit_log
+// of the database. Each row carries SHA-256(previous row's hash, stamp, patient, table, text), so a
+// line edited or removed afterwards breaks the chain at the row after it; a row removed from the end
+// shows against the sequence SQLite keeps of the largest ID given out.
+//
+// A line is written in the same transaction as the post it belongs to: lines that arrive outside a
+// transaction wait until the next post or transaction of the database takes them in (or flush()),
+// so keeping them costs no commit of its own.
+class AuditLog
+{
+public:
+    AuditLog(Database &database, ChangeLog &log);
+    ~AuditLog();
+    AuditLog(const AuditLog &) = delete;
+    AuditLog &operator=(const AuditLog &) = delete;
+
+    // The patient the current line is about; null when there is none (a new card not yet stored).
+    void setPatientSource(std::function<QVariant()> source) { m_patientOf = std::move(source); }
+
+    void record(const QString &line, const QString &table);
+    bool hasPending() const { return !m_pending.isEmpty(); }
+    // Writes the waiting lines; inside a transaction they join it, else they get one of their own.
+    bool flush();
+    // The database is about to close: the waiting lines are written and the statements let go.
+    void closing();
+
+    // The hash of a row following the row with hash `previous` (64 zeros before the first row).
+    static QString chainHash(const QString &previous, const AuditEntry &entry);
+    static QString firstPrevious() { return QString(64, QLatin1Char('0')); }
+
+    struct Filter
+    {
+        QVariant patient; // null: every patient
+        QDate from;       // invalid: no bound
+        QDate to;
+        int limit = 0;    // > 0: only the last `limit` rows that match
+    };
+    // The kept rows that match, oldest first. False with a Russian message when the file has no journal.
+    static bool read(QSqlDatabase &sql, const Filter &filter, QList<AuditEntry> *rows, QString *error,
+                     qint64 *matching = nullptr);
+
+    struct Verdict
+    {
+        bool sound = true;
+        qint64 rows = 0;
+        qint64 firstBroken = 0; // the ID of the first row that does not follow, 0 when sound
+        QString problem;        // Russian, empty when sound
+    };
+    static Verdict verify(QSqlDatabase &sql);
+    // True when the file has the journal's table (a file of an older layout opened read-only has not).
+    static bool present(QSqlDatabase &sql);
+
+private:
+    bool writeNow(const AuditEntry &entry);
+
+    Database &m_db;
+    ChangeLog &m_log;
+    std::function<QVariant()> m_patientOf;
+    QList<AuditEntry> m_pending;
+    std::unique_ptr<QSqlQuery> m_last;
+    std::unique_ptr<QSqlQuery> m_insert;
+    bool m_flushQueued = false;
+    std::unique_ptr<QObject> m_guard; // context of the queued flush
+};
+
+} // namespace pelorin::db

@@ -1,0 +1,174 @@
+// "pelorin-cli audit": what it prints, how it filters, and its verdict on the journal's chain.
+#include "audit.h"
+#include "auditlog.h"
+#include "changelog.h"
+#include "clock.h"
+#include "database.h"
+
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QtTest>
+
+using namespace pelorin;
+
+namespace {
+
+struct Run
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Run audit(const QStringList &words)
+{
+    Run r;
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    r.code = cli::runAudit(words, out, err);
+    return r;
+}
+
+// A data folder whose journal has three lines: patient 1 on 09.12, patient 2 and no patient on 10.12.
+struct JournalFolder
+{
+    QTemporaryDir dir;
+
+    JournalFolder()
+    {
+        db::Database database;
+        QString error;
+        if (!database.open(dir.path(), &error))
+            qFatal("%s", qPrintable(error));
+        db::ChangeLog log;
+        db::AuditLog journal(database, log);
+        QVariant patient;
+        journal.setPatientSource([&patient] { return patient; });
+        clock::setFixedNow(QDateTime(QDate(2026, 12, 9), QTime(10, 0, 0)));
+        patient = 1;
+        log.note(QStringLiteral("первая"), QStringLiteral("register"));
+        clock::setFixedNow(QDateTime(QDate(2026, 12, 10), QTime(11, 30, 5)));
+        patient = 2;
+        log.note(QStringLiteral("вторая"), QStringLiteral("osmotr_1"));
+        patient = QVariant();
+        log.note(QStringLiteral("третья"));
+        journal.flush();
+        clock::reset();
+    }
+
+    QString path() const { return dir.path(); }
+
+    void tamper(const QString &sql)
+    {
+        db::Database database;
+        QString error;
+        if (!database.open(dir.path(), &error))
+            qFatal("%s", qPrintable(error));
+        QSqlQuery q(database.sql());
+        if (!q.exec(sql))
+            qFatal("tampering failed");
+    }
+};
+
+const QString kFirst = QStringLiteral("1\t09.12.2026 10:00:00\t1\tregister\tсреда, Декабрь 9, 2026, 10:00:00 - первая");
+
+} // namespace
+
+class AuditCliTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void printsTheJournalAndItsVerdict_data();
+    void printsTheJournalAndItsVerdict();
+    void brokenChainEndsWithOne();
+    void refusesWrongArguments_data();
+    void refusesWrongArguments();
+    void olderFileHasNoJournalYet();
+};
+
+void AuditCliTest::printsTheJournalAndItsVerdict_data()
+{
+    QTest::addColumn<QStringList>("filter");
+    QTest::addColumn<QList<int>>("ids");
+
+    QTest::newRow("everything") << QStringList() << QList<int>{1, 2, 3};
+    QTest::newRow("one patient") << QStringList{QStringLiteral("--patient"), QStringLiteral("2")} << QList<int>{2};
+    QTest::newRow("from a day") << QStringList{QStringLiteral("--from"), QStringLiteral("10.12.2026")}
+                                << QList<int>{2, 3};
+    QTest::newRow("up to a day, ISO") << QStringList{QStringLiteral("--to=2026-12-09")} << QList<int>{1};
+    QTest::newRow("patient without lines") << QStringList{QStringLiteral("--patient"), QStringLiteral("7")}
+                                           << QList<int>{};
+}
+
+void AuditCliTest::printsTheJournalAndItsVerdict()
+{
+    QFETCH(QStringList, filter);
+    QFETCH(QList<int>, ids);
+    JournalFolder folder;
+    const Run r = audit(QStringList{QStringLiteral("--data"), folder.path()} + filter);
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.err, QString());
+    QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), ids.size() + 2);
+    for (int i = 0; i < ids.size(); ++i)
+        QVERIFY2(lines[i].startsWith(QString::number(ids[i]) + QLatin1Char('\t')), qPrintable(lines[i]));
+    if (!ids.isEmpty() && ids.first() == 1)
+        QCOMPARE(lines.first(), kFirst);
+    if (ids.contains(3))
+        QVERIFY(lines[ids.indexOf(3)].contains(QStringLiteral("\t-\t-\t")));
+    QCOMPARE(lines[ids.size()], QStringLiteral("Записей показано: %1.").arg(ids.size()));
+    // The chain is checked over the whole journal, whatever the filter shows.
+    QCOMPARE(lines.last(), QStringLiteral("Цепочка записей журнала цела: записей 3."));
+}
+
+void AuditCliTest::brokenChainEndsWithOne()
+{
+    JournalFolder folder;
+    folder.tamper(QStringLiteral("UPDATE audit_log SET Text = 'подмена' WHERE ID = 2"));
+    const Run r = audit({QStringLiteral("--data"), folder.path()});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.err, QStringLiteral("Журнал нарушен: Запись журнала 2 изменена после того, как была сделана.\n"));
+    QVERIFY(r.out.contains(QStringLiteral("подмена")));
+}
+
+void AuditCliTest::refusesWrongArguments_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("complaint");
+    QTest::newRow("date") << QStringList{QStringLiteral("--from"), QStringLiteral("31.02.2026")}
+                          << QStringLiteral("Ошибка: --from: нужна дата вида ДД.ММ.ГГГГ, а не «31.02.2026».");
+    QTest::newRow("patient") << QStringList{QStringLiteral("--patient"), QStringLiteral("abc")}
+                             << QStringLiteral("Ошибка: --patient");
+    QTest::newRow("order") << QStringList{QStringLiteral("--from"), QStringLiteral("10.12.2026"), QStringLiteral("--to"),
+                                          QStringLiteral("09.12.2026")}
+                           << QStringLiteral("Ошибка: дата --from позже даты --to.");
+    QTest::newRow("unknown") << QStringList{QStringLiteral("--tab"), QStringLiteral("А")}
+                             << QStringLiteral("Ошибка: неизвестный параметр «--tab».");
+}
+
+void AuditCliTest::refusesWrongArguments()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QString, complaint);
+    JournalFolder folder;
+    const Run r = audit(QStringList{QStringLiteral("--data"), folder.path()} + words);
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.startsWith(complaint), qPrintable(r.err));
+    QCOMPARE(r.out, QString());
+}
+
+void AuditCliTest::olderFileHasNoJournalYet()
+{
+    JournalFolder folder;
+    folder.tamper(QStringLiteral("DROP TABLE audit_log"));
+    folder.tamper(QStringLiteral("PRAGMA user_version=1"));
+    const Run r = audit({QStringLiteral("--data"), folder.path()});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out,
+             QStringLiteral("В файле ещё нет постоянного журнала: его начнёт программа при следующем открытии файла.\n"));
+}
+
+QTEST_GUILESS_MAIN(AuditCliTest)
+#include "audit_cli_test.moc"
