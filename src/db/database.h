@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace pelorin::db {
 
@@ -65,6 +66,9 @@ private:
     bool beginTransaction();
     bool endTransaction(QString *error);
     int m_transactionDepth = 0;
+    // Every post with a journal line runs in a transaction: its two statements are prepared once.
+    std::unique_ptr<class QSqlQuery> m_begin;
+    std::unique_ptr<class QSqlQuery> m_commit;
     class AuditLog *m_journal = nullptr;
     bool createSchema(QString *error);
     bool checkSchema(QString *error);

@@ -40,13 +40,11 @@ QStringList extraTablesSql(int version)
         return {};
     return {
         QStringLiteral("CREATE TABLE IF NOT EXISTS clinic_settings (Name TEXT PRIMARY KEY NOT NULL, Value TEXT)"),
-        // Rows are only ever appended; ID is never reused, so a gap or a smaller last ID than the
-        // sequence remembers shows a removed row even where the hash chain was rewritten after it.
-        QStringLiteral("CREATE TABLE IF NOT EXISTS audit_log (ID INTEGER PRIMARY KEY AUTOINCREMENT, "
+        // Rows are only ever appended, so their IDs run without a gap. Neither an index nor
+        // AUTOINCREMENT: every post writes a row here, and each would add a page to its commit.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS audit_log (ID INTEGER PRIMARY KEY, "
                        "Stamp TEXT NOT NULL, ID_man INTEGER, Tabl TEXT, Text TEXT NOT NULL, "
                        "Hash TEXT NOT NULL)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS audit_log_ID_man ON audit_log (ID_man)"),
-        QStringLiteral("CREATE INDEX IF NOT EXISTS audit_log_Stamp ON audit_log (Stamp)"),
     };
 }
 

@@ -9,6 +9,8 @@
 
 #include <QSqlQuery>
 
+#include <array>
+
 namespace pelorin::treatment {
 
 namespace {
@@ -96,11 +98,20 @@ PuvaExposure lifetimeExposure(db::Database &database, const QVariant &patientId)
     q.addBindValue(patientId);
     if (!q.exec())
         return exposure;
+    // One view over the row being read, not a hash per procedure: the PUVA page reads this at every
+    // patient switch, for patients with hundreds of procedures.
+    std::array<QVariant, std::size(kUnitFields)> row;
+    const PuvaRecord procedure{[&row](const QString &name) -> QVariant {
+        for (size_t i = 0; i < row.size(); ++i) {
+            if (name == QLatin1String(kUnitFields[i]))
+                return row[i];
+        }
+        return {};
+    }};
     while (q.next()) {
-        QHash<QString, QVariant> values;
-        for (int i = 0; i < int(std::size(kUnitFields)); ++i)
-            values.insert(QString::fromLatin1(kUnitFields[i]), db::fromStorage(db::FieldType::Integer, q.value(i)));
-        exposure = withProcedure(exposure, PuvaRecord::fromHash(values));
+        for (size_t i = 0; i < row.size(); ++i)
+            row[i] = db::fromStorage(db::FieldType::Integer, q.value(int(i)));
+        exposure = withProcedure(exposure, procedure);
     }
     return exposure;
 }

@@ -5,6 +5,7 @@
 #include "clock.h"
 #include "database.h"
 
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -111,7 +112,7 @@ void AuditCliTest::printsTheJournalAndItsVerdict()
     QCOMPARE(r.code, 0);
     QCOMPARE(r.err, QString());
     QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), ids.size() + 2);
+    QCOMPARE(lines.size(), ids.size() + 3);
     for (int i = 0; i < ids.size(); ++i)
         QVERIFY2(lines[i].startsWith(QString::number(ids[i]) + QLatin1Char('\t')), qPrintable(lines[i]));
     if (!ids.isEmpty() && ids.first() == 1)
@@ -120,7 +121,8 @@ void AuditCliTest::printsTheJournalAndItsVerdict()
         QVERIFY(lines[ids.indexOf(3)].contains(QStringLiteral("\t-\t-\t")));
     QCOMPARE(lines[ids.size()], QStringLiteral("Записей показано: %1.").arg(ids.size()));
     // The chain is checked over the whole journal, whatever the filter shows.
-    QCOMPARE(lines.last(), QStringLiteral("Цепочка записей журнала цела: записей 3."));
+    QCOMPARE(lines[ids.size() + 1], QStringLiteral("Цепочка записей журнала цела: записей 3."));
+    QVERIFY(QRegularExpression(QStringLiteral("^Хэш последней записи: [0-9a-f]{64}$")).match(lines.last()).hasMatch());
 }
 
 void AuditCliTest::brokenChainEndsWithOne()

@@ -13,6 +13,7 @@
 #include "dialogs.h"
 #include "form1.h"
 #include "form_analyz.h"
+#include "form_osm_compare.h"
 #include "form_osm_img.h"
 #include "form_osmotr_elem.h"
 #include "formwait.h"
@@ -106,8 +107,11 @@ int main(int argc, char *argv[])
     dialogs.answers = {QStringLiteral("zlk")};
     folder::setRoot(QCoreApplication::applicationDirPath());
     app::Application program({QStringLiteral("pelorin"), QStringLiteral("--data"), args[1]});
-    if (program.start() != app::Application::Start::Running)
+    if (program.start() != app::Application::Start::Running) {
+        for (const QString &line : dialogs.transcript)
+            qWarning("%s", qPrintable(line));
         return 1;
+    }
     const QString out = args[2];
     QDir().mkpath(out);
     Shooter shooter(out);
@@ -177,6 +181,9 @@ int main(int argc, char *argv[])
                 analyz->showGroup(clinical::Form_analyz::Group(group));
                 shooter.shoot(w, QStringLiteral("%1-group%2").arg(name).arg(group + 1));
             }
+        } else if (auto *compare = qobject_cast<examination::Form_osm_compare *>(w)) {
+            compare->showComparison();
+            shooter.shoot(w, name);
         } else if (auto *image = qobject_cast<examination::Form_osm_img *>(w)) {
             image->showPicture(photo);
             shooter.shoot(w, name);

@@ -46,7 +46,8 @@ QString auditUsage()
         "  pelorin-cli audit   --data ПАПКА [--patient НОМЕР] [--from ДАТА] [--to ДАТА]\n"
         "      печатает постоянный журнал изменений (номер записи, время, номер пациента, таблица, строка)\n"
         "      для всех пациентов или одного (ID_man), за дни с ДАТА по ДАТА (ДД.ММ.ГГГГ), и проверяет\n"
-        "      цепочку SHA-256 по всему журналу: код 1, если запись изменена или удалена;\n");
+        "      цепочку SHA-256 по всему журналу: код 1, если запись изменена или удалена; хэш последней\n"
+        "      записи стоит записать вне файла: по нему видно и удаление записей с конца журнала;\n");
 }
 
 int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
@@ -121,6 +122,8 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
     if (!verdict.sound)
         return fail(err, QStringLiteral("Журнал нарушен: ") + verdict.problem);
     out << QStringLiteral("Цепочка записей журнала цела: записей %1.").arg(verdict.rows) << '\n';
+    // Rows cut off the end leave a whole chain: the last hash, noted outside the file, shows them later.
+    out << QStringLiteral("Хэш последней записи: %1").arg(verdict.lastHash) << '\n';
     out.flush();
     return kAuditSound;
 }
