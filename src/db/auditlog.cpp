@@ -27,6 +27,21 @@ QString dayStart(const QDate &day)
     return day.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
+const QString kColumns = QStringLiteral("SELECT ID, Stamp, ID_man, Tabl, Text, Hash FROM audit_log");
+
+// The row a query over kColumns stands on.
+AuditEntry entryAt(const QSqlQuery &q)
+{
+    AuditEntry e;
+    e.id = q.value(0).toLongLong();
+    e.stamp = q.value(1).toString();
+    e.patient = q.value(2).isNull() ? QVariant() : QVariant(q.value(2).toLongLong());
+    e.table = q.value(3).toString();
+    e.text = q.value(4).toString();
+    e.hash = q.value(5).toString();
+    return e;
+}
+
 } // namespace
 
 AuditLog::AuditLog(Database &database, ChangeLog &log) : m_db(database), m_log(log)
@@ -185,7 +200,7 @@ bool AuditLog::read(QSqlDatabase &sql, const Filter &filter, QList<AuditEntry> *
         *matching = q.value(0).toLongLong();
         q.finish();
     }
-    QString select = QStringLiteral("SELECT ID, Stamp, ID_man, Tabl, Text, Hash FROM audit_log") + where +
+    QString select = kColumns + where +
                      QStringLiteral(" ORDER BY ID DESC");
     if (filter.limit > 0)
         select += QStringLiteral(" LIMIT %1").arg(filter.limit);
@@ -195,16 +210,8 @@ bool AuditLog::read(QSqlDatabase &sql, const Filter &filter, QList<AuditEntry> *
         *error = describeEngineError(q.lastError().text());
         return false;
     }
-    while (q.next()) {
-        AuditEntry e;
-        e.id = q.value(0).toLongLong();
-        e.stamp = q.value(1).toString();
-        e.patient = q.value(2).isNull() ? QVariant() : QVariant(q.value(2).toLongLong());
-        e.table = q.value(3).toString();
-        e.text = q.value(4).toString();
-        e.hash = q.value(5).toString();
-        rows->append(e);
-    }
+    while (q.next())
+        rows->append(entryAt(q));
     std::reverse(rows->begin(), rows->end());
     return true;
 }
@@ -227,18 +234,12 @@ AuditLog::Verdict AuditLog::verify(QSqlDatabase &sql)
     }
     QSqlQuery q(sql);
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT ID, Stamp, ID_man, Tabl, Text, Hash FROM audit_log ORDER BY ID")))
+    if (!q.exec(kColumns + QStringLiteral(" ORDER BY ID")))
         return broken(0, describeEngineError(q.lastError().text()));
     QString previous = firstPrevious();
     qint64 lastId = 0;
     while (q.next()) {
-        AuditEntry e;
-        e.id = q.value(0).toLongLong();
-        e.stamp = q.value(1).toString();
-        e.patient = q.value(2).isNull() ? QVariant() : QVariant(q.value(2).toLongLong());
-        e.table = q.value(3).toString();
-        e.text = q.value(4).toString();
-        e.hash = q.value(5).toString();
+        const AuditEntry e = entryAt(q);
         // Numbers are given out one after another and never again: a gap is a removed row.
         if (e.id != lastId + 1) {
             return broken(e.id, lastId == 0 ? QStringLiteral("Удалены первые записи журнала (до записи %1).").arg(e.id)

@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace pelorin::ui {
 
 namespace {
@@ -46,6 +48,17 @@ protected:
 };
 
 } // namespace
+
+void centreOnScreen(QWidget *window)
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect desk = screen->availableGeometry();
+    QRect r(QPoint(0, 0), window->frameGeometry().size().expandedTo(window->size()));
+    r.moveCenter(desk.center());
+    window->move(std::max(r.left(), desk.left()), std::max(r.top(), desk.top()));
+}
 
 QSize screenRoomFor(const QWidget *window)
 {

@@ -15,6 +15,10 @@ inline constexpr int kAssumedTitleBar = 30;
 // opens on (the screen less its task bars).
 QSize screenRoomFor(const QWidget *window);
 
+// Moves a window to the middle of the primary screen's free area; a window taller or wider than that
+// area keeps its title bar and close box on it.
+void centreOnScreen(QWidget *window);
+
 // Shrinks a window that would not fit the free area of its screen and moves it inside that area.
 // A window smaller than the area keeps its size; one that cannot shrink further (its layout needs
 // more) keeps its title bar on the screen.

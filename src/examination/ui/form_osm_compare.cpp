@@ -5,14 +5,12 @@
 
 #include <QDir>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
@@ -288,12 +286,7 @@ void Form_osm_compare::showComparison()
 
     // The opening size where the screen has room for it, centred on the screen.
     resize(kOpeningSize.boundedTo(ui::screenRoomFor(this)));
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect desk = screen->availableGeometry();
-        QRect r(QPoint(0, 0), frameGeometry().size().expandedTo(size()));
-        r.moveCenter(desk.center());
-        move(std::max(r.left(), desk.left()), std::max(r.top(), desk.top()));
-    }
+    ui::centreOnScreen(this);
     show();
     raise();
     activateWindow();

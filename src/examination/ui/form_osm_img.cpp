@@ -5,8 +5,6 @@
 #include "settings.h"
 #include "windowfit.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace pelorin::examination {
@@ -40,13 +38,7 @@ void Form_osm_img::showPicture(const QString &file)
     m_image->setFixedSize(wanted.boundedTo(ui::screenRoomFor(this)));
     layout()->activate();
     adjustSize();
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        // Centred; a window taller or wider than the desktop keeps its title bar and close box on it.
-        const QRect desk = screen->availableGeometry();
-        QRect r(QPoint(0, 0), frameGeometry().size().expandedTo(size()));
-        r.moveCenter(desk.center());
-        move(std::max(r.left(), desk.left()), std::max(r.top(), desk.top()));
-    }
+    ui::centreOnScreen(this);
     show();
     raise();
     activateWindow();
