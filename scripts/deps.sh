@@ -6,6 +6,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-charts-dev libqt6opengl6-dev libgl-dev
     qt6-image-formats-plugins qt6-gtk-platformtheme qt6-translations-l10n
     libquazip1-qt6-dev libpugixml-dev libsqlite3-dev libbenchmark-dev
+    libqt6sql6-psql postgresql
     fonts-dejavu-core
 )
 if [ "${PELORIN_WITH_X:-0}" = 1 ]; then

@@ -83,7 +83,8 @@ Application::~Application()
         w.reset();
     // The day's copy is read beside the still open database, under the folder's lock; its failure
     // is told on standard error and never holds up the end.
-    if (m_ctx.database.isOpen())
+    // A server's records are the server's to keep (pg_dump); the seat's folder holds none.
+    if (m_ctx.database.isOpen() && m_ctx.database.backend() == db::Database::Backend::SQLite)
         db::backupAtExit(m_ctx.database.folder());
 }
 
@@ -179,6 +180,11 @@ bool Application::lockDataFolder(const QString &folder)
 Application::Start Application::start()
 {
     const QString dataFolder = db::Database::resolveDataFolder(m_arguments);
+    const QString server = db::Database::resolveServerAlias(m_arguments);
+    // With a server one copy runs per seat: the lock is in the seat's own folder, and the clinic's
+    // other seats work beside it.
+    if (!server.isEmpty())
+        QDir().mkpath(dataFolder);
     if (!lockDataFolder(dataFolder))
         return Start::Failed;
     const std::optional<QString> typed =
@@ -226,15 +232,21 @@ Application::Start Application::start()
     m_wait->showWaiting();
     QString error;
     const QString folder = db::Database::resolveDataFolder(m_arguments);
-    // A mistyped folder must not quietly start an empty clinic that new patients then go into.
-    if (!db::Database::existsIn(folder)) {
+    if (!server.isEmpty()) {
+        if (!m_ctx.database.openServer(server, &error)) {
+            m_wait->hideWaiting();
+            Dialogs::instance().message(error, QStringLiteral("Пелорин."), Dialogs::Kind::Error);
+            return Start::Failed;
+        }
+    } else if (!db::Database::existsIn(folder)) {
+        // A mistyped folder must not quietly start an empty clinic that new patients then go into.
         m_wait->hideWaiting();
         if (!Dialogs::instance().ask(QStringLiteral("В папке %1 нет базы данных. Создать новую базу?")
                                          .arg(QDir::toNativeSeparators(folder))))
             return Start::Cancelled;
         m_wait->showWaiting();
     }
-    if (!m_ctx.database.open(folder, &error)) {
+    if (server.isEmpty() && !m_ctx.database.open(folder, &error)) {
         m_wait->hideWaiting();
         Dialogs::instance().message(error, QStringLiteral("Пелорин."), Dialogs::Kind::Error);
         return Start::Failed;

@@ -29,6 +29,11 @@ QString dayStart(const QDate &day)
 
 const QString kColumns = QStringLiteral("SELECT ID, Stamp, ID_man, Tabl, Text, Hash FROM audit_log");
 
+bool onServer(const QSqlDatabase &sql)
+{
+    return sql.driverName() == QLatin1String("QPSQL");
+}
+
 // The row a query over kColumns stands on.
 AuditEntry entryAt(const QSqlQuery &q)
 {
@@ -164,6 +169,8 @@ bool AuditLog::writeNow(const AuditEntry &entry)
 bool AuditLog::present(QSqlDatabase &sql)
 {
     QSqlQuery q(sql);
+    if (onServer(sql))
+        return q.exec(QStringLiteral("SELECT to_regclass('audit_log') IS NOT NULL")) && q.next() && q.value(0).toBool();
     return q.exec(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'audit_log'")) &&
            q.next();
 }
@@ -177,8 +184,10 @@ bool AuditLog::read(QSqlDatabase &sql, const Filter &filter, QList<AuditEntry> *
         return false;
     }
     // Stamps are ISO texts, so a day range is a range of texts.
-    const QString where = QStringLiteral(" WHERE (? IS NULL OR ID_man = ?) AND (? IS NULL OR Stamp >= ?) "
-                                         "AND (? IS NULL OR Stamp < ?)");
+    // The casts give a server the parameters' types, which "? IS NULL" alone does not tell it.
+    const QString where = QStringLiteral(" WHERE (CAST(? AS BIGINT) IS NULL OR ID_man = CAST(? AS BIGINT)) "
+                                         "AND (CAST(? AS TEXT) IS NULL OR Stamp >= CAST(? AS TEXT)) "
+                                         "AND (CAST(? AS TEXT) IS NULL OR Stamp < CAST(? AS TEXT))");
     auto bindFilter = [&](QSqlQuery &q) {
         const QVariant patient = filter.patient.isNull() ? QVariant(QMetaType(QMetaType::LongLong))
                                                           : QVariant(filter.patient.toLongLong());
@@ -226,8 +235,11 @@ AuditLog::Verdict AuditLog::verify(QSqlDatabase &sql)
         return v;
     };
     if (!present(sql)) {
+        // Every database of layout 2 on has the table: one without it had it removed.
         QSqlQuery q(sql);
-        const int version = q.exec(QStringLiteral("PRAGMA user_version")) && q.next() ? q.value(0).toInt() : 0;
+        const QString versionSql = onServer(sql) ? QStringLiteral("SELECT max(version) FROM pelorin_version")
+                                                 : QStringLiteral("PRAGMA user_version");
+        const int version = q.exec(versionSql) && q.next() ? q.value(0).toInt() : 0;
         if (version >= 2)
             return broken(0, QStringLiteral("Таблица журнала изменений удалена из файла."));
         return v; // a file of the earlier layout: nothing kept yet

@@ -22,13 +22,28 @@ public:
     static QString fileName() { return QStringLiteral("tarvelo.sqlite"); }
 
     // The data folder: --data DIR among the arguments, else $TARVELO, else data/ beside the executable.
+    // With a server (below) it is the seat's own folder: its lock, nothing of the records.
     static QString resolveDataFolder(const QStringList &arguments);
+    // The server the records are on: --db postgresql://… among the arguments, else $TARVELO when it
+    // is such an alias; empty for the file of the data folder.
+    static QString resolveServerAlias(const QStringList &arguments);
 
     enum class OpenMode {
         Create,   // creates the folder and the file when they are missing
         Existing, // the file must be there already
         ReadOnly, // the file must be there; nothing in it or beside it is changed
     };
+
+    // Where the records are kept: the file of the data folder, or a PostgreSQL server shared by the
+    // clinic's workstations.
+    enum class Backend { SQLite, PostgreSQL };
+    Backend backend() const { return m_backend; }
+    // "postgresql://user@host:port/dbname": the alias names a server, not a folder.
+    static bool isServerAlias(const QString &alias);
+    // Connects to the server database the alias names and makes or checks its tables as open() does
+    // for a file (ReadOnly: checks only). The password comes from PGPASSWORD or ~/.pgpass, as for
+    // every PostgreSQL client; the program never keeps one.
+    bool openServer(const QString &alias, QString *error, OpenMode mode = OpenMode::Create);
 
     // Opens folder/tarvelo.sqlite. On failure returns false and a Russian message naming the file
     // in *error; the database stays closed. An empty file (its data already gone) or a file that is
@@ -66,6 +81,10 @@ private:
     bool beginTransaction();
     bool endTransaction(QString *error);
     int m_transactionDepth = 0;
+    Backend m_backend = Backend::SQLite;
+    QString m_alias; // of a server, for messages
+    int readVersion(QString *error);
+    bool writeVersion(int version, QString *error);
     // Every post with a journal line runs in a transaction: its two statements are prepared once.
     std::unique_ptr<class QSqlQuery> m_begin;
     std::unique_ptr<class QSqlQuery> m_commit;
@@ -104,8 +123,8 @@ private:
 QString describeEngineError(const QString &engineText);
 
 // SQL text of one table and of its indexes (used by the schema and by tests).
-QString createTableSql(const struct TableDef &def);
-QStringList createIndexSql(const struct TableDef &def);
+QString createTableSql(const struct TableDef &def, Database::Backend backend = Database::Backend::SQLite);
+QStringList createIndexSql(const struct TableDef &def, Database::Backend backend = Database::Backend::SQLite);
 QString quoteIdentifier(const QString &name);
 
 } // namespace pelorin::db

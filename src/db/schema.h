@@ -44,6 +44,9 @@ const TableDef *findTableByObject(const QString &objectName);
 
 // Hidden AUTOINCREMENT column of tables whose key is not an AutoInc field.
 inline constexpr const char *kHiddenRowKey = "_rowkey";
+// Hidden row version of every table on a server: raised by each change, so that a seat posting a
+// row another seat changed since it was read is refused instead of overwriting it.
+inline constexpr const char *kRowVersion = "_rowver";
 
 // Version of the table layout written into PRAGMA user_version.
 // 1: the nineteen tables. 2: the clinic's kept settings (clinic_settings) and the permanent change
@@ -52,6 +55,7 @@ inline constexpr int kSchemaVersion = 2;
 
 // Tables of the program's own beside the nineteen, by the layout version that brought them.
 // clinic_settings: Name TEXT key, Value TEXT. audit_log: see auditlog.h.
-QStringList extraTablesSql(int version);
+// On a PostgreSQL server (`server` set) the keys are identity columns instead.
+QStringList extraTablesSql(int version, bool server = false);
 
 } // namespace pelorin::db

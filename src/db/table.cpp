@@ -8,6 +8,7 @@
 #include <QSqlRecord>
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace pelorin::db {
 
@@ -186,6 +187,9 @@ bool Table::prepareStatements(QString *error)
     QString order = rowKey;
     if (!m_def.hasAutoIncKey() && *m_def.keyField)
         order = quoteIdentifier(QString::fromLatin1(m_def.keyField)) + QStringLiteral(", ") + rowKey;
+    const QString version = quoteIdentifier(QString::fromLatin1(kRowVersion));
+    if (versioned())
+        cols << version;
     m_selectSql = QStringLiteral("SELECT %1, %2 FROM %3").arg(rowKey, cols.join(QLatin1Char(',')), table);
     if (m_linkIndex >= 0 && m_master)
         m_selectSql += QStringLiteral(" WHERE %1=?").arg(quoteIdentifier(QString::fromLatin1(m_def.linkField)));
@@ -205,9 +209,12 @@ bool Table::prepareStatements(QString *error)
     m_select->setForwardOnly(true);
     return prep(m_insert, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                               .arg(table, writable.join(QLatin1Char(',')), placeholders.join(QLatin1Char(',')))) &&
-           prep(m_update, QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
-                              .arg(table, assignments.join(QLatin1Char(',')), rowKey)) &&
-           prep(m_delete, QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(table, rowKey));
+           prep(m_update, versioned() ? QStringLiteral("UPDATE %1 SET %2, %4=%4+1 WHERE %3=? AND %4=?")
+                                            .arg(table, assignments.join(QLatin1Char(',')), rowKey, version)
+                                      : QStringLiteral("UPDATE %1 SET %2 WHERE %3=?")
+                                            .arg(table, assignments.join(QLatin1Char(',')), rowKey)) &&
+           prep(m_delete, versioned() ? QStringLiteral("DELETE FROM %1 WHERE %2=? AND %3=?").arg(table, rowKey, version)
+                                      : QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(table, rowKey));
 }
 
 bool Table::open(QString *error)
@@ -256,6 +263,8 @@ bool Table::loadRows(QString *error)
         row->values.resize(size_t(n));
         for (int i = 0; i < n; ++i)
             row->values[size_t(i)] = fromStorage(m_def.fields[size_t(i)].type, m_select->value(i + 1));
+        if (versioned())
+            row->version = m_select->value(n + 1).toLongLong();
         m_rows.push_back(std::move(row));
     }
     m_select->finish();
@@ -607,20 +616,46 @@ bool Table::writeRow(Row &row, bool inserting)
             continue;
         q.bindValue(p++, toStorage(f.type, row.values[size_t(i)]));
     }
-    if (!inserting)
+    if (!inserting) {
         q.bindValue(p, row.rowKey);
+        if (versioned())
+            q.bindValue(p + 1, row.version);
+    }
     if (!q.exec()) {
         m_lastError = q.lastError().text();
         q.finish();
         return false;
     }
+    if (!inserting && versioned()) {
+        const bool stale = q.numRowsAffected() == 0;
+        q.finish();
+        if (stale)
+            return refuseStaleRow(row);
+        ++row.version;
+        return true;
+    }
     if (inserting) {
+        row.version = 1;
         row.rowKey = q.lastInsertId().toLongLong();
         if (m_keyIndex >= 0)
             row.values[size_t(m_keyIndex)] = QVariant::fromValue<qint64>(row.rowKey);
     }
     q.finish();
     return true;
+}
+
+bool Table::versioned() const
+{
+    return m_db.backend() == Database::Backend::PostgreSQL;
+}
+
+bool Table::refuseStaleRow(Row &row)
+{
+    Q_UNUSED(row);
+    m_stale = true;
+    m_lastError = QStringLiteral("Запись изменена на другом рабочем месте. Данные обновлены, повторите изменение.");
+    Dialogs::instance().message(m_lastError, QStringLiteral("Внимание!"), Dialogs::Kind::Warning);
+    return false;
 }
 
 bool Table::post()
@@ -649,6 +684,12 @@ bool Table::post()
     if (m_db.journalWaiting())
         withJournal.emplace(m_db);
     if (!writeRow(*row, inserting)) {
+        if (std::exchange(m_stale, false)) {
+            // Another seat's change stands: the doctor's edit goes, and the rows are read again.
+            cancel();
+            refresh();
+            return false;
+        }
         Dialogs::instance().message(QStringLiteral("Не удалось записать изменения в таблицу %1: %2.")
                                         .arg(tableName(), describeEngineError(m_lastError)),
                                     QStringLiteral("Ошибка"), Dialogs::Kind::Error);
@@ -714,6 +755,8 @@ bool Table::deleteRecord()
     if (m_db.journalWaiting())
         withJournal.emplace(m_db);
     m_delete->bindValue(0, row->rowKey);
+    if (versioned())
+        m_delete->bindValue(1, row->version);
     if (!m_delete->exec()) {
         m_lastError = m_delete->lastError().text();
         m_delete->finish();
@@ -722,7 +765,14 @@ bool Table::deleteRecord()
                                     QStringLiteral("Ошибка"), Dialogs::Kind::Error);
         return false;
     }
+    const bool stale = versioned() && m_delete->numRowsAffected() == 0;
     m_delete->finish();
+    if (stale) {
+        refuseStaleRow(*row);
+        m_stale = false;
+        refresh();
+        return false;
+    }
     if (withJournal && !withJournal->commit())
         return false;
     const RowPtr gone = m_view[size_t(m_cur)];

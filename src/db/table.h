@@ -183,12 +183,17 @@ private:
     {
         qint64 rowKey = 0; // 0 for a row not yet posted
         std::vector<QVariant> values;
+        qint64 version = 0; // on a server: the row version it was read at
     };
     using RowPtr = std::shared_ptr<Row>;
 
     friend class Field;
     void fire(const Handler &h) { if (h) h(*this); }
     bool loadRows(QString *error);
+    // On a server another seat may have changed or removed the row since it was read: the doctor is
+    // told, and the row is read again (or leaves the view when it is gone). Always false.
+    bool refuseStaleRow(Row &row);
+    bool versioned() const;
     void rebuildView(qint64 keepRowKey);
     void sortRows();
     bool lessThan(const Row &a, const Row &b) const;
@@ -253,6 +258,7 @@ private:
     std::unique_ptr<QSqlQuery> m_insert;
     std::unique_ptr<QSqlQuery> m_update;
     std::unique_ptr<QSqlQuery> m_delete;
+    bool m_stale = false; // the last write found its row changed by another seat
     int m_depth = 0; // nesting of posts, for diagnostics only
 };
 
