@@ -5,6 +5,7 @@
 #include "check.h"
 #include "demo.h"
 #include "maintain.h"
+#include "migrate.h"
 #include "options.h"
 #include "report.h"
 
@@ -36,7 +37,7 @@ QString usage()
         "      если в регистре уже есть пациенты, без --append ничего не записывает;\n"
         "  pelorin-cli check --data ПАПКА\n"
         "      проверяет целостность файла и ищет записи, чьих пациентов или осмотров больше нет;\n") +
-           reportUsage() + maintainUsage() + backupUsage() + auditUsage() +
+           reportUsage() + maintainUsage() + backupUsage() + auditUsage() + migrateUsage() +
            QStringLiteral(
                "  pelorin-cli --help\n"
                "      эта справка.\n"
@@ -231,6 +232,11 @@ int main(int argc, char *argv[])
         QStringList words = args.mid(1);
         words.removeAt(at - 1);
         return runAudit(words, out, err);
+    }
+    if (const qsizetype at = commandAt(args); at > 0 && args.at(at) == QLatin1String("migrate")) {
+        QStringList words = args.mid(1);
+        words.removeAt(at - 1);
+        return runMigrate(words, out, err);
     }
 
     Arguments a;

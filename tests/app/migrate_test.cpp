@@ -1,0 +1,136 @@
+// "pelorin-cli migrate": a clinic's file moved to an empty server database, whole or not at all. The
+// server cases run when PELORIN_TEST_PG names a throw-away server database (scripts/test.sh).
+#include "auditlog.h"
+#include "changelog.h"
+#include "database.h"
+#include "datamodules.h"
+#include "demo.h"
+#include "migrate.h"
+#include "table.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QUrl>
+#include <QtTest>
+
+using namespace pelorin;
+
+namespace {
+
+QString serverAlias()
+{
+    return qEnvironmentVariable("PELORIN_TEST_PG");
+}
+
+void emptyServer()
+{
+    const QUrl url(serverAlias());
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("reset"));
+        db.setHostName(url.host());
+        db.setPort(url.port(5432));
+        db.setUserName(url.userName());
+        db.setDatabaseName(url.path().mid(1));
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("SET client_min_messages = warning"));
+        QVERIFY(q.exec(QStringLiteral("DROP SCHEMA public CASCADE")) && q.exec(QStringLiteral("CREATE SCHEMA public")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("reset"));
+}
+
+int run(const QStringList &words, QString *out, QString *err)
+{
+    QTextStream o(out), e(err);
+    return cli::runMigrate(words, o, e);
+}
+
+} // namespace
+
+class MigrateTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void refusesWrongArguments_data();
+    void refusesWrongArguments();
+    void clinicArrivesWholeOnceOnly();
+};
+
+void MigrateTest::refusesWrongArguments_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("complaint");
+    QTest::newRow("no target") << QStringList{"--from", "/tmp"} << QStringLiteral("Ошибка: нужны --from ПАПКА и --to");
+    QTest::newRow("target is a folder") << QStringList{"--from", "/tmp", "--to", "/srv"}
+                                        << QStringLiteral("Ошибка: --to: нужен адрес сервера");
+    QTest::newRow("unknown option") << QStringList{"--data", "/tmp"} << QStringLiteral("Ошибка: неизвестный параметр");
+}
+
+void MigrateTest::refusesWrongArguments()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QString, complaint);
+    QString out, err;
+    QCOMPARE(run(words, &out, &err), 1);
+    QVERIFY2(err.startsWith(complaint), qPrintable(err));
+    QCOMPARE(out, QString());
+}
+
+void MigrateTest::clinicArrivesWholeOnceOnly()
+{
+    if (serverAlias().isEmpty())
+        QSKIP("PELORIN_TEST_PG is not set: no PostgreSQL server to test against");
+    emptyServer();
+    QTemporaryDir folder;
+    {
+        db::Database file;
+        QString error;
+        QVERIFY2(file.open(folder.path(), &error), qPrintable(error));
+        cli::DemoOptions options;
+        options.patients = 12;
+        options.today = QDate(2026, 12, 11);
+        QVERIFY(cli::generateDemo(file.sql(), options).ok);
+        db::ChangeLog log;
+        db::AuditLog journal(file, log);
+        log.note(QStringLiteral("строка журнала"), QStringLiteral("register"));
+        QVERIFY(journal.flush());
+    }
+    QString out, err;
+    QCOMPARE(run({"--from", folder.path(), "--to", serverAlias()}, &out, &err), 0);
+    QVERIFY2(err.isEmpty(), qPrintable(err));
+    QVERIFY2(out.contains(QStringLiteral("register\t12\n")), qPrintable(out));
+    QVERIFY(out.contains(QStringLiteral("audit_log\t1\n")));
+    QVERIFY(out.trimmed().endsWith(QStringLiteral("число записей и ключи сверены.")));
+
+    // On the server the engine reads the same records, the journal's chain holds, and new keys go on
+    // after the moved ones.
+    db::Database server;
+    QString error;
+    QVERIFY2(server.openServer(serverAlias(), &error), qPrintable(error));
+    QVERIFY(db::AuditLog::verify(server.sql()).sound);
+    db::DM1 dm1(server);
+    db::DM2 dm2(server, dm1);
+    QVERIFY2(dm1.open(&error) && dm2.open(&error), qPrintable(error));
+    QCOMPARE(dm1.register_->recordCount(), 12);
+    qint64 largest = 0;
+    for (int row = 0; row < dm1.register_->recordCount(); ++row)
+        largest = std::max(largest, dm1.register_->valueAt(row, 0).toLongLong());
+    dm1.register_->append();
+    dm1.register_->setValue(QStringLiteral("Last_Name"), QStringLiteral("Новая"));
+    QVERIFY(dm1.register_->post());
+    QCOMPARE(dm1.register_->asInteger(QStringLiteral("ID_man")), largest + 1);
+    server.close();
+
+    // A second move into the same database is refused, and writes nothing.
+    out.clear();
+    err.clear();
+    QCOMPARE(run({"--from", folder.path(), "--to", serverAlias()}, &out, &err), 1);
+    QVERIFY2(err.startsWith(QStringLiteral("База данных на сервере не пуста (в таблице register записей: 13)")),
+             qPrintable(err));
+}
+
+QTEST_GUILESS_MAIN(MigrateTest)
+#include "migrate_test.moc"
