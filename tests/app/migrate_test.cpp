@@ -5,7 +5,11 @@
 #include "database.h"
 #include "datamodules.h"
 #include "demo.h"
+#include "backup.h"
+#include "clock.h"
 #include "migrate.h"
+#include "programfolder.h"
+#include "report.h"
 #include "table.h"
 
 #include <QSqlDatabase>
@@ -54,6 +58,11 @@ class MigrateTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        folder::setRoot(QStringLiteral(PELORIN_PROGRAM_DIR));
+        clock::setFixedToday(QDate(2026, 12, 11));
+    }
     void refusesWrongArguments_data();
     void refusesWrongArguments();
     void clinicArrivesWholeOnceOnly();
@@ -122,7 +131,38 @@ void MigrateTest::clinicArrivesWholeOnceOnly()
     dm1.register_->setValue(QStringLiteral("Last_Name"), QStringLiteral("Новая"));
     QVERIFY(dm1.register_->post());
     QCOMPARE(dm1.register_->asInteger(QStringLiteral("ID_man")), largest + 1);
+    dm1.register_->first();
+    const QString patient = dm1.register_->asString(QStringLiteral("ID_man"));
     server.close();
+
+    // The documents read the same records on both: every mode's text is the same.
+    for (const char *mode : {"full-card", "extract-all", "last-exam"}) {
+        QString fromFile, fromServer, ignored;
+        QTemporaryDir outFile, outServer;
+        QTextStream o1(&fromFile), o2(&fromServer), e(&ignored);
+        QCOMPARE(cli::runReport({"--data", folder.path(), "--patient", patient, "--mode", mode, "--out", outFile.path()},
+                                o1, e),
+                 0);
+        QCOMPARE(cli::runReport({"--db", serverAlias(), "--patient", patient, "--mode", mode, "--out", outServer.path()},
+                                o2, e),
+                 0);
+        QVERIFY2(!fromFile.isEmpty(), mode);
+        QCOMPARE(fromServer, fromFile);
+    }
+
+    // The server's records are copied by pg_dump; an existing file is never replaced.
+    QTemporaryDir copies;
+    const QString copy = copies.filePath(QStringLiteral("clinic.dump"));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        QString said, complained;
+        QTextStream o(&said), e(&complained);
+        const int code = cli::runBackup({"--db", serverAlias(), "--to", copy}, o, e);
+        QCOMPARE(code, attempt == 0 ? 0 : 1);
+        QVERIFY2(attempt == 0 ? said.startsWith(QStringLiteral("Резервная копия базы на сервере записана"))
+                              : complained.contains(QStringLiteral("уже существует")),
+                 qPrintable(said + complained));
+        QVERIFY(QFileInfo(copy).size() > 0);
+    }
 
     // A second move into the same database is refused, and writes nothing.
     out.clear();

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QLockFile>
+#include <QProcess>
+#include <QFile>
 #include <QTextStream>
 
 namespace pelorin::cli {
@@ -27,6 +29,8 @@ int fail(QTextStream &err, const QString &text)
 struct Words
 {
     QString dataFolder;
+    QString server; // --db postgresql://…
+    bool dataGiven = false;
     QString file;
     bool help = false;
 };
@@ -39,12 +43,18 @@ QString parseWords(const QStringList &words, const QString &fileOption, Words *w
         return QString();
     };
     auto onValue = [&](const QString &option, const QString &value) -> QString {
-        if (option == QLatin1String("--data"))
+        if (option == QLatin1String("--data")) {
             w->dataFolder = QDir(value).absolutePath();
-        else if (option == fileOption)
+            w->dataGiven = true;
+        } else if (option == QLatin1String("--db")) {
+            if (!db::Database::isServerAlias(value))
+                return QStringLiteral("--db: нужен адрес сервера вида postgresql://пользователь@сервер:порт/база.");
+            w->server = value;
+        } else if (option == fileOption) {
             w->file = QFileInfo(value).absoluteFilePath();
-        else
+        } else {
             return QStringLiteral("неизвестный параметр «%1».").arg(option);
+        }
         return {};
     };
     if (QString problem = walkOptions(words, {QStringLiteral("--help"), QStringLiteral("-h")}, onFlag, onValue);
@@ -75,14 +85,40 @@ int prepare(const QStringList &words, const QString &fileOption, Words *w, QText
 QString backupUsage()
 {
     return QStringLiteral(
-        "  pelorin-cli backup  --data ПАПКА --to ФАЙЛ\n"
+        "  pelorin-cli backup  --data ПАПКА|--db postgresql://… --to ФАЙЛ\n"
         "      записывает копию базы данных в новый ФАЙЛ (существующий файл не заменяется) и проверяет\n"
         "      её (PRAGMA quick_check); можно и пока программа открыта. Автоматические копии программа\n"
         "      делает при каждом выходе в папку backups рядом с базой: одна на день, последние 30;\n"
+        "      базу на сервере копирует pg_dump (формат custom, восстановление — pg_restore);\n"
         "  pelorin-cli restore --data ПАПКА --from ФАЙЛ\n"
         "      ставит ФАЙЛ, если это исправная база данных программы, на место базы данных; прежний файл\n"
         "      остаётся рядом под именем tarvelo.sqlite.before-restore-ГГГГММДД-ЧЧММСС. Пока программа\n"
         "      открыта с этой папкой, не запускается;\n");
+}
+
+// A server's records are copied by the server's own tool: pg_dump, in its custom format, which
+// pg_restore reads back. The password is libpq's, as for the program.
+int backupServer(const Words &w, QTextStream &out, QTextStream &err)
+{
+    if (QFileInfo::exists(w.file))
+        return fail(err, QStringLiteral("Файл «%1» уже существует: копия не записана.").arg(QDir::toNativeSeparators(w.file)));
+    QProcess dump;
+    dump.start(QStringLiteral("pg_dump"), {QStringLiteral("--format=custom"), QStringLiteral("--no-password"),
+                                           QStringLiteral("--file"), w.file, QStringLiteral("--dbname"), w.server});
+    if (!dump.waitForStarted())
+        return fail(err, QStringLiteral("Резервная копия не записана: не удалось запустить pg_dump (пакет postgresql-client)."));
+    dump.waitForFinished(-1);
+    if (dump.exitStatus() != QProcess::NormalExit || dump.exitCode() != 0) {
+        QFile::remove(w.file);
+        return fail(err, QStringLiteral("Резервная копия не записана: ") +
+                             QString::fromLocal8Bit(dump.readAllStandardError()).trimmed());
+    }
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    out << QStringLiteral("Резервная копия базы на сервере записана программой pg_dump: %1 (%2 байт).")
+               .arg(QDir::toNativeSeparators(w.file), russian.toString(QFileInfo(w.file).size()))
+        << '\n';
+    out.flush();
+    return kBackupOk;
 }
 
 int runBackup(const QStringList &words, QTextStream &out, QTextStream &err)
@@ -90,6 +126,10 @@ int runBackup(const QStringList &words, QTextStream &out, QTextStream &err)
     Words w;
     if (const int early = prepare(words, QStringLiteral("--to"), &w, out, err); early >= 0)
         return early;
+    if (w.server.isEmpty() && !w.dataGiven)
+        w.server = db::Database::resolveServerAlias({});
+    if (!w.server.isEmpty())
+        return backupServer(w, out, err);
     if (!db::Database::existsIn(w.dataFolder))
         return fail(err, QStringLiteral("В папке %1 нет базы данных.").arg(QDir::toNativeSeparators(w.dataFolder)));
     QString error;
@@ -108,6 +148,9 @@ int runRestore(const QStringList &words, QTextStream &out, QTextStream &err)
     Words w;
     if (const int early = prepare(words, QStringLiteral("--from"), &w, out, err); early >= 0)
         return early;
+    if (!w.server.isEmpty())
+        return fail(err, QStringLiteral("Базу данных на сервере восстанавливает pg_restore из копии pg_dump; "
+                                        "программа сама её не заменяет."));
     if (!QFileInfo(w.file).isFile())
         return fail(err, QStringLiteral("Файл «%1» не найден.").arg(QDir::toNativeSeparators(w.file)));
     if (!QDir().mkpath(w.dataFolder))

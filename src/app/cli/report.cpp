@@ -181,7 +181,7 @@ std::optional<ReportMode> modeFromName(const QString &name)
 QString reportUsage()
 {
     return QStringLiteral(
-        "  pelorin-cli report --data ПАПКА --patient ID_man --mode РЕЖИМ [--course N]\n"
+        "  pelorin-cli report --data ПАПКА|--db postgresql://… --patient ID_man --mode РЕЖИМ [--course N]\n"
         "                     [--from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ] [--exam ID] [--out ПАПКА]\n"
         "      «Подготовить данные к печати.» для пациента: текст документа — в стандартный вывод,\n"
         "      амбулаторная карта и выписка — в папку --out (по умолчанию reports/ и sourses/reports/\n"
@@ -227,6 +227,10 @@ QString parseReportArguments(const QStringList &words, ReportArguments *a)
         QString problem;
         if (option == QLatin1String("--data")) {
             a->dataFolder = QDir(value).absolutePath();
+        } else if (option == QLatin1String("--db")) {
+            if (!db::Database::isServerAlias(value))
+                problem = QStringLiteral("--db: нужен адрес сервера вида postgresql://пользователь@сервер:порт/база.");
+            a->server = value;
         } else if (option == QLatin1String("--rtf")) {
             a->rtfFile = QDir(value).absolutePath();
         } else if (option == QLatin1String("--out")) {
@@ -303,13 +307,16 @@ int runReport(const QStringList &words, QTextStream &out, QTextStream &err)
         out.flush();
         return kReportOk;
     }
+    if (a.server.isEmpty() && a.dataFolder.isEmpty())
+        a.server = db::Database::resolveServerAlias({});
     if (a.dataFolder.isEmpty())
         a.dataFolder = db::Database::resolveDataFolder({});
 
     // The documents only read, so the file is opened as it is, and stays as it was.
     db::Database database;
     QString error;
-    if (!database.open(a.dataFolder, &error, db::Database::OpenMode::ReadOnly))
+    if (!a.server.isEmpty() ? !database.openServer(a.server, &error, db::Database::OpenMode::ReadOnly)
+                            : !database.open(a.dataFolder, &error, db::Database::OpenMode::ReadOnly))
         return fail(err, error);
     db::RunSettings settings;
     // The clinic's choice of the lifetime PUVA line in the extract, as the program reads it.

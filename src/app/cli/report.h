@@ -17,6 +17,7 @@ namespace pelorin::cli {
 struct ReportArguments
 {
     QString dataFolder; // empty: the folder the program itself would open
+    QString server;     // --db postgresql://…: the records are on that server instead
     qint64 patient = 0; // register.ID_man
     documents::ReportMode mode = documents::ReportMode::FullCard;
     int course = 1;                    // SpinEdit1
