@@ -236,6 +236,8 @@ bool Database::openServer(const QString &alias, QString *error, OpenMode mode)
         return fail(describeEngineError(m_db.lastError().text()));
     m_backend = Backend::PostgreSQL;
     QString sqlError;
+    // "already exists, skipping" and the like are the server's chatter, not the doctor's business.
+    exec(m_db, QStringLiteral("SET client_min_messages = warning"), nullptr);
     if (mode == OpenMode::ReadOnly) {
         if (!exec(m_db, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"), &sqlError) ||
             !checkSchema(&sqlError))
