@@ -1,49 +1,27 @@
 // "pelorin-cli migrate": a clinic's file moved to an empty server database, whole or not at all. The
 // server cases run when PELORIN_TEST_PG names a throw-away server database (scripts/test.sh).
 #include "auditlog.h"
+#include "backup.h"
 #include "changelog.h"
+#include "clock.h"
 #include "database.h"
 #include "datamodules.h"
 #include "demo.h"
-#include "backup.h"
-#include "clock.h"
 #include "migrate.h"
 #include "programfolder.h"
 #include "report.h"
 #include "table.h"
+#include "testserver.h"
 
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QUrl>
 #include <QtTest>
 
 using namespace pelorin;
+using testing::serverAlias;
 
 namespace {
-
-QString serverAlias()
-{
-    return qEnvironmentVariable("PELORIN_TEST_PG");
-}
-
-void emptyServer()
-{
-    const QUrl url(serverAlias());
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("reset"));
-        db.setHostName(url.host());
-        db.setPort(url.port(5432));
-        db.setUserName(url.userName());
-        db.setDatabaseName(url.path().mid(1));
-        QVERIFY(db.open());
-        QSqlQuery q(db);
-        q.exec(QStringLiteral("SET client_min_messages = warning"));
-        QVERIFY(q.exec(QStringLiteral("DROP SCHEMA public CASCADE")) && q.exec(QStringLiteral("CREATE SCHEMA public")));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("reset"));
-}
 
 int run(const QStringList &words, QString *out, QString *err)
 {
@@ -92,7 +70,8 @@ void MigrateTest::clinicArrivesWholeOnceOnly()
 {
     if (serverAlias().isEmpty())
         QSKIP("PELORIN_TEST_PG is not set: no PostgreSQL server to test against");
-    emptyServer();
+    QString reset;
+    QVERIFY2(testing::emptyServer(&reset), qPrintable(reset));
     QTemporaryDir folder;
     {
         db::Database file;

@@ -8,39 +8,17 @@
 #include "dialogs.h"
 #include "programfolder.h"
 #include "table.h"
+#include "testserver.h"
 
 #include <QDir>
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QUrl>
 #include <QtTest>
 
 using namespace pelorin;
+using testing::serverAlias;
 
 namespace {
-
-QString serverAlias()
-{
-    return qEnvironmentVariable("PELORIN_TEST_PG");
-}
-
-void emptyServer()
-{
-    const QUrl url(serverAlias());
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("reset"));
-        db.setHostName(url.host());
-        db.setPort(url.port(5432));
-        db.setUserName(url.userName());
-        db.setDatabaseName(url.path().mid(1));
-        QVERIFY(db.open());
-        QSqlQuery q(db);
-        q.exec(QStringLiteral("SET client_min_messages = warning"));
-        QVERIFY(q.exec(QStringLiteral("DROP SCHEMA public CASCADE")) && q.exec(QStringLiteral("CREATE SCHEMA public")));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("reset"));
-}
 
 std::unique_ptr<app::Application> seat(const QString &folder, ScriptedDialogs &dialogs, app::Application::Start *how)
 {
@@ -105,7 +83,8 @@ void ServerAppTest::twoSeatsShareTheRecordsOneCopyPerSeat()
 {
     if (serverAlias().isEmpty())
         QSKIP("PELORIN_TEST_PG is not set: no PostgreSQL server to test against");
-    emptyServer();
+    QString reset;
+    QVERIFY2(testing::emptyServer(&reset), qPrintable(reset));
     ScopedScriptedDialogs dialogs;
     QTemporaryDir seatA, seatB;
     app::Application::Start how;

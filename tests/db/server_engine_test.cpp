@@ -8,6 +8,7 @@
 #include "dialogs.h"
 #include "schema.h"
 #include "table.h"
+#include "testserver.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -16,39 +17,10 @@
 
 using namespace pelorin;
 using namespace pelorin::db;
+using testing::emptyServer;
+using testing::serverAlias;
 
 namespace {
-
-QString serverAlias()
-{
-    return qEnvironmentVariable("PELORIN_TEST_PG");
-}
-
-// Empties the test database by a connection of its own.
-bool emptyServer(QString *error)
-{
-    const QUrl url(serverAlias());
-    const QString name = QStringLiteral("server-engine-test-reset");
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        db.setHostName(url.host());
-        db.setPort(url.port(5432));
-        db.setUserName(url.userName());
-        db.setDatabaseName(url.path().mid(1));
-        if (db.open()) {
-            QSqlQuery q(db);
-            ok = q.exec(QStringLiteral("SET client_min_messages = warning")) &&
-                 q.exec(QStringLiteral("DROP SCHEMA public CASCADE")) && q.exec(QStringLiteral("CREATE SCHEMA public"));
-            if (!ok)
-                *error = q.lastError().text();
-        } else {
-            *error = db.lastError().text();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
-}
 
 QVariant first(Database &db, const QString &sql)
 {
