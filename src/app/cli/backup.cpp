@@ -85,11 +85,12 @@ int prepare(const QStringList &words, const QString &fileOption, Words *w, QText
 QString backupUsage()
 {
     return QStringLiteral(
-        "  pelorin-cli backup  --data ПАПКА|--db postgresql://… --to ФАЙЛ\n"
+        "  pelorin-cli backup  --data ПАПКА --to ФАЙЛ\n"
         "      записывает копию базы данных в новый ФАЙЛ (существующий файл не заменяется) и проверяет\n"
         "      её (PRAGMA quick_check); можно и пока программа открыта. Автоматические копии программа\n"
         "      делает при каждом выходе в папку backups рядом с базой: одна на день, последние 30;\n"
-        "      базу на сервере копирует pg_dump (формат custom, восстановление — pg_restore);\n"
+        "  pelorin-cli backup  --db postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА --to ФАЙЛ\n"
+        "      копия базы на сервере программой pg_dump (формат custom; восстанавливает pg_restore);\n"
         "  pelorin-cli restore --data ПАПКА --from ФАЙЛ\n"
         "      ставит ФАЙЛ, если это исправная база данных программы, на место базы данных; прежний файл\n"
         "      остаётся рядом под именем tarvelo.sqlite.before-restore-ГГГГММДД-ЧЧММСС. Пока программа\n"

@@ -181,7 +181,7 @@ std::optional<ReportMode> modeFromName(const QString &name)
 QString reportUsage()
 {
     return QStringLiteral(
-        "  pelorin-cli report --data ПАПКА|--db postgresql://… --patient ID_man --mode РЕЖИМ [--course N]\n"
+        "  pelorin-cli report --data ПАПКА --patient ID_man --mode РЕЖИМ [--course N]\n"
         "                     [--from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ] [--exam ID] [--out ПАПКА]\n"
         "      «Подготовить данные к печати.» для пациента: текст документа — в стандартный вывод,\n"
         "      амбулаторная карта и выписка — в папку --out (по умолчанию reports/ и sourses/reports/\n"
@@ -198,6 +198,7 @@ QString reportUsage()
         "      «Подготовить документ» на странице «Справка» (--certificate) или «Направление»\n"
         "      (--referral): начальные тексты страницы, все даты — сегодня; --choice сначала задаёт\n"
         "      текст списка ComboBoxN этой страницы (можно несколько раз).\n"
+        "      Вместо --data ПАПКА — --db postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА: записи на сервере.\n"
         "      Сообщения — в стандартный поток ошибок; код завершения 1, если документ не получен;\n");
 }
 
