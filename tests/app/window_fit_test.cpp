@@ -10,6 +10,7 @@
 #include "form1.h"
 #include "form_analyz.h"
 #include "form_osm_compare.h"
+#include "laptopscreen.h"
 #include "form_osm_img.h"
 #include "form_osmotr_elem.h"
 #include "formwait.h"
@@ -418,21 +419,9 @@ private:
 
 int main(int argc, char *argv[])
 {
-    // An offscreen laptop screen: 1366 × 768 less a 40 px task bar. Windows learn their frame only
-    // from a window manager; the title bar is assumed (ui::kAssumedTitleBar).
-    QTemporaryFile screen;
-    if (!screen.open())
-        return 1;
-    screen.write(R"({"synchronousWindowSystemEvents": false, "windowFrameMargins": false,
-                     "screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1366, "height": 728,
-                                  "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    screen.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screen.fileName().toLocal8Bit());
-    QApplication qapp(argc, argv);
     // As the program's own start does.
-    ui::keepWindowsOnScreen(&qapp);
-    WindowFitTest test;
-    return QTest::qExec(&test, argc, argv);
+    return testing::runOnLaptopScreen<WindowFitTest>(argc, argv,
+                                                     [](QApplication &app) { ui::keepWindowsOnScreen(&app); });
 }
 
 #include "window_fit_test.moc"

@@ -1,4 +1,5 @@
 #include "form_osm_compare.h"
+#include "laptopscreen.h"
 
 #include "clinicfixture.h"
 #include "form_osm_img.h"
@@ -482,18 +483,7 @@ void FormOsmCompareTest::screenshot()
 
 int main(int argc, char *argv[])
 {
-    // The clinic's smallest screen, 1366 × 768 less a 40 px task bar, so the window opens at its own
-    // size rather than at the 800 × 600 of the plain offscreen screen.
-    QTemporaryFile screen;
-    if (!screen.open())
-        return 1;
-    screen.write(R"({"synchronousWindowSystemEvents": false, "windowFrameMargins": false,
-                     "screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1366, "height": 728,
-                                  "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    screen.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screen.fileName().toLocal8Bit());
-    QApplication app(argc, argv);
-    FormOsmCompareTest test;
-    return QTest::qExec(&test, argc, argv);
+    return testing::runOnLaptopScreen<FormOsmCompareTest>(argc, argv);
 }
+
 #include "form_osm_compare_test.moc"
