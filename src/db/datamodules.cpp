@@ -57,6 +57,9 @@ DM1::DM1(Database &database, QObject *parent) : DataModule(database, 1, parent)
     anamnez_life_sem = own("anamnez_life_sem");
     post_vipis = own("post_vipis");
 
+    // A large clinic's register is not held whole: the list keeps the fields its tabs filter and
+    // order by, and the records shown or current are read as they are needed.
+    register_->setResidentFields({QStringLiteral("Last_Name"), QStringLiteral("Amb_karta"), QStringLiteral("Vip_date")});
     register_->setOrderField(QStringLiteral("Last_Name"));
     for (Table *t : m_tables) {
         if (t != register_)

@@ -169,6 +169,54 @@ Field Table::field(const QString &name)
     return Field(this, i);
 }
 
+namespace {
+
+// Rows of a partial table read whole in one go, and how many are kept whole at most.
+constexpr int kCompleteBatch = 64;
+constexpr int kKeepComplete = 512;
+
+} // namespace
+
+void Table::setResidentFields(const QStringList &names)
+{
+    if (m_open || m_master)
+        return;
+    m_slotOf.assign(size_t(m_storedCount), -1);
+    m_residentFields.clear();
+    auto add = [this](int i) {
+        if (i >= 0 && i < m_storedCount && m_slotOf[size_t(i)] < 0) {
+            m_slotOf[size_t(i)] = int(m_residentFields.size());
+            m_residentFields.push_back(i);
+        }
+    };
+    add(m_keyIndex);
+    for (const QString &name : names)
+        add(fieldIndex(name));
+}
+
+QString Table::selectSql() const
+{
+    const QString table = quoteIdentifier(QString::fromLatin1(m_def.sqlName));
+    const QString rowKey = quoteIdentifier(m_def.rowKeyColumn());
+    QStringList cols;
+    if (isPartial()) {
+        for (int i : m_residentFields)
+            cols << quoteIdentifier(QString::fromLatin1(m_def.fields[size_t(i)].name));
+    } else {
+        for (int i = 0; i < m_storedCount; ++i)
+            cols << quoteIdentifier(QString::fromLatin1(m_def.fields[size_t(i)].name));
+    }
+    if (versioned())
+        cols << quoteIdentifier(QString::fromLatin1(kRowVersion));
+    QString order = rowKey;
+    if (!m_def.hasAutoIncKey() && *m_def.keyField)
+        order = quoteIdentifier(QString::fromLatin1(m_def.keyField)) + QStringLiteral(", ") + rowKey;
+    QString sql = QStringLiteral("SELECT %1, %2 FROM %3").arg(rowKey, cols.join(QLatin1Char(',')), table);
+    if (m_linkIndex >= 0 && m_master)
+        sql += QStringLiteral(" WHERE %1=?").arg(quoteIdentifier(QString::fromLatin1(m_def.linkField)));
+    return sql + QStringLiteral(" ORDER BY ") + order;
+}
+
 bool Table::prepareStatements(QString *error)
 {
     const QString table = quoteIdentifier(QString::fromLatin1(m_def.sqlName));
@@ -184,16 +232,10 @@ bool Table::prepareStatements(QString *error)
         placeholders << QStringLiteral("?");
         assignments << q + QStringLiteral("=?");
     }
-    QString order = rowKey;
-    if (!m_def.hasAutoIncKey() && *m_def.keyField)
-        order = quoteIdentifier(QString::fromLatin1(m_def.keyField)) + QStringLiteral(", ") + rowKey;
     const QString version = quoteIdentifier(QString::fromLatin1(kRowVersion));
     if (versioned())
         cols << version;
-    m_selectSql = QStringLiteral("SELECT %1, %2 FROM %3").arg(rowKey, cols.join(QLatin1Char(',')), table);
-    if (m_linkIndex >= 0 && m_master)
-        m_selectSql += QStringLiteral(" WHERE %1=?").arg(quoteIdentifier(QString::fromLatin1(m_def.linkField)));
-    m_selectSql += QStringLiteral(" ORDER BY ") + order;
+    m_selectSql = selectSql();
 
     auto prep = [&](std::unique_ptr<QSqlQuery> &q, const QString &sql) {
         q = std::make_unique<QSqlQuery>(m_db.sql());
@@ -207,6 +249,15 @@ bool Table::prepareStatements(QString *error)
     if (!prep(m_select, m_selectSql))
         return false;
     m_select->setForwardOnly(true);
+    if (isPartial()) {
+        QStringList keys;
+        for (int i = 0; i < kCompleteBatch; ++i)
+            keys << QStringLiteral("?");
+        if (!prep(m_selectSome, QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 IN (%4)")
+                                    .arg(rowKey, cols.join(QLatin1Char(',')), table, keys.join(QLatin1Char(',')))))
+            return false;
+        m_selectSome->setForwardOnly(true);
+    }
     return prep(m_insert, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                               .arg(table, writable.join(QLatin1Char(',')), placeholders.join(QLatin1Char(',')))) &&
            prep(m_update, versioned() ? QStringLiteral("UPDATE %1 SET %2, %4=%4+1 WHERE %3=? AND %4=?")
@@ -215,6 +266,118 @@ bool Table::prepareStatements(QString *error)
                                             .arg(table, assignments.join(QLatin1Char(',')), rowKey)) &&
            prep(m_delete, versioned() ? QStringLiteral("DELETE FROM %1 WHERE %2=? AND %3=?").arg(table, rowKey, version)
                                       : QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(table, rowKey));
+}
+
+void Table::completeRow(int viewIndex, bool reread) const
+{
+    if (!isPartial() || viewIndex < 0 || viewIndex >= int(m_view.size()))
+        return;
+    Row *target = m_view[size_t(viewIndex)].get();
+    if (target->complete && !reread)
+        return;
+    if (target->rowKey == 0)
+        return; // a row being inserted is whole from the start
+    // Only the last rows looked at stay whole; the others go back to their resident fields. The
+    // current record, the one being calculated and the one being inserted are never touched.
+    if (m_completeCount >= kKeepComplete) {
+        const Row *current = currentRow();
+        for (const RowPtr &r : m_rows) {
+            if (!r->complete || r.get() == current || r.get() == m_calcRow || r == m_insertRow || r->rowKey == 0)
+                continue;
+            std::vector<QVariant> resident(m_residentFields.size());
+            for (size_t s = 0; s < m_residentFields.size(); ++s)
+                resident[s] = std::move(r->values[size_t(m_residentFields[s])]);
+            r->values = std::move(resident);
+            r->complete = false;
+        }
+        m_completeCount = current && current->complete ? 1 : 0;
+    }
+    // The row asked for and the incomplete rows after it (before it at the end of the view).
+    std::vector<Row *> batch{target};
+    for (int i = viewIndex + 1; i < int(m_view.size()) && i <= viewIndex + 2 * kCompleteBatch &&
+                                int(batch.size()) < kCompleteBatch; ++i) {
+        if (!m_view[size_t(i)]->complete && m_view[size_t(i)]->rowKey)
+            batch.push_back(m_view[size_t(i)].get());
+    }
+    for (int i = viewIndex - 1; i >= 0 && i >= viewIndex - 2 * kCompleteBatch && int(batch.size()) < kCompleteBatch; --i) {
+        if (!m_view[size_t(i)]->complete && m_view[size_t(i)]->rowKey)
+            batch.push_back(m_view[size_t(i)].get());
+    }
+    QHash<qint64, Row *> byKey;
+    for (int i = 0; i < kCompleteBatch; ++i) {
+        Row *r = batch[size_t(std::min<int>(i, int(batch.size()) - 1))];
+        m_selectSome->bindValue(i, r->rowKey);
+        byKey.insert(r->rowKey, r);
+    }
+    auto fill = [this](Row &r, std::vector<QVariant> values) {
+        if (!r.complete)
+            ++m_completeCount;
+        r.values = std::move(values);
+        r.complete = true;
+    };
+    if (m_selectSome->exec()) {
+        const int n = m_storedCount;
+        while (m_selectSome->next()) {
+            Row *r = byKey.take(m_selectSome->value(0).toLongLong());
+            if (!r)
+                continue;
+            std::vector<QVariant> values(static_cast<size_t>(n));
+            for (int i = 0; i < n; ++i)
+                values[size_t(i)] = fromStorage(m_def.fields[size_t(i)].type, m_selectSome->value(i + 1));
+            if (versioned())
+                r->version = m_selectSome->value(n + 1).toLongLong();
+            fill(*r, std::move(values));
+        }
+        m_selectSome->finish();
+    } else {
+        qWarning("Reading records of %s failed: %s", m_def.objectName, qPrintable(m_selectSome->lastError().text()));
+    }
+    // A row another seat removed meanwhile (or one the database would not give) keeps what was
+    // read of it, and blanks elsewhere.
+    for (Row *r : std::as_const(byKey)) {
+        if (r->complete)
+            continue;
+        std::vector<QVariant> values(static_cast<size_t>(m_storedCount));
+        for (size_t s = 0; s < m_residentFields.size(); ++s)
+            values[size_t(m_residentFields[s])] = r->values[s];
+        fill(*r, std::move(values));
+    }
+}
+
+bool Table::makeResident(int index, QString *error)
+{
+    if (isResident(index) || index < 0)
+        return true;
+    const QString rowKey = quoteIdentifier(m_def.rowKeyColumn());
+    QSqlQuery q(m_db.sql());
+    q.setForwardOnly(true);
+    if (m_open) {
+        if (!q.exec(QStringLiteral("SELECT %1, %2 FROM %3")
+                        .arg(rowKey, quoteIdentifier(QString::fromLatin1(m_def.fields[size_t(index)].name)),
+                             quoteIdentifier(QString::fromLatin1(m_def.sqlName))))) {
+            m_lastError = q.lastError().text();
+            if (error)
+                *error = m_lastError;
+            return false;
+        }
+    }
+    QHash<qint64, QVariant> column;
+    while (q.isActive() && q.next())
+        column.insert(q.value(0).toLongLong(), fromStorage(m_def.fields[size_t(index)].type, q.value(1)));
+    m_slotOf[size_t(index)] = int(m_residentFields.size());
+    m_residentFields.push_back(index);
+    for (const RowPtr &r : m_rows) {
+        if (!r->complete)
+            r->values.push_back(column.value(r->rowKey));
+    }
+    m_selectSql = selectSql();
+    if (m_open && !m_select->prepare(m_selectSql)) {
+        m_lastError = m_select->lastError().text();
+        if (error)
+            *error = m_lastError;
+        return false;
+    }
+    return true;
 }
 
 bool Table::open(QString *error)
@@ -256,13 +419,18 @@ bool Table::loadRows(QString *error)
             *error = m_lastError;
         return false;
     }
-    const int n = m_storedCount;
+    m_completeCount = 0;
+    const bool partial = isPartial();
+    const int n = partial ? int(m_residentFields.size()) : m_storedCount;
     while (m_select->next()) {
         auto row = std::make_shared<Row>();
         row->rowKey = m_select->value(0).toLongLong();
+        row->complete = !partial;
         row->values.resize(size_t(n));
-        for (int i = 0; i < n; ++i)
-            row->values[size_t(i)] = fromStorage(m_def.fields[size_t(i)].type, m_select->value(i + 1));
+        for (int i = 0; i < n; ++i) {
+            const int field = partial ? m_residentFields[size_t(i)] : i;
+            row->values[size_t(i)] = fromStorage(m_def.fields[size_t(field)].type, m_select->value(i + 1));
+        }
         if (versioned())
             row->version = m_select->value(n + 1).toLongLong();
         m_rows.push_back(std::move(row));
@@ -276,8 +444,8 @@ bool Table::loadRows(QString *error)
 bool Table::lessThan(const Row &a, const Row &b) const
 {
     if (m_orderIndex >= 0) {
-        const int c = compareValues(m_def.fields[size_t(m_orderIndex)].type, a.values[size_t(m_orderIndex)],
-                                    b.values[size_t(m_orderIndex)], Qt::CaseInsensitive);
+        const int c = compareValues(m_def.fields[size_t(m_orderIndex)].type, storedValue(a, m_orderIndex),
+                                    storedValue(b, m_orderIndex), Qt::CaseInsensitive);
         if (c != 0)
             return c < 0;
     }
@@ -294,7 +462,11 @@ void Table::sortRows()
 
 bool Table::rowMatchesFilter(const Row &row) const
 {
-    return !m_filter || m_filter->matches(row.values.data());
+    if (!m_filter)
+        return true;
+    if (row.complete)
+        return m_filter->matches(row.values.data());
+    return m_filter->matches([this, &row](int index) -> const QVariant & { return storedValue(row, index); });
 }
 
 void Table::rebuildView(qint64 keepRowKey)
@@ -359,6 +531,9 @@ void Table::moveToIndex(int index, bool scrollEvents)
     const Row *oldRow = currentRow();
     m_cur = m_view.empty() ? -1 : std::clamp(index, 0, int(m_view.size()) - 1);
     if (m_cur != old || currentRow() != oldRow) {
+        // On a server the record moved to is read again: another seat may have changed it.
+        if (versioned() && m_state == TableState::Browse)
+            completeRow(m_cur, true);
         m_calcDirty = true;
         Q_EMIT currentChanged();
         notifyDetails();
@@ -433,6 +608,8 @@ bool Table::locate(const QString &fieldName, const QVariant &value)
     if (idx < 0)
         return false;
     if (!prepareToMove())
+        return false;
+    if (!makeResident(idx))
         return false;
     const FieldDef &f = fieldDef(idx);
     const QVariant wanted = normalizeValue(f.type, f.width, value);
@@ -509,6 +686,7 @@ void Table::edit()
         return;
     }
     fire(beforeEdit);
+    completeRow(m_cur);
     Row *row = currentRow();
     if (!row)
         return;
@@ -608,6 +786,10 @@ void Table::cancel()
 
 bool Table::writeRow(Row &row, bool inserting)
 {
+    if (!row.complete) {
+        m_lastError = QStringLiteral("Запись таблицы %1 прочитана не полностью.").arg(tableName());
+        return false;
+    }
     QSqlQuery &q = inserting ? *m_insert : *m_update;
     int p = 0;
     for (int i = 0; i < m_storedCount; ++i) {
@@ -808,8 +990,11 @@ QVariant Table::value(int index) const
     const Row *row = currentRow();
     if (!row)
         return {};
-    if (index < m_storedCount)
-        return row->values[size_t(index)];
+    if (index < m_storedCount) {
+        if (!row->complete && !isResident(index))
+            completeRow(m_cur);
+        return storedValue(*row, index);
+    }
     ensureCalc();
     return m_calcValues[size_t(index - m_storedCount)];
 }
@@ -912,8 +1097,10 @@ QVariant Table::valueAt(int row, int index) const
     if (row < 0 || row >= int(m_view.size()) || index < 0 || index >= fieldCount())
         return {};
     const Row &r = *m_view[size_t(row)];
+    if (!r.complete && !(index < m_storedCount && isResident(index)))
+        completeRow(row);
     if (index < m_storedCount)
-        return r.values[size_t(index)];
+        return storedValue(r, index);
     std::vector<QVariant> calc;
     computeCalc(r, calc);
     return calc[size_t(index - m_storedCount)];
@@ -924,6 +1111,7 @@ std::vector<QVariant> Table::recordAt(int row) const
     std::vector<QVariant> out;
     if (row < 0 || row >= int(m_view.size()))
         return out;
+    completeRow(row);
     const Row &r = *m_view[size_t(row)];
     out = r.values;
     std::vector<QVariant> calc;
@@ -968,6 +1156,7 @@ void Table::ensureCalc() const
 {
     if (!m_calcDirty)
         return;
+    completeRow(m_cur);
     const Row *row = currentRow();
     if (row)
         computeCalc(*row, m_calcValues);
@@ -999,12 +1188,18 @@ bool Table::setFilter(const QString &text, QString *error)
     std::unique_ptr<Filter> parsed;
     if (!text.trimmed().isEmpty()) {
         QString why;
-        parsed = Filter::parse(text, [this](const QString &name) -> std::optional<Filter::FieldInfo> {
+        std::vector<int> compared;
+        parsed = Filter::parse(text, [this, &compared](const QString &name) -> std::optional<Filter::FieldInfo> {
             const int i = fieldIndex(name);
             if (i < 0 || i >= m_storedCount)
                 return std::nullopt;
+            compared.push_back(i);
             return Filter::FieldInfo{i, fieldDef(i).type};
         }, &why);
+        for (int i : compared) {
+            if (parsed && !makeResident(i, &why))
+                parsed.reset();
+        }
         if (!parsed) {
             m_lastError = why;
             if (error)
@@ -1036,6 +1231,8 @@ void Table::setOrderField(const QString &fieldName)
     if (idx == m_orderIndex && m_orderField == fieldName)
         return;
     if (m_open && !prepareToMove())
+        return;
+    if (idx >= 0 && idx < m_storedCount && !makeResident(idx))
         return;
     m_orderIndex = idx;
     m_orderField = idx < 0 ? QString() : QString::fromLatin1(fieldDef(idx).name);
@@ -1069,6 +1266,22 @@ void Table::refresh()
     for (Table *d : m_details)
         d->m_linkLoaded = false;
     notifyDetails();
+}
+
+void Table::markDetailsStale()
+{
+    for (Table *d : m_details) {
+        d->m_linkLoaded = false;
+        d->markDetailsStale();
+    }
+}
+
+void Table::refreshAll()
+{
+    if (!m_open || !prepareToMove())
+        return;
+    markDetailsStale();
+    refresh();
 }
 
 void Table::adoptMasterKey()

@@ -72,6 +72,14 @@ public:
     Table *master() const { return m_master; }
     const std::vector<Table *> &details() const { return m_details; }
 
+    // Keeps in memory, for every row, only these fields (and the key); the others are read from the
+    // database for the rows that are looked at - the current record, the rows a grid shows - some
+    // rows at a time, and only the last few hundred such rows are kept whole. A field the filter,
+    // the order or a locate compares joins the resident ones. For a large table without master
+    // (the register of a big clinic); call before open.
+    void setResidentFields(const QStringList &names);
+    bool isPartial() const { return !m_slotOf.empty(); }
+
     // Opens the table: a table without master reads all its rows, a detail follows its master.
     bool open(QString *error = nullptr);
     bool isOpen() const { return m_open; }
@@ -149,6 +157,8 @@ public:
     QString orderField() const { return m_orderField; }
     // Reads the rows again from the database, staying on the same record where it still exists.
     void refresh();
+    // The same, and every detail down the chain reads its rows for its master again (F5).
+    void refreshAll();
     // After a long walk during which the windows were not told of it (its signals blocked), tells
     // them once of everything: state, rows, current record and its values.
     void announce();
@@ -184,12 +194,27 @@ private:
         qint64 rowKey = 0; // 0 for a row not yet posted
         std::vector<QVariant> values;
         qint64 version = 0; // on a server: the row version it was read at
+        // False for a row of a partial table holding only the resident fields, in slot order.
+        bool complete = true;
     };
     using RowPtr = std::shared_ptr<Row>;
 
     friend class Field;
     void fire(const Handler &h) { if (h) h(*this); }
     bool loadRows(QString *error);
+    // A stored value of a row without reading anything: the row is complete or the field resident.
+    const QVariant &storedValue(const Row &row, int index) const
+    {
+        return row.complete ? row.values[size_t(index)] : row.values[size_t(m_slotOf[size_t(index)])];
+    }
+    bool isResident(int index) const { return m_slotOf.empty() || index >= m_storedCount || m_slotOf[size_t(index)] >= 0; }
+    // Reads the whole record of the row at view index (and of incomplete rows beside it) when the
+    // table is partial; with reread, that row is read again even when it is complete.
+    void completeRow(int viewIndex, bool reread = false) const;
+    // Makes a stored field resident in every row of a partial table.
+    bool makeResident(int index, QString *error = nullptr);
+    QString selectSql() const;
+    void markDetailsStale();
     // On a server another seat may have changed or removed the row since it was read: the doctor is
     // told, and the row is read again (or leaves the view when it is gone). Always false.
     bool refuseStaleRow(Row &row);
@@ -255,6 +280,10 @@ private:
     QString m_updateRefusal;
     QString m_selectSql;
     std::unique_ptr<QSqlQuery> m_select;
+    std::unique_ptr<QSqlQuery> m_selectSome; // whole records of a partial table by their keys
+    std::vector<int> m_slotOf;              // partial table: stored field -> slot, -1 not resident
+    std::vector<int> m_residentFields;      // partial table: slot -> stored field
+    mutable int m_completeCount = 0;        // rows of a partial table held whole
     std::unique_ptr<QSqlQuery> m_insert;
     std::unique_ptr<QSqlQuery> m_update;
     std::unique_ptr<QSqlQuery> m_delete;

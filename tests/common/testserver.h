@@ -2,11 +2,16 @@
 
 // The throw-away PostgreSQL database of the server tests: PELORIN_TEST_PG names it (scripts/test.sh
 // starts a server and sets it); each server case starts on it emptied.
+#include "database.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QUrl>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace pelorin::testing {
 
@@ -40,6 +45,25 @@ inline bool emptyServer(QString *error)
     }
     QSqlDatabase::removeDatabase(name);
     return ok;
+}
+
+// A test program registered a second time with PELORIN_TEST_BACKEND=server runs its cases on the
+// test server instead of a file; without a server it ends at once as skipped (exit code 77).
+inline bool onServer()
+{
+    return qEnvironmentVariable("PELORIN_TEST_BACKEND") == QLatin1String("server");
+}
+
+// Opens the database a test case works on: a file in folder, or the emptied test server.
+inline bool openTestDatabase(db::Database &database, const QString &folder, QString *error)
+{
+    if (!onServer())
+        return database.open(folder, error);
+    if (serverAlias().isEmpty()) {
+        std::fprintf(stderr, "PELORIN_TEST_PG is not set: no test server, the server run is skipped.\n");
+        std::exit(77);
+    }
+    return emptyServer(error) && database.openServer(serverAlias(), error);
 }
 
 } // namespace pelorin::testing

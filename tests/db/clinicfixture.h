@@ -6,6 +6,7 @@
 #include "protection.h"
 #include "register.h"
 #include "settings.h"
+#include "testserver.h"
 
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -14,7 +15,7 @@
 
 namespace pelorin::testing {
 
-// A fresh database in a temporary folder with both data modules open, the register calculated
+// A fresh database in a temporary folder (or on the test server, see openTestDatabase) with both data modules open, the register calculated
 // and the protection installed on every table, as at start-up (protection off, as at every start).
 struct ClinicFixture
 {
@@ -29,7 +30,7 @@ struct ClinicFixture
     ClinicFixture()
     {
         QString error;
-        if (!db.open(dir.path(), &error))
+        if (!openTestDatabase(db, dir.path(), &error))
             qFatal("open failed: %s", qPrintable(error));
         dm1 = std::make_unique<db::DM1>(db);
         dm2 = std::make_unique<db::DM2>(db, *dm1);
