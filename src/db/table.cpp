@@ -803,7 +803,7 @@ bool Table::writeRow(Row &row, bool inserting)
         if (versioned())
             q.bindValue(p + 1, row.version);
     }
-    if (!q.exec()) {
+    if (!execWrite(q)) {
         m_lastError = q.lastError().text();
         q.finish();
         return false;
@@ -824,6 +824,22 @@ bool Table::writeRow(Row &row, bool inserting)
     }
     q.finish();
     return true;
+}
+
+bool Table::execWrite(QSqlQuery &q)
+{
+    // A statement the server refuses spoils the whole transaction it runs in; inside an operation
+    // (or with a journal line waiting) only this statement must go, as in the file, so it runs
+    // under a savepoint of its own.
+    const bool guard = versioned() && m_db.inTransaction();
+    if (!guard)
+        return q.exec();
+    QSqlQuery step(m_db.sql());
+    if (!step.exec(QStringLiteral("SAVEPOINT pelorin_write")))
+        return q.exec();
+    const bool ok = q.exec();
+    step.exec(ok ? QStringLiteral("RELEASE SAVEPOINT pelorin_write") : QStringLiteral("ROLLBACK TO SAVEPOINT pelorin_write"));
+    return ok;
 }
 
 bool Table::versioned() const
@@ -939,7 +955,7 @@ bool Table::deleteRecord()
     m_delete->bindValue(0, row->rowKey);
     if (versioned())
         m_delete->bindValue(1, row->version);
-    if (!m_delete->exec()) {
+    if (!execWrite(*m_delete)) {
         m_lastError = m_delete->lastError().text();
         m_delete->finish();
         Dialogs::instance().message(QStringLiteral("Не удалось удалить запись из таблицы %1: %2.")

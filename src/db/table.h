@@ -219,6 +219,7 @@ private:
     // told, and the row is read again (or leaves the view when it is gone). Always false.
     bool refuseStaleRow(Row &row);
     bool versioned() const;
+    bool execWrite(QSqlQuery &q);
     void rebuildView(qint64 keepRowKey);
     void sortRows();
     bool lessThan(const Row &a, const Row &b) const;

@@ -94,7 +94,7 @@ PuvaExposure lifetimeExposure(db::Database &database, const QVariant &patientId)
     // The table objects only see one course when a course view is chosen; the file sees them all.
     QSqlQuery q(database.sql());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT Power1, Time1, Power2, Time2, Power3, Time3 FROM lech_puva WHERE ID_man = ?"));
+    q.prepare(QStringLiteral("SELECT \"Power1\", \"Time1\", \"Power2\", \"Time2\", \"Power3\", \"Time3\" FROM lech_puva WHERE \"ID_man\" = ?"));
     q.addBindValue(patientId);
     if (!q.exec())
         return exposure;

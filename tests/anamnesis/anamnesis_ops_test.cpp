@@ -57,7 +57,7 @@ struct Patient : testing::ClinicFixture
         QVERIFY(complaints().post());
     }
 
-    QVariant storedZalobi() { return stored(QStringLiteral("SELECT Zalobi FROM anamnez_zab")); }
+    QVariant storedZalobi() { return stored(QStringLiteral("SELECT \"Zalobi\" FROM anamnez_zab")); }
 };
 
 } // namespace
@@ -277,7 +277,7 @@ void AnamnesisOpsTest::calculatorPostsPendingChangesFirst()
     p.zab().setValue(QStringLiteral("NachZabText"), kMonths);
     ScopedScriptedDialogs dialogs;
     calculateOnset(*p.dm1);
-    QCOMPARE(p.stored(QStringLiteral("SELECT NachZabCount FROM anamnez_zab")).toInt(), 3);
+    QCOMPARE(p.stored(QStringLiteral("SELECT \"NachZabCount\" FROM anamnez_zab")).toInt(), 3);
     QCOMPARE(p.storedZalobi().toString(), QStringLiteral("от 40 до 50 лет"));
     QVERIFY(dialogs.transcript.last().endsWith(QStringLiteral("Дата заболевания: 29.11.2024")));
 }
@@ -328,7 +328,7 @@ void AnamnesisOpsTest::complaintFieldGoesToItsExaminationField()
     QVERIFY(transferComplaints(*p.dm1, *p.dm2));
     for (const QString &field : kExaminationFields) {
         QCOMPARE(p.osmotr().value(field), QVariant(field == examination));
-        QCOMPARE(p.stored(QStringLiteral("SELECT %1 FROM osmotr_1").arg(field)).toBool(), field == examination);
+        QCOMPARE(p.stored(QStringLiteral("SELECT \"%1\" FROM osmotr_1").arg(field)).toBool(), field == examination);
     }
     // The examination's own fields that no complaint feeds stay blank.
     QVERIFY(p.osmotr().isNull(QStringLiteral("A3_5")));
@@ -391,8 +391,8 @@ void AnamnesisOpsTest::firstOfSeveralExaminationsIsRewritten()
     QCOMPARE(p.osmotr().asBoolean(QStringLiteral("A1_1")), false);
     QCOMPARE(p.osmotr().asBoolean(QStringLiteral("A1_3")), true);
     QCOMPARE(p.osmotr().asBoolean(QStringLiteral("A3_5")), true);
-    QCOMPARE(p.stored(QStringLiteral("SELECT Nom_osm FROM osmotr_1 WHERE Date = '2025-02-20'")).toInt(), 1);
-    QCOMPARE(p.stored(QStringLiteral("SELECT COUNT(*) FROM osmotr_1 WHERE Nom_osm = 4 AND A1_3 IS NULL")).toInt(), 1);
+    QCOMPARE(p.stored(QStringLiteral("SELECT \"Nom_osm\" FROM osmotr_1 WHERE \"Date\" = '2025-02-20'")).toInt(), 1);
+    QCOMPARE(p.stored(QStringLiteral("SELECT COUNT(*) FROM osmotr_1 WHERE \"Nom_osm\" = 4 AND \"A1_3\" IS NULL")).toInt(), 1);
 }
 
 void AnamnesisOpsTest::pendingComplaintsArePostedAndCopied()
@@ -404,8 +404,8 @@ void AnamnesisOpsTest::pendingComplaintsArePostedAndCopied()
     dialogs.answers << QStringLiteral("yes");
     applyComplaints(*p.dm1, *p.dm2, {});
     QCOMPARE(p.complaints().state(), db::TableState::Browse);
-    QCOMPARE(p.stored(QStringLiteral("SELECT A2_11 FROM anamnez_zab_zalobi")).toBool(), true);
-    QCOMPARE(p.stored(QStringLiteral("SELECT A2_13 FROM osmotr_1")).toBool(), true);
+    QCOMPARE(p.stored(QStringLiteral("SELECT \"A2_11\" FROM anamnez_zab_zalobi")).toBool(), true);
+    QCOMPARE(p.stored(QStringLiteral("SELECT \"A2_13\" FROM osmotr_1")).toBool(), true);
 }
 
 void AnamnesisOpsTest::otherComplaintIsCutToTheExaminationField()
@@ -415,7 +415,7 @@ void AnamnesisOpsTest::otherComplaintIsCutToTheExaminationField()
     p.complains({{QStringLiteral("Other"), other}});
     ScopedScriptedDialogs dialogs;
     QVERIFY(transferComplaints(*p.dm1, *p.dm2));
-    QCOMPARE(p.stored(QStringLiteral("SELECT Zal_other FROM osmotr_1")).toString(), other.left(100));
+    QCOMPARE(p.stored(QStringLiteral("SELECT \"Zal_other\" FROM osmotr_1")).toString(), other.left(100));
 }
 
 QTEST_GUILESS_MAIN(AnamnesisOpsTest)

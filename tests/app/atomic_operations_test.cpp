@@ -128,7 +128,7 @@ void AtomicOperationsTest::everyWriteIsInsideOneTransaction()
     QVERIFY(!f.db.inTransaction());
     // Everything the operation did is in the file once it has ended.
     QSqlQuery q(f.db.sql());
-    QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM osmotr_img WHERE Link IS NULL OR Link = ''")) && q.next());
+    QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM osmotr_img WHERE \"Link\" IS NULL OR \"Link\" = ''")) && q.next());
     QCOMPARE(q.value(0).toInt(), 0);
     folder::setRoot(QString());
 }

@@ -33,7 +33,7 @@ struct Clinic : testing::ClinicFixture
         for (int i = 0; i < t.storedFieldCount(); ++i) {
             if (t.fieldDef(i).type != FieldType::Boolean)
                 continue;
-            const QVariant v = stored(QStringLiteral("SELECT \"%1\" FROM analyz WHERE Id = %2")
+            const QVariant v = stored(QStringLiteral("SELECT \"%1\" FROM analyz WHERE \"Id\" = %2")
                                           .arg(t.fieldDef(i).name)
                                           .arg(t.currentRowKey()));
             if (v.isNull() || v.toBool())
@@ -92,7 +92,7 @@ void ClinicalOpsTest::addBloodTestPostsPendingChangesFirst()
     c.tests().edit();
     c.tests().setValue("B9", true);
     QVERIFY(clinical::addBloodTest(c.tests()));
-    QCOMPARE(c.stored(QStringLiteral("SELECT B9 FROM analyz WHERE Data = '2025-01-01'")).toBool(), true);
+    QCOMPARE(c.stored(QStringLiteral("SELECT \"B9\" FROM analyz WHERE \"Data\" = '2025-01-01'")).toBool(), true);
     QCOMPARE(c.tests().recordCount(), 2);
 }
 
@@ -161,7 +161,7 @@ void ClinicalOpsTest::addRecommendationLeavesItInEdit()
     c.recs().setValue("A1", true);
 
     QVERIFY(clinical::addRecommendation(c.recs()));
-    QCOMPARE(c.stored(QStringLiteral("SELECT A1 FROM recomend WHERE Data = '2025-05-01'")).toBool(), true);
+    QCOMPARE(c.stored(QStringLiteral("SELECT \"A1\" FROM recomend WHERE \"Data\" = '2025-05-01'")).toBool(), true);
     QCOMPARE(c.recs().recordCount(), 2);
     QCOMPARE(c.recs().asDate("Data"), kToday);
     QCOMPARE(c.recs().state(), TableState::Edit);

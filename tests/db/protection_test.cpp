@@ -138,7 +138,7 @@ void ProtectionTest::offLogsOneLineAndAsksNothing()
     QCOMPARE(f.log.lines().mid(before), QStringList{check(QStringLiteral("register"))});
     QVERIFY(f.log.lines().constLast().endsWith(QStringLiteral("Проверка на защищенность данных со стороны register")));
     QVERIFY(dialogs.transcript.isEmpty());
-    QCOMPARE(f.stored(QStringLiteral("SELECT First_Name FROM register")).toString(), QStringLiteral("Иван"));
+    QCOMPARE(f.stored(QStringLiteral("SELECT \"First_Name\" FROM register")).toString(), QStringLiteral("Иван"));
 }
 
 void ProtectionTest::everyProtectedTableLogsItsCheckText_data()
@@ -211,7 +211,7 @@ void ProtectionTest::ageLimitIsStrict()
     QVERIFY(exam.post());
     QCOMPARE(dialogs.transcript, asked ? (QStringList{kBeep, kAgeQuestion}) : QStringList());
     QCOMPARE(f.newLines(), QStringList{check(QStringLiteral("osmotr"))});
-    QCOMPARE(f.stored(QStringLiteral("SELECT A4 FROM osmotr_1")).toString(), QStringLiteral("x"));
+    QCOMPARE(f.stored(QStringLiteral("SELECT \"A4\" FROM osmotr_1")).toString(), QStringLiteral("x"));
 }
 
 void ProtectionTest::declinedAgeQuestionDiscardsTheExaminationChange()
@@ -232,7 +232,7 @@ void ProtectionTest::declinedAgeQuestionDiscardsTheExaminationChange()
              (QStringList{check(QStringLiteral("osmotr")), kRefusedAgeDm2, cancelled(QStringLiteral("osmotr"))}));
     QCOMPARE(exam.state(), TableState::Browse);
     QVERIFY(exam.isNull(QStringLiteral("A4")));
-    QVERIFY(f.stored(QStringLiteral("SELECT A4 FROM osmotr_1")).isNull());
+    QVERIFY(f.stored(QStringLiteral("SELECT \"A4\" FROM osmotr_1")).isNull());
 }
 
 void ProtectionTest::dischargedPatientsBloodTest_data()
@@ -280,7 +280,7 @@ void ProtectionTest::dischargedPatientsBloodTest()
     QVERIFY(test.post());
     QCOMPARE(dialogs.transcript, transcript);
     QCOMPARE(f.newLines(), QStringList{check(QStringLiteral("analyz"))} + decisionLines);
-    QCOMPARE(f.stored(QStringLiteral("SELECT Rezult FROM analyz")).toString(),
+    QCOMPARE(f.stored(QStringLiteral("SELECT \"Rezult\" FROM analyz")).toString(),
              stored ? QStringLiteral("норма") : QString());
 }
 
@@ -312,7 +312,7 @@ void ProtectionTest::decliningTheDischargeCancelsRegisterThenAnamnesis()
     // The register's post went through with the stored record.
     QCOMPARE(reg.state(), TableState::Browse);
     QVERIFY(reg.isNull(QStringLiteral("First_Name")));
-    QVERIFY(f.stored(QStringLiteral("SELECT First_Name FROM register")).isNull());
+    QVERIFY(f.stored(QStringLiteral("SELECT \"First_Name\" FROM register")).isNull());
     // The anamnesis is back in edit state on its stored values.
     QCOMPARE(zab.state(), TableState::Edit);
     QVERIFY(!zab.modified());
@@ -384,7 +384,7 @@ void ProtectionTest::suspendedProtectionOnlyLogsChecks()
     QVERIFY(dialogs.transcript.isEmpty());
     QCOMPARE(f.newLines(), (QStringList{check(QStringLiteral("osmotr")), check(QStringLiteral("lech_puvaDate")),
                                         check(QStringLiteral("register"))}));
-    QCOMPARE(f.stored(QStringLiteral("SELECT Doza FROM register")).toInt(), 1205);
+    QCOMPARE(f.stored(QStringLiteral("SELECT \"Doza\" FROM register")).toInt(), 1205);
 }
 
 void ProtectionTest::unchangedPostRefusedLogsOnlyTheRefusal()

@@ -90,11 +90,11 @@ struct Fixture : testing::ClinicFixture
                                                           .arg(QLatin1String(t.sqlName), QLatin1String(t.linkField))
                                                           .arg(id));
         }
-        const QString exams = QStringLiteral("(SELECT ID FROM osmotr_1 WHERE ID_man = %1)").arg(id);
+        const QString exams = QStringLiteral("(SELECT \"ID\" FROM osmotr_1 WHERE \"ID_man\" = %1)").arg(id);
         counts[QStringLiteral("osmotr_elem")] =
-            scalar(QStringLiteral("SELECT count(*) FROM osmotr_elem WHERE ID_elem IN ") + exams);
+            scalar(QStringLiteral("SELECT count(*) FROM osmotr_elem WHERE \"ID_elem\" IN ") + exams);
         counts[QStringLiteral("osmotr_img")] =
-            scalar(QStringLiteral("SELECT count(*) FROM osmotr_img WHERE Id_man IN ") + exams);
+            scalar(QStringLiteral("SELECT count(*) FROM osmotr_img WHERE \"Id_man\" IN ") + exams);
         return counts;
     }
 };
@@ -364,7 +364,7 @@ void RegisterTest::newPatientNeverGetsACardNumberAlreadyTaken()
     Fixture f;
     // Every number of the range is taken but 500: whatever is drawn, the new card gets 500.
     QSqlQuery q(f.db.sql());
-    QVERIFY(q.prepare(QStringLiteral("INSERT INTO register (Last_Name, Amb_karta) VALUES ('Занят', ?)")));
+    QVERIFY(q.prepare(QStringLiteral("INSERT INTO register (\"Last_Name\", \"Amb_karta\") VALUES ('Занят', ?)")));
     for (int card = 0; card <= 998; ++card) {
         if (card == 500)
             continue;
@@ -408,10 +408,10 @@ void RegisterTest::newPatientCreatesItsPlaceholderRecords()
     QCOMPARE(f.recordsOf(id), expected);
     QCOMPARE(f.scalar(QStringLiteral("SELECT count(*) FROM register")), 2);
 
-    QCOMPARE(f.scalar(QStringLiteral("SELECT Nom_osm FROM osmotr_1 WHERE ID_man = %1").arg(id)), 1);
-    QCOMPARE(f.scalar(QStringLiteral("SELECT count(*) FROM osmotr_1 WHERE Date = '2025-02-01'")), 1);
-    QCOMPARE(f.scalar(QStringLiteral("SELECT Nom_elem FROM osmotr_elem")), 2);
-    QCOMPARE(f.scalar(QStringLiteral("SELECT count(*) FROM osmotr_elem WHERE Name_elem = ' '")), 1);
+    QCOMPARE(f.scalar(QStringLiteral("SELECT \"Nom_osm\" FROM osmotr_1 WHERE \"ID_man\" = %1").arg(id)), 1);
+    QCOMPARE(f.scalar(QStringLiteral("SELECT count(*) FROM osmotr_1 WHERE \"Date\" = '2025-02-01'")), 1);
+    QCOMPARE(f.scalar(QStringLiteral("SELECT \"Nom_elem\" FROM osmotr_elem")), 2);
+    QCOMPARE(f.scalar(QStringLiteral("SELECT count(*) FROM osmotr_elem WHERE \"Name_elem\" = ' '")), 1);
 
     // Every Boolean field false, and only the fields the operation names are set.
     const QStringList named = {QStringLiteral("Date"), QStringLiteral("Nom_osm"), QStringLiteral("Nom_elem"),
@@ -426,7 +426,7 @@ void RegisterTest::newPatientCreatesItsPlaceholderRecords()
             if (fd.calculated || field == QLatin1String(def.keyField) || field == QLatin1String(def.linkField) ||
                 named.contains(field))
                 continue;
-            const QString where = fd.type == FieldType::Boolean && placeholder ? QStringLiteral("IS NOT 0")
+            const QString where = fd.type == FieldType::Boolean && placeholder ? QStringLiteral("IS DISTINCT FROM 0")
                                                                                : QStringLiteral("IS NOT NULL");
             QVERIFY2(f.scalar(QStringLiteral("SELECT count(*) FROM \"%1\" WHERE \"%2\" %3")
                                   .arg(QLatin1String(name), field, where)) == 0,
@@ -543,7 +543,7 @@ void RegisterTest::deleteRemovesEveryRecordOfThePatientOnly()
         f.append(*f.dm2->osmotr_img, {{"Link", "foto\\3.jpg"}});
     }
     const QMap<QString, qint64> secondBefore = f.recordsOf(ids[1]);
-    examsOfFirst = f.column(QStringLiteral("SELECT ID FROM osmotr_1 WHERE ID_man = %1").arg(ids[0]));
+    examsOfFirst = f.column(QStringLiteral("SELECT \"ID\" FROM osmotr_1 WHERE \"ID_man\" = %1").arg(ids[0]));
     QCOMPARE(examsOfFirst.size(), 2);
 
     Table &reg = f.reg();
@@ -570,10 +570,10 @@ void RegisterTest::deleteRemovesEveryRecordOfThePatientOnly()
             continue; // no operation writes or deletes the admission history
         QVERIFY2(it.value() == 0, qPrintable(it.key()));
     }
-    QCOMPARE(f.scalar(QStringLiteral("SELECT count(*) FROM register WHERE ID_man = %1").arg(ids[0])), 0);
+    QCOMPARE(f.scalar(QStringLiteral("SELECT count(*) FROM register WHERE \"ID_man\" = %1").arg(ids[0])), 0);
     for (qint64 exam : examsOfFirst) {
-        QCOMPARE(f.scalar(QStringLiteral("SELECT count(*) FROM osmotr_elem WHERE ID_elem = %1").arg(exam)), 0);
-        QCOMPARE(f.scalar(QStringLiteral("SELECT count(*) FROM osmotr_img WHERE Id_man = %1").arg(exam)), 0);
+        QCOMPARE(f.scalar(QStringLiteral("SELECT count(*) FROM osmotr_elem WHERE \"ID_elem\" = %1").arg(exam)), 0);
+        QCOMPARE(f.scalar(QStringLiteral("SELECT count(*) FROM osmotr_img WHERE \"Id_man\" = %1").arg(exam)), 0);
     }
     QCOMPARE(f.recordsOf(ids[1]), secondBefore);
 

@@ -99,7 +99,7 @@ private Q_SLOTS:
             QVERIFY(c.ops.newEvent());
         QList<int> stored;
         QSqlQuery q(c.db.sql());
-        q.exec("SELECT Kurs FROM diagnoz ORDER BY ID");
+        q.exec("SELECT \"Kurs\" FROM diagnoz ORDER BY \"ID\"");
         while (q.next())
             stored << q.value(0).toInt();
         QCOMPARE(stored, kurs);
@@ -123,7 +123,7 @@ private Q_SLOTS:
         QVERIFY(lines[2].endsWith(" - Проверка на защищенность данных со стороны diagnoz"));
         QCOMPARE(lines[3].section(" - ", 1), QStringLiteral("Событие добавки номера курса."));
         QCOMPARE(lines[4].section(" - ", 1), QStringLiteral("Значение диагноза добавлено: псориаз. "));
-        QCOMPARE(c.stored("SELECT Text1 FROM diagnoz").toString(), QStringLiteral("псориаз. "));
+        QCOMPARE(c.stored("SELECT \"Text1\" FROM diagnoz").toString(), QStringLiteral("псориаз. "));
     }
 
     void endOfCourseQuestion_data()
@@ -150,8 +150,8 @@ private Q_SLOTS:
         QCOMPARE(dialogs.transcript.filter("ask:").value(0),
                  QStringLiteral("ask: Внимание!: Этот диагноз при выписке ставится на последнем (20.05.2025) осмотре?"));
         QCOMPARE(c.diagnoz.asDate("Data"), eventDate);
-        QCOMPARE(c.stored("SELECT End_kurs FROM osmotr_1 WHERE Nom_osm = 2").toInt(), endKurs);
-        QCOMPARE(c.stored("SELECT count(*) FROM osmotr_1 WHERE End_kurs IS NOT NULL").toInt(), endKurs ? 1 : 0);
+        QCOMPARE(c.stored("SELECT \"End_kurs\" FROM osmotr_1 WHERE \"Nom_osm\" = 2").toInt(), endKurs);
+        QCOMPARE(c.stored("SELECT count(*) FROM osmotr_1 WHERE \"End_kurs\" IS NOT NULL").toInt(), endKurs ? 1 : 0);
     }
 
     void deleteKeepsTheListFromEmptying_data()
@@ -242,12 +242,12 @@ private Q_SLOTS:
         QVERIFY(dialogs.transcript.filter("ask:").isEmpty());
         QCOMPARE(c.log.lines().filter(line).size(), 1);
         QCOMPARE(c.diagnoz.recNo(), 1);
-        QCOMPARE(c.stored("SELECT count(*) FROM diagnoz WHERE B2 = 1").toInt(), 0);
+        QCOMPARE(c.stored("SELECT count(*) FROM diagnoz WHERE \"B2\" = 1").toInt(), 0);
         QCOMPARE(c.reg().value("Dat_posl_post").toDate(), datPoslPost);
         QCOMPARE(c.reg().asInteger("NKurs_posl_post"), nkurs);
         QCOMPARE(c.reg().value("Vip_date").toDate(), vipDate);
         QCOMPARE(c.reg().asInteger("ID_age_cat"), ageCat);
-        QCOMPARE(c.stored("SELECT NKurs_posl_post FROM register").toInt(), nkurs);
+        QCOMPARE(c.stored("SELECT \"NKurs_posl_post\" FROM register").toInt(), nkurs);
         QVERIFY(!c.settings.protectionSuspended);
     }
 

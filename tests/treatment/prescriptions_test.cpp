@@ -189,8 +189,8 @@ void PrescriptionsTest::windowResortKeepsLongDrugAndComment()
     QCOMPARE(f.lek().asString(QStringLiteral("Lek")).size(), 90);
     QCOMPARE(f.lek().asString(QStringLiteral("Recept")), QStringLiteral("по схеме"));
     QCOMPARE(f.lek().asString(QStringLiteral("Komm")), QStringLiteral("под контролем АД"));
-    QCOMPARE(f.stored(QStringLiteral("SELECT Lek FROM lech_lekar WHERE Data = '2025-05-09'")).toString(), longDrug);
-    QCOMPARE(f.stored(QStringLiteral("SELECT Komm FROM lech_lekar WHERE Data = '2025-05-09'")).toString(),
+    QCOMPARE(f.stored(QStringLiteral("SELECT \"Lek\" FROM lech_lekar WHERE \"Data\" = '2025-05-09'")).toString(), longDrug);
+    QCOMPARE(f.stored(QStringLiteral("SELECT \"Komm\" FROM lech_lekar WHERE \"Data\" = '2025-05-09'")).toString(),
              QStringLiteral("под контролем АД"));
 }
 
@@ -334,7 +334,7 @@ void PrescriptionsTest::panelResortKeepsEveryRecordWhenProtectionWouldRefuse()
     QCOMPARE(f.rows(),
              (QStringList{row(1, 10, QStringLiteral("Супрастин")), row(2, 10, QStringLiteral("Наружно: Белосалик")),
                           row(5, 20, QStringLiteral("Кларитин"))}));
-    QCOMPARE(f.stored(QStringLiteral("SELECT Komm FROM lech_lekar WHERE Data = '2025-02-10'")).toString(),
+    QCOMPARE(f.stored(QStringLiteral("SELECT \"Komm\" FROM lech_lekar WHERE \"Data\" = '2025-02-10'")).toString(),
              QStringLiteral("на ночь"));
     QCOMPARE(f.stored(QStringLiteral("SELECT COUNT(*) FROM lech_lekar")).toInt(), 3);
 
@@ -384,7 +384,7 @@ void PrescriptionsTest::failedAppendLeavesTheListAsItWas()
 
     QCOMPARE(f.rows(), before);
     QCOMPARE(f.stored(QStringLiteral("SELECT COUNT(*) FROM lech_lekar")).toInt(), 3);
-    QCOMPARE(f.stored(QStringLiteral("SELECT Komm FROM lech_lekar WHERE Lek = 'Б'")).toString(),
+    QCOMPARE(f.stored(QStringLiteral("SELECT \"Komm\" FROM lech_lekar WHERE \"Lek\" = 'Б'")).toString(),
              QStringLiteral("комментарий"));
 }
 

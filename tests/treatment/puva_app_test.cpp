@@ -119,7 +119,7 @@ private Q_SLOTS:
         QCOMPARE(reg.asString("Doza_txt"), QStringLiteral("2,00")); // 50 + 75 + 75
         QCOMPARE(reg.asInteger("ID_age_cat"), 1);
         QSqlQuery q(m_app->context().database.sql());
-        QVERIFY(q.exec("SELECT PUVA FROM osmotr_1") && q.next());
+        QVERIFY(q.exec("SELECT \"PUVA\" FROM osmotr_1") && q.next());
         QCOMPARE(q.value(0).toString(), QStringLiteral("2 курс 1"));
         // "Лечение" again selects the first course view of the hidden selector.
         form->showSection(app::Form1::Register);

@@ -94,7 +94,7 @@ private Q_SLOTS:
         QCOMPARE(c.courses(), listed);
         // The total counts every course whatever the view.
         QCOMPARE(c.reg().asInteger("Doza"), 6 * 250);
-        QCOMPARE(c.stored("SELECT Doza FROM register").toInt(), 6 * 250);
+        QCOMPARE(c.stored("SELECT \"Doza\" FROM register").toInt(), 6 * 250);
         QVERIFY(!c.settings.protectionSuspended);
     }
 
@@ -182,13 +182,13 @@ private Q_SLOTS:
         for (int i = 0; i < events; ++i)
             c.append(c.diagnoz, {{"Text", "Диагноз при выписке"}, {"Data", QDate(2025, 2, 1)}});
         // A stale stored course number shows whether the event was posted again.
-        QSqlQuery(c.db.sql()).exec("UPDATE diagnoz SET Kurs = 99");
+        QSqlQuery(c.db.sql()).exec("UPDATE diagnoz SET \"Kurs\" = 99");
         c.diagnoz.refresh();
         c.log.append("start");
         c.editor.closing();
         const QString line = QStringLiteral("У последнего диагноза заменен номер курса на значение 2");
         QCOMPARE(c.log.lines().filter(line).size(), restamped ? 1 : 0);
-        const int stored = c.stored("SELECT Kurs FROM diagnoz ORDER BY ID DESC LIMIT 1").toInt();
+        const int stored = c.stored("SELECT \"Kurs\" FROM diagnoz ORDER BY \"ID\" DESC LIMIT 1").toInt();
         QCOMPARE(stored, restamped ? (events + 1) / 2 + 2 - 1 : 99);
     }
 
@@ -230,7 +230,7 @@ private Q_SLOTS:
         QCOMPARE(c.reg().asInteger("Born_Day"), 1);
         QCOMPARE(c.reg().asInteger("ID_age_cat"), 3);
         QCOMPARE(c.reg().asInteger("Doza"), 4 * 250);
-        QCOMPARE(c.stored("SELECT ID_age_cat FROM register").toInt(), 3);
+        QCOMPARE(c.stored("SELECT \"ID_age_cat\" FROM register").toInt(), 3);
         QVERIFY(!c.settings.protectionSuspended);
     }
 
@@ -245,7 +245,7 @@ private Q_SLOTS:
         c.settings.protectionOn = true;
         c.editor.applyAndClose();
         QCOMPARE(dialogs.transcript.filter("ask:").size(), 0);
-        QCOMPARE(c.stored("SELECT Born_Day FROM register").toInt(), 1);
+        QCOMPARE(c.stored("SELECT \"Born_Day\" FROM register").toInt(), 1);
     }
 
     void titleBarCloseOnACourseViewLeavesCourseNumbers()

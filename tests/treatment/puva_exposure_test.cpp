@@ -64,7 +64,7 @@ struct Clinic : testing::ClinicFixture
         for (const Run &r : runs) {
             QSqlQuery q(db.sql());
             q.prepare("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
-                      "INSERT INTO lech_puva (ID_man, Id_kurs, Nom_proc, Power1, Time1) SELECT ?, ?, i, ?, ? FROM n");
+                      "INSERT INTO lech_puva (\"ID_man\", \"Id_kurs\", \"Nom_proc\", \"Power1\", \"Time1\") SELECT ?, ?, i, ?, ? FROM n");
             q.addBindValue(r.count);
             q.addBindValue(patient);
             q.addBindValue(r.course);

@@ -110,7 +110,7 @@ private Q_SLOTS:
         QCOMPARE(c.column(c.puva, "Osmotr"), osmotr);
         QCOMPARE(c.column(c.exams, "PUVA"), puva);
         // The link is stored, not only shown.
-        QCOMPARE(c.stored(QStringLiteral("SELECT count(*) FROM lech_puva WHERE Osmotr IS NOT NULL")).toInt(),
+        QCOMPARE(c.stored(QStringLiteral("SELECT count(*) FROM lech_puva WHERE \"Osmotr\" IS NOT NULL")).toInt(),
                  int(osmotr.size() - osmotr.count(QString())));
     }
 

@@ -227,7 +227,7 @@ void PuvaOpsTest::addCopiesLastProcedure()
     compareSettings(c.puva, kLaterSettings);
     compareEmptyExtras(c.puva);
     QCOMPARE(c.puva.asInteger("Doza"), qint64(30 * 12 + 20 * 2 + 3 * 9));
-    QCOMPARE(c.stored("SELECT Type1 FROM lech_puva WHERE Nom_proc = 3").toString(), QStringLiteral("ОН-7"));
+    QCOMPARE(c.stored("SELECT \"Type1\" FROM lech_puva WHERE \"Nom_proc\" = 3").toString(), QStringLiteral("ОН-7"));
 }
 
 void PuvaOpsTest::startCopiesFirstProcedure()
@@ -255,7 +255,7 @@ void PuvaOpsTest::addPostsPendingChanges()
 
     QVERIFY(addProcedure(c.puva));
     QCOMPARE(c.numbers(), (Numbers{{1, 7}, {1, 8}}));
-    QCOMPARE(c.stored("SELECT Nom_proc FROM lech_puva WHERE Nom_proc = 7").toInt(), 7);
+    QCOMPARE(c.stored("SELECT \"Nom_proc\" FROM lech_puva WHERE \"Nom_proc\" = 7").toInt(), 7);
     c.puva.last();
     QCOMPARE(c.puva.asString("Type1"), QStringLiteral("П-54"));
 }
@@ -335,7 +335,7 @@ void PuvaOpsTest::totalDose()
         QCOMPARE(c.reg().asDate("Dat_posl"), kToday);
     else
         QVERIFY(c.reg().isNull("Dat_posl"));
-    QCOMPARE(c.stored("SELECT Doza FROM register").toLongLong(), total);
+    QCOMPARE(c.stored("SELECT \"Doza\" FROM register").toLongLong(), total);
     QCOMPARE(c.puva.recNo(), former);
     QVERIFY(!c.settings.protectionSuspended);
 
@@ -373,7 +373,7 @@ void PuvaOpsTest::totalDoseLiftsFilter()
     QCOMPARE(c.reg().asString("Doza_txt"), QStringLiteral("6,00"));
     QCOMPARE(c.puva.filter(), QStringLiteral("Id_kurs < 2"));
     QCOMPARE(c.puva.recordCount(), 1);
-    QCOMPARE(c.stored("SELECT Doza FROM register").toLongLong(), qint64(600));
+    QCOMPARE(c.stored("SELECT \"Doza\" FROM register").toLongLong(), qint64(600));
 }
 
 void PuvaOpsTest::totalDoseSuspendsProtection()
@@ -395,8 +395,8 @@ void PuvaOpsTest::totalDoseSuspendsProtection()
     QVERIFY(updateTotalDose(c.reg(), c.puva, c.settings));
     QVERIFY(updateDoseDateNumber(c.reg(), c.puva, c.settings));
     QVERIFY2(dialogs.transcript.isEmpty(), qPrintable(dialogs.transcript.join('\n')));
-    QCOMPARE(c.stored("SELECT Doza FROM register").toLongLong(), qint64(250));
-    QCOMPARE(c.stored("SELECT Puv_posl FROM register").toLongLong(), qint64(1));
+    QCOMPARE(c.stored("SELECT \"Doza\" FROM register").toLongLong(), qint64(250));
+    QCOMPARE(c.stored("SELECT \"Puv_posl\" FROM register").toLongLong(), qint64(1));
     QVERIFY(!c.settings.protectionSuspended);
 }
 
@@ -415,7 +415,7 @@ void PuvaOpsTest::totalDoseChecked()
     updateDoseDateNumber(c.reg(), c.puva, c.settings, ProtectionMode::Checked);
     QVERIFY(!dialogs.transcript.filter("ask").isEmpty());
     c.reg().cancel();
-    QCOMPARE(c.stored("SELECT Doza FROM register").toLongLong(), qint64(7));
+    QCOMPARE(c.stored("SELECT \"Doza\" FROM register").toLongLong(), qint64(7));
 }
 
 QTEST_GUILESS_MAIN(PuvaOpsTest)

@@ -270,7 +270,7 @@ private Q_SLOTS:
         find<QCheckBox>(&window, "A1_3")->click();
         QVERIFY(c.diagnoz.modified());
         find(&window, "Button3")->click(); // Применить
-        QCOMPARE(c.stored("SELECT Text1 FROM diagnoz").toString(), QStringLiteral("псориаз, бляшечная форма. "));
+        QCOMPARE(c.stored("SELECT \"Text1\" FROM diagnoz").toString(), QStringLiteral("псориаз, бляшечная форма. "));
         find(&window, "Button1")->click(); // discharge
         QCOMPARE(c.diagnoz.asString("Text_type"), QStringLiteral("Выписан"));
         c.diagnoz.edit();
