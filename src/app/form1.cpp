@@ -21,6 +21,7 @@
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QFormLayout>
+#include <QAction>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QGroupBox>
@@ -763,6 +764,14 @@ void Form1::attach(AppContext &context, Form_settings *settings, QWidget *logs, 
                              {QStringLiteral("flagoldstr"), QStringLiteral("*")}},
                             gridHost);
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    // F5 reads the list and the current patient's records again: with several seats on one server,
+    // what the others have written since.
+    auto *refreshAction = new QAction(QStringLiteral("Обновить"), this);
+    refreshAction->setObjectName(QStringLiteral("ActionRefresh"));
+    refreshAction->setShortcut(QKeySequence(Qt::Key_F5));
+    refreshAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(refreshAction);
+    connect(refreshAction, &QAction::triggered, this, [this] { refreshRecords(); });
     for (const char *hidden : {"Reg_date", "Born_Day", "Vip_date", "ID_age_cat", "flag_day", "flagold", "flagoldstr"})
         m_grid->setFieldHidden(QString::fromLatin1(hidden), true);
     const int widths[] = {7, 16, 13, 15, 12, 22, 12, 12, 21, 7, 3};
@@ -1039,6 +1048,14 @@ QPushButton *Form1::visibleCancel() const
                                                       : m_current == AnamnezLive ? "BitBtn6" : nullptr;
     auto *b = name ? findChild<QPushButton *>(QString::fromLatin1(name)) : nullptr;
     return b && b->isEnabled() && b->isVisible() ? b : nullptr;
+}
+
+void Form1::refreshRecords()
+{
+    db::Table &reg = *m_ctx->dm1->register_;
+    if (!reg.checkBrowseMode())
+        return; // the card could not be stored: it stays as typed, with the engine's message
+    reg.refreshAll();
 }
 
 void Form1::keyPressEvent(QKeyEvent *event)

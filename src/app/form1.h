@@ -34,6 +34,8 @@ public:
     ~Form1() override;
 
     void attach(AppContext &context, Form_settings *settings, QWidget *logs, QWidget *registerDocs);
+    // F5: the patient list and the current patient's records read again from the database.
+    void refreshRecords();
     // "Панель автоматических действий" of the system panel shows this window.
     void setMaintenancePanel(QWidget *panel) { m_maintenance = panel; }
 

@@ -107,6 +107,7 @@ private Q_SLOTS:
     void alphabetTabs();
     void archiveHidesLongDischarged();
     void doubleClickShowsOnePatientUntilTabStar();
+    void f5ReadsWhatWasWrittenElsewhere();
     void rowColours_data();
     void rowColours();
     void leavingTheCardPostsIt();
@@ -312,6 +313,36 @@ void Form1Test::doubleClickShowsOnePatientUntilTabStar()
     r.setRecNo(3);
     tabs->setCurrentIndex(app::kTabCurrent);
     QCOMPARE(listedNames(*a), QStringList({"Васин"}));
+}
+
+void Form1Test::f5ReadsWhatWasWrittenElsewhere()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}, {QStringLiteral("Белов")}}, dialogs);
+    QVERIFY(a);
+    db::Table &r = *a->context().dm1->register_;
+    r.setRecNo(2);
+    const qint64 belov = r.asInteger(QStringLiteral("ID_man"));
+    // Written past the program, as another workstation would: a patient, and an examination and a
+    // new telephone of the current one.
+    QSqlQuery q(a->context().database.sql());
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO register (\"Last_Name\") VALUES ('Агеев')")));
+    QVERIFY(q.prepare(QStringLiteral("INSERT INTO osmotr_1 (\"ID_man\", \"Date\") VALUES (?, '2026-12-01')")));
+    q.addBindValue(belov);
+    QVERIFY(q.exec());
+    QVERIFY(q.prepare(QStringLiteral("UPDATE register SET \"Telephone_home\" = '8-800' WHERE \"ID_man\" = ?")));
+    q.addBindValue(belov);
+    QVERIFY(q.exec());
+    QCOMPARE(listedNames(*a).size(), 2);
+    auto *refresh = a->form1()->findChild<QAction *>(QStringLiteral("ActionRefresh"));
+    QVERIFY(refresh);
+    QCOMPARE(refresh->shortcut(), QKeySequence(Qt::Key_F5));
+    refresh->trigger();
+    QCOMPARE(listedNames(*a), QStringList({"Агеев", "Антонов", "Белов"}));
+    QCOMPARE(r.asInteger(QStringLiteral("ID_man")), belov);
+    QCOMPARE(r.asString(QStringLiteral("Telephone_home")), QStringLiteral("8-800"));
+    QCOMPARE(a->context().dm2->osmotr1->recordCount(), 1);
+    QVERIFY(dialogs.transcript.isEmpty());
 }
 
 void Form1Test::rowColours_data()

@@ -43,6 +43,7 @@ private Q_SLOTS:
     void keysAreNeverReused();
     void journalChainsOnTheServer();
     void secondSeatCannotOverwriteTheFirst();
+    void movingToAPatientReadsHimAgain();
     void aliasesThatAreRefused_data();
     void aliasesThatAreRefused();
 };
@@ -254,6 +255,56 @@ void ServerEngineTest::secondSeatCannotOverwriteTheFirst()
     QCOMPARE(one.reg().asString(QStringLiteral("First_Name")), QStringLiteral("Мария"));
     QVERIFY(one.reg().deleteRecord());
     QCOMPARE(first(one.db, QStringLiteral("SELECT count(*) FROM register")).toInt(), 1);
+}
+
+void ServerEngineTest::movingToAPatientReadsHimAgain()
+{
+    ScopedScriptedDialogs dialogs;
+    QString error;
+    struct Seat
+    {
+        Database db;
+        std::unique_ptr<DM1> dm1;
+        std::unique_ptr<DM2> dm2;
+        bool open(QString *error)
+        {
+            if (!db.openServer(serverAlias(), error))
+                return false;
+            dm1 = std::make_unique<DM1>(db);
+            dm2 = std::make_unique<DM2>(db, *dm1);
+            return dm1->open(error) && dm2->open(error);
+        }
+        Table &reg() { return *dm1->register_; }
+    } one, two;
+    QVERIFY2(one.open(&error), qPrintable(error));
+    for (const char *name : {"Орлова", "Белов"}) {
+        one.reg().append();
+        one.reg().setValue(QStringLiteral("Last_Name"), QString::fromUtf8(name));
+        QVERIFY(one.reg().post());
+    }
+    QVERIFY(one.reg().locate(QStringLiteral("Last_Name"), QStringLiteral("Орлова")));
+    // The second seat changes Белов's card and examines him while the first looks at Орлова.
+    QVERIFY2(two.open(&error), qPrintable(error));
+    QVERIFY(two.reg().locate(QStringLiteral("Last_Name"), QStringLiteral("Белов")));
+    two.reg().edit();
+    two.reg().setValue(QStringLiteral("Telephone_home"), QStringLiteral("8-800"));
+    QVERIFY(two.reg().post());
+    two.dm2->osmotr1->append();
+    two.dm2->osmotr1->setValue(QStringLiteral("Date"), QDate(2026, 12, 1));
+    QVERIFY(two.dm2->osmotr1->post());
+
+    // Moving to him, the first seat sees both, and its own change of his card goes through.
+    QVERIFY(one.reg().locate(QStringLiteral("Last_Name"), QStringLiteral("Белов")));
+    QCOMPARE(one.reg().asString(QStringLiteral("Telephone_home")), QStringLiteral("8-800"));
+    QCOMPARE(one.dm2->osmotr1->recordCount(), 1);
+    one.reg().edit();
+    one.reg().setValue(QStringLiteral("First_Name"), QStringLiteral("Павел"));
+    QVERIFY(one.reg().post());
+    QVERIFY(dialogs.transcript.isEmpty());
+    QCOMPARE(first(two.db, QStringLiteral("SELECT \"Telephone_home\" || ' ' || \"First_Name\" FROM register "
+                                          "WHERE \"Last_Name\" = 'Белов'"))
+                 .toString(),
+             QStringLiteral("8-800 Павел"));
 }
 
 void ServerEngineTest::aliasesThatAreRefused_data()
