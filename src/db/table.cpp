@@ -455,9 +455,63 @@ bool Table::lessThan(const Row &a, const Row &b) const
     return ka < kb;
 }
 
+namespace {
+
+// The sort key of a text under the case-insensitive comparison above: every character case-folded
+// as that comparison folds it, with Ё as Е first and the text itself after.
+QString foldedKey(const QString &text)
+{
+    QString out(text.size(), Qt::Uninitialized);
+    QChar *d = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        d[i] = QChar(char16_t(QChar::toCaseFolded(char32_t(text.at(i).unicode()))));
+    return out;
+}
+
+} // namespace
+
 void Table::sortRows()
 {
-    std::stable_sort(m_rows.begin(), m_rows.end(), [this](const RowPtr &a, const RowPtr &b) { return lessThan(*a, *b); });
+    const FieldType type = m_orderIndex >= 0 ? m_def.fields[size_t(m_orderIndex)].type : FieldType::Integer;
+    if (type != FieldType::String && type != FieldType::Memo) {
+        std::stable_sort(m_rows.begin(), m_rows.end(), [this](const RowPtr &a, const RowPtr &b) { return lessThan(*a, *b); });
+        return;
+    }
+    // A large list sorts by keys made once per row rather than folding both texts at every
+    // comparison; the order is the one lessThan gives.
+    struct Keyed
+    {
+        bool blank;
+        QString yoFolded, folded;
+        qint64 key;
+        RowPtr row;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(m_rows.size());
+    for (RowPtr &r : m_rows) {
+        const QVariant &v = storedValue(*r, m_orderIndex);
+        const qint64 key = r->rowKey ? r->rowKey : std::numeric_limits<qint64>::max();
+        if (!v.isValid()) {
+            keyed.push_back({true, {}, {}, key, std::move(r)});
+            continue;
+        }
+        const QString text = v.toString();
+        QString yo = text;
+        yo.replace(QChar(0x0401), QChar(0x0415));
+        yo.replace(QChar(0x0451), QChar(0x0435));
+        keyed.push_back({false, foldedKey(yo), foldedKey(text), key, std::move(r)});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
+        if (a.blank != b.blank)
+            return a.blank;
+        if (const int c = a.yoFolded.compare(b.yoFolded); c != 0)
+            return c < 0;
+        if (const int c = a.folded.compare(b.folded); c != 0)
+            return c < 0;
+        return a.key < b.key;
+    });
+    for (size_t i = 0; i < keyed.size(); ++i)
+        m_rows[i] = std::move(keyed[i].row);
 }
 
 bool Table::rowMatchesFilter(const Row &row) const

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <numeric>
+
 using namespace pelorin;
 using namespace pelorin::db;
 
@@ -119,6 +121,7 @@ private Q_SLOTS:
     void detailOfGivenUpMasterIsDropped();
     void detailThatCannotBeStoredStaysWhenTheMasterPosts();
     void walkVisitsEveryRecordOnce();
+    void textOrderIgnoresCaseAndPutsYoWithYe();
     void registerHoldsOnlyWhatTheListNeeds();
     void registerWalkReadsEveryRecordWhole();
     void registerFiltersOrdersAndLocatesByAnyField_data();
@@ -742,6 +745,47 @@ void TableTest::malformedFilterKeepsThePreviousOne()
     QVERIFY(!error.isEmpty());
     QCOMPARE(r.filter(), QStringLiteral("Last_Name = 'А*'"));
     QCOMPARE(r.recordCount(), 1);
+}
+
+void TableTest::textOrderIgnoresCaseAndPutsYoWithYe()
+{
+    Fixture f;
+    // Added in this order; "(blank)" is a patient without a surname.
+    const QStringList added = {"Яков", "ёлкин", "Елкин", "(blank)", "Ёлкин", "ELKIN", "elkin", "Ежов", "Ёж",
+                               "яков", "Ёлкин", "Елкина", "Äpfel", "apfel", "Zorn"};
+    for (const QString &name : added) {
+        Table &r = *f.dm1->register_;
+        r.append();
+        if (name != QLatin1String("(blank)"))
+            r.setValue(QStringLiteral("Last_Name"), name);
+        QVERIFY(r.post());
+    }
+    // The rule written out: blanks first, then case-insensitive with Ё as Е, then the text itself
+    // case-insensitive, then the order of creation.
+    QList<int> expected(added.size());
+    std::iota(expected.begin(), expected.end(), 0);
+    auto yo = [](QString s) { return s.replace(QChar(0x0401), QChar(0x0415)).replace(QChar(0x0451), QChar(0x0435)); };
+    std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+        const bool blankA = added[a] == QLatin1String("(blank)"), blankB = added[b] == QLatin1String("(blank)");
+        if (blankA != blankB)
+            return blankA;
+        if (const int c = yo(added[a]).compare(yo(added[b]), Qt::CaseInsensitive); c != 0)
+            return c < 0;
+        return added[a].compare(added[b], Qt::CaseInsensitive) < 0;
+    });
+    Table &r = *f.dm1->register_;
+    for (int pass = 0; pass < 2; ++pass) {
+        QStringList listed, wanted;
+        for (int i = 0; i < r.recordCount(); ++i) {
+            const QVariant v = r.valueAt(i, r.fieldIndex(QStringLiteral("Last_Name")));
+            listed << (v.isValid() ? v.toString() : QStringLiteral("(blank)")) + QLatin1Char('#') +
+                          QString::number(r.valueAt(i, r.fieldIndex(QStringLiteral("ID_man"))).toLongLong());
+        }
+        for (int i : expected)
+            wanted << added[i] + QLatin1Char('#') + QString::number(i + 1);
+        QCOMPARE(listed, wanted);
+        r.refresh(); // the same order when the whole list is read and sorted at once
+    }
 }
 
 void TableTest::walkVisitsEveryRecordOnce()
