@@ -81,6 +81,8 @@ Application::~Application()
     // Windows go before the data modules their controls watch.
     for (auto &w : m_owned)
         w.reset();
+    if (m_photoRootSet)
+        folder::setPhotoRoot(QString());
     // The day's copy is read beside the still open database, under the folder's lock; its failure
     // is told on standard error and never holds up the end.
     // A server's records are the server's to keep (pg_dump); the seat's folder holds none.
@@ -187,6 +189,17 @@ Application::Start Application::start()
         QDir().mkpath(dataFolder);
     if (!lockDataFolder(dataFolder))
         return Start::Failed;
+    // Photo copies go where every seat reaches them when the records are shared: the folder
+    // --photos (or PELORIN_PHOTOS) names, holding foto\ as the program folder would.
+    if (const QString photos = folder::photoRootFromArguments(m_arguments); !photos.isEmpty()) {
+        if (!QDir().mkpath(QDir(photos).absoluteFilePath(QStringLiteral("foto")))) {
+            Dialogs::instance().message(QStringLiteral("Папка снимков %1 недоступна для записи.").arg(QDir::toNativeSeparators(photos)),
+                                        QStringLiteral("Пелорин."), Dialogs::Kind::Error);
+            return Start::Failed;
+        }
+        folder::setPhotoRoot(photos);
+        m_photoRootSet = true;
+    }
     const std::optional<QString> typed =
         Dialogs::instance().input(QStringLiteral("Ввод пароля."), QStringLiteral("Введите пароль:"), QString());
     if (!typed)

@@ -58,6 +58,7 @@ private:
     ui::Form_wait *m_wait = nullptr;
     Form_settings *m_settings = nullptr;
     Form_logs *m_logs = nullptr;
+    bool m_photoRootSet = false;
 };
 
 } // namespace pelorin::app

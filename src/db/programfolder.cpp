@@ -98,9 +98,35 @@ QString soursesReports()
     return root() + QStringLiteral("sourses/reports/");
 }
 
+namespace {
+QString s_photoRoot;
+}
+
+void setPhotoRoot(const QString &dir)
+{
+    s_photoRoot = dir.isEmpty() ? QString() : withTrailingSlash(QDir(dir).absolutePath());
+}
+
+QString photoRoot()
+{
+    return s_photoRoot.isEmpty() ? root() : s_photoRoot;
+}
+
+QString photoRootFromArguments(const QStringList &arguments)
+{
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments.at(i);
+        if (a == QLatin1String("--photos") && i + 1 < arguments.size())
+            return arguments.at(i + 1);
+        if (a.startsWith(QLatin1String("--photos=")))
+            return a.mid(9);
+    }
+    return qEnvironmentVariable("PELORIN_PHOTOS");
+}
+
 QString foto()
 {
-    return root() + QStringLiteral("foto/");
+    return photoRoot() + QStringLiteral("foto/");
 }
 
 QString reports()
@@ -115,6 +141,8 @@ QString toFileSystem(const QString &storedRelativePath)
     // The root already ends in a slash; a stored "\foto\..." must not double it.
     while (relative.startsWith(QLatin1Char('/')))
         relative.remove(0, 1);
+    if (relative.startsWith(QLatin1String("foto/"), Qt::CaseInsensitive))
+        return photoRoot() + relative;
     return root() + relative;
 }
 

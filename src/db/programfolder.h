@@ -22,13 +22,22 @@ void setRoot(const QString &dir); // empty restores the executable's folder
 // reports/ and sourses/reports/. False when the folder cannot be written.
 bool layOut(const QString &shipped, const QString &programFolder);
 
+// The folder that holds foto/: the program folder, or a folder every workstation of the clinic
+// reaches (a network share) when the records are on a server. Stored links stay "foto\1234\...",
+// relative to it. Empty restores the program folder.
+void setPhotoRoot(const QString &dir);
+QString photoRoot(); // with a trailing slash
+// The photo folder the command line (--photos DIR) or PELORIN_PHOTOS names; empty when neither does.
+QString photoRootFromArguments(const QStringList &arguments);
+
 QString sourses();        // root + "sourses/"
 QString soursesReports(); // root + "sourses/reports/"
-QString foto();           // root + "foto/"
+QString foto();           // photoRoot() + "foto/"
 QString reports();        // root + "reports/"
 
 // Stored paths keep backslashes ("foto\1234\осмотр1-фото2.jpg"); this turns such a path,
-// relative to the program folder, into a file-system path under root().
+// relative to the program folder, into a file-system path under root() - under photoRoot() for
+// a path in foto\.
 QString toFileSystem(const QString &storedRelativePath);
 
 } // namespace pelorin::folder

@@ -38,7 +38,43 @@ private Q_SLOTS:
     void layOut_data();
     void layOut();
     void builtCopyIsNotInstalled();
+    void photosMayLiveInASharedFolder_data();
+    void photosMayLiveInASharedFolder();
 };
+
+void ProgramFolderTest::photosMayLiveInASharedFolder_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("environment"); // PELORIN_PHOTOS
+    QTest::addColumn<QString>("shared");      // the photo folder chosen; empty: the program folder
+    QTest::newRow("program folder") << QStringList{"pelorin", "--data", "/d"} << "" << "";
+    QTest::newRow("--photos") << QStringList{"pelorin", "--photos", "/mnt/clinic"} << "" << "/mnt/clinic";
+    QTest::newRow("--photos=") << QStringList{"pelorin", "--photos=/mnt/clinic"} << "" << "/mnt/clinic";
+    QTest::newRow("environment") << QStringList{"pelorin"} << "/srv/photos" << "/srv/photos";
+    QTest::newRow("command line first") << QStringList{"pelorin", "--photos", "/mnt/a"} << "/srv/b" << "/mnt/a";
+}
+
+void ProgramFolderTest::photosMayLiveInASharedFolder()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, environment);
+    QFETCH(QString, shared);
+    qputenv("PELORIN_PHOTOS", environment.toUtf8());
+    QCOMPARE(folder::photoRootFromArguments(arguments), shared);
+    qunsetenv("PELORIN_PHOTOS");
+
+    QTemporaryDir program, share;
+    folder::setRoot(program.path());
+    folder::setPhotoRoot(shared.isEmpty() ? QString() : share.path());
+    const QString photos = shared.isEmpty() ? folder::root() : share.path() + QLatin1Char('/');
+    // Photo links, kept as stored, resolve in the photo folder; everything else stays in the program's.
+    QCOMPARE(folder::foto(), photos + QStringLiteral("foto/"));
+    QCOMPARE(folder::toFileSystem(QStringLiteral("foto\\1234\\осмотр1-фото2.jpg")), photos + QStringLiteral("foto/1234/осмотр1-фото2.jpg"));
+    QCOMPARE(folder::toFileSystem(QStringLiteral("\\foto\\7\\a.jpg")), photos + QStringLiteral("foto/7/a.jpg"));
+    QCOMPARE(folder::toFileSystem(QStringLiteral("sourses\\reports\\karta.xlsx")), folder::root() + QStringLiteral("sourses/reports/karta.xlsx"));
+    folder::setPhotoRoot(QString());
+    folder::setRoot(QString());
+}
 
 void ProgramFolderTest::layOut_data()
 {
