@@ -3,6 +3,7 @@
 #include "auditlog.h"
 #include "backup.h"
 #include "changelog.h"
+#include "check.h"
 #include "clock.h"
 #include "database.h"
 #include "datamodules.h"
@@ -127,6 +128,27 @@ void MigrateTest::clinicArrivesWholeOnceOnly()
                  0);
         QVERIFY2(!fromFile.isEmpty(), mode);
         QCOMPARE(fromServer, fromFile);
+    }
+
+    // The check finds the file and the server alike sound; an examination whose patient is gone is
+    // found on the server as in the file.
+    const cli::CheckResult fileCheck = cli::checkFolder(folder.path(), QString());
+    QVERIFY(fileCheck.clean());
+    for (bool orphaned : {false, true}) {
+        db::Database s;
+        QVERIFY2(s.openServer(serverAlias(), &error), qPrintable(error));
+        if (orphaned)
+            QVERIFY(QSqlQuery(s.sql()).exec(QStringLiteral("INSERT INTO osmotr_1 (\"ID_man\") VALUES (999999)")));
+        const cli::CheckResult serverCheck = cli::checkDatabase(s);
+        QVERIFY(serverCheck.openError.isEmpty());
+        QCOMPARE(serverCheck.tablesChecked, fileCheck.tablesChecked);
+        QCOMPARE(serverCheck.recordsChecked, fileCheck.recordsChecked + (orphaned ? 1 : 0));
+        QCOMPARE(serverCheck.orphans.size(), orphaned ? 1 : 0);
+        if (orphaned) {
+            QCOMPARE(serverCheck.orphans.first().table, QStringLiteral("osmotr_1"));
+            QCOMPARE(serverCheck.exitCode(), cli::kExitFindings);
+            QVERIFY(QSqlQuery(s.sql()).exec(QStringLiteral("DELETE FROM osmotr_1 WHERE \"ID_man\" = 999999")));
+        }
     }
 
     // The server's records are copied by pg_dump; an existing file is never replaced.

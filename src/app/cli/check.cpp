@@ -99,7 +99,7 @@ void checkPhotos(QSqlDatabase &sql, const QString &programFolder, CheckResult &r
     QSet<QString> named;
     QSqlQuery q(sql);
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT Id, Link FROM osmotr_img ORDER BY Id"))) {
+    if (!q.exec(QStringLiteral("SELECT \"Id\", \"Link\" FROM osmotr_img ORDER BY \"Id\""))) {
         result.integrityProblems << QStringLiteral("Не удалось проверить таблицу osmotr_img: %1").arg(q.lastError().text());
         return;
     }

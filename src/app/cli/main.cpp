@@ -36,7 +36,8 @@ QString usage()
         "      записывает N демонстрационных пациентов (по умолчанию 60, зерно 1) со всеми их записями;\n"
         "      если в регистре уже есть пациенты, без --append ничего не записывает;\n"
         "  pelorin-cli check --data ПАПКА\n"
-        "      проверяет целостность файла и ищет записи, чьих пациентов или осмотров больше нет;\n") +
+        "      проверяет целостность файла и ищет записи, чьих пациентов или осмотров больше нет;\n"
+        "      вместо --data ПАПКА — --db postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА: записи на сервере;\n") +
            reportUsage() + maintainUsage() + backupUsage() + auditUsage() + migrateUsage() +
            QStringLiteral(
                "  pelorin-cli --help\n"
@@ -64,6 +65,7 @@ struct Arguments
 {
     QString command;
     QString dataFolder;
+    QString server; // check only: the records on a PostgreSQL server
     std::optional<int> patients;
     std::optional<quint32> seed;
     bool append = false;
@@ -98,6 +100,12 @@ QString parse(const QStringList &args, Arguments *a)
             if (QString e = valueOf(i, QStringLiteral("--data"), &value); !e.isEmpty())
                 return e;
             a->dataFolder = QDir(value).absolutePath();
+        } else if (isOption(arg, QStringLiteral("--db"))) {
+            if (QString e = valueOf(i, QStringLiteral("--db"), &value); !e.isEmpty())
+                return e;
+            if (!db::Database::isServerAlias(value))
+                return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».").arg(value);
+            a->server = value;
         } else if (isOption(arg, QStringLiteral("--patients"))) {
             if (QString e = valueOf(i, QStringLiteral("--patients"), &value); !e.isEmpty())
                 return e;
@@ -131,6 +139,10 @@ QString parse(const QStringList &args, Arguments *a)
     static const QStringList commands = {QStringLiteral("init"), QStringLiteral("demo"), QStringLiteral("check")};
     if (!commands.contains(a->command))
         return QStringLiteral("неизвестная команда «%1».").arg(a->command);
+    if (!a->server.isEmpty() && a->command != QLatin1String("check"))
+        return QStringLiteral("--db относится только к команде check (и к report, backup, migrate).");
+    if (!a->server.isEmpty() && !a->dataFolder.isEmpty())
+        return QStringLiteral("укажите либо --data, либо --db.");
     if (a->command != QLatin1String("demo") && (a->patients || a->seed || a->append))
         return QStringLiteral("--patients, --seed и --append относятся только к команде demo.");
     return {};
@@ -187,6 +199,19 @@ int runDemo(const Arguments &a, QTextStream &out, QTextStream &err)
                  .arg(QDir::toNativeSeparators(path), russian.toString(QFileInfo(path).size() / 1048576.0, 'f', 1));
     print(out, lines);
     return kExitOk;
+}
+
+int runServerCheck(const QString &server, QTextStream &out, QTextStream &err)
+{
+    db::Database database;
+    CheckResult result;
+    if (!database.openServer(server, &result.openError, db::Database::OpenMode::ReadOnly)) {
+        print(err, describeCheck(result));
+        return kExitFailure;
+    }
+    result = checkDatabase(database, folder::root());
+    print(out, describeCheck(result));
+    return result.exitCode();
 }
 
 int runCheck(const QString &folder, QTextStream &out, QTextStream &err)
@@ -250,6 +275,10 @@ int main(int argc, char *argv[])
         out.flush();
         return kExitOk;
     }
+    if (a.server.isEmpty() && a.command == QLatin1String("check") && a.dataFolder.isEmpty())
+        a.server = db::Database::resolveServerAlias(QCoreApplication::arguments()); // TARVELO=postgresql://...
+    if (!a.server.isEmpty())
+        return runServerCheck(a.server, out, err);
     if (a.dataFolder.isEmpty())
         a.dataFolder = db::Database::resolveDataFolder(QCoreApplication::arguments());
 
