@@ -36,6 +36,8 @@ QString journalLine(const db::AuditEntry &e)
                                        : QStringLiteral("пациент № %1").arg(e.patient.toLongLong());
     if (!e.table.isEmpty())
         where += QStringLiteral(", ") + e.table;
+    if (!e.seat.isEmpty())
+        where += QStringLiteral(", рабочее место ") + e.seat;
     return e.text + QStringLiteral("   [") + where + QLatin1Char(']');
 }
 

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QSqlError>
+#include <QSysInfo>
 #include <QTimer>
 
 #include <algorithm>
@@ -27,12 +28,28 @@ QString dayStart(const QDate &day)
     return day.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
-const QString kColumns = QStringLiteral("SELECT ID, Stamp, ID_man, Tabl, Text, Hash FROM audit_log");
-
 bool onServer(const QSqlDatabase &sql)
 {
     return sql.driverName() == QLatin1String("QPSQL");
 }
+
+// The columns of a row; a journal of the earlier layout, opened without being brought up to date,
+// has no seats.
+QString columns(QSqlDatabase &sql)
+{
+    QSqlQuery q(sql);
+    const bool seats =
+        onServer(sql) ? q.exec(QStringLiteral("SELECT 1 FROM information_schema.columns WHERE table_schema = "
+                                              "current_schema() AND table_name = 'audit_log' AND column_name = 'seat'")) &&
+                            q.next()
+                      : q.exec(QStringLiteral("SELECT 1 FROM pragma_table_info('audit_log') WHERE name = 'Seat'")) && q.next();
+    return QStringLiteral("SELECT ID, Stamp, ID_man, Tabl, Text, Hash, %1 FROM audit_log")
+        .arg(seats ? QStringLiteral("Seat") : QStringLiteral("NULL"));
+}
+
+// Several seats write a server's journal: each row's place in the chain is taken under this lock,
+// held to the end of the row's transaction.
+constexpr qint64 kJournalLock = 7204513;
 
 // The row a query over kColumns stands on.
 AuditEntry entryAt(const QSqlQuery &q)
@@ -44,12 +61,22 @@ AuditEntry entryAt(const QSqlQuery &q)
     e.table = q.value(3).toString();
     e.text = q.value(4).toString();
     e.hash = q.value(5).toString();
+    e.seat = q.value(6).toString();
     return e;
 }
 
 } // namespace
 
-AuditLog::AuditLog(Database &database, ChangeLog &log) : m_db(database), m_log(log)
+QString AuditLog::seatName()
+{
+    const QString named = qEnvironmentVariable("PELORIN_SEAT").trimmed();
+    if (!named.isEmpty())
+        return named;
+    const QString user = qEnvironmentVariable("USER");
+    return (user.isEmpty() ? QString() : user + QLatin1Char('@')) + QSysInfo::machineHostName();
+}
+
+AuditLog::AuditLog(Database &database, ChangeLog &log) : m_db(database), m_log(log), m_seat(seatName())
 {
     m_log.setKeeper([this](const QString &line, const QString &table) { record(line, table); });
     m_db.setJournal(this);
@@ -69,7 +96,9 @@ QString AuditLog::chainHash(const QString &previous, const AuditEntry &entry)
     // Unit separators keep "ab"+"c" apart from "a"+"bc".
     const QChar sep(0x1f);
     const QString patient = entry.patient.isNull() ? QString() : QString::number(entry.patient.toLongLong());
-    const QString material = previous + sep + entry.stamp + sep + patient + sep + entry.table + sep + entry.text;
+    QString material = previous + sep + entry.stamp + sep + patient + sep + entry.table + sep + entry.text;
+    if (!entry.seat.isEmpty())
+        material += sep + entry.seat;
     return QString::fromLatin1(QCryptographicHash::hash(material.toUtf8(), QCryptographicHash::Sha256).toHex());
 }
 
@@ -81,6 +110,8 @@ void AuditLog::record(const QString &line, const QString &table)
         entry.patient = m_patientOf();
     entry.table = table;
     entry.text = line;
+    if (m_db.backend() == Database::Backend::PostgreSQL)
+        entry.seat = m_seat;
     m_pending << entry;
     if (m_db.inTransaction()) {
         flush();
@@ -131,22 +162,36 @@ void AuditLog::closing()
 
 bool AuditLog::writeNow(const AuditEntry &entry)
 {
+    const bool server = m_db.backend() == Database::Backend::PostgreSQL;
     if (!m_insert) {
         m_last = std::make_unique<QSqlQuery>(m_db.sql());
-        m_last->prepare(QStringLiteral("SELECT Hash FROM audit_log ORDER BY ID DESC LIMIT 1"));
+        m_last->prepare(QStringLiteral("SELECT Hash, ID FROM audit_log ORDER BY ID DESC LIMIT 1"));
         m_insert = std::make_unique<QSqlQuery>(m_db.sql());
-        m_insert->prepare(
-            QStringLiteral("INSERT INTO audit_log (Stamp, ID_man, Tabl, Text, Hash) VALUES (?, ?, ?, ?, ?)"));
+        m_insert->prepare(QStringLiteral("INSERT INTO audit_log (Stamp, ID_man, Tabl, Text, Hash, Seat, ID) "
+                                         "VALUES (?, ?, ?, ?, ?, ?, ?)"));
     }
-    // The end of the chain is read from the file once and then followed in memory: one program
-    // writes the file (tarvelo.lock), and a rolled-back transaction makes it read again.
+    // In a file the end of the chain is read once and then followed in memory: one program writes
+    // the file (tarvelo.lock), and a rolled-back transaction makes it read again. On a server the
+    // other seats write too: the end is read under the journal's lock every time, and the row gets
+    // the next number itself, so that a transaction given up leaves no gap in the numbers.
+    qint64 nextId = 0;
+    if (server) {
+        QSqlQuery lock(m_db.sql());
+        if (!lock.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kJournalLock))) {
+            qWarning("audit_log: %s", qPrintable(lock.lastError().text()));
+            return false;
+        }
+        m_chainEnd.clear();
+    }
     if (m_chainEnd.isEmpty()) {
         if (!m_last->exec()) {
             qWarning("audit_log: %s", qPrintable(m_last->lastError().text()));
             m_last->finish();
             return false;
         }
-        m_chainEnd = m_last->next() ? m_last->value(0).toString() : firstPrevious();
+        const bool any = m_last->next();
+        m_chainEnd = any ? m_last->value(0).toString() : firstPrevious();
+        nextId = any ? m_last->value(1).toLongLong() + 1 : 1;
         m_last->finish();
     }
     const QString hash = chainHash(m_chainEnd, entry);
@@ -155,6 +200,9 @@ bool AuditLog::writeNow(const AuditEntry &entry)
     m_insert->bindValue(2, entry.table.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(entry.table));
     m_insert->bindValue(3, entry.text);
     m_insert->bindValue(4, hash);
+    m_insert->bindValue(5, entry.seat.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(entry.seat));
+    // A file numbers its rows itself (the next after the largest).
+    m_insert->bindValue(6, server ? QVariant(nextId) : QVariant(QMetaType(QMetaType::LongLong)));
     const bool ok = m_insert->exec();
     if (ok) {
         m_chainEnd = hash;
@@ -209,7 +257,7 @@ bool AuditLog::read(QSqlDatabase &sql, const Filter &filter, QList<AuditEntry> *
         *matching = q.value(0).toLongLong();
         q.finish();
     }
-    QString select = kColumns + where +
+    QString select = columns(sql) + where +
                      QStringLiteral(" ORDER BY ID DESC");
     if (filter.limit > 0)
         select += QStringLiteral(" LIMIT %1").arg(filter.limit);
@@ -246,7 +294,7 @@ AuditLog::Verdict AuditLog::verify(QSqlDatabase &sql)
     }
     QSqlQuery q(sql);
     q.setForwardOnly(true);
-    if (!q.exec(kColumns + QStringLiteral(" ORDER BY ID")))
+    if (!q.exec(columns(sql) + QStringLiteral(" ORDER BY ID")))
         return broken(0, describeEngineError(q.lastError().text()));
     QString previous = firstPrevious();
     qint64 lastId = 0;

@@ -25,10 +25,12 @@ struct AuditEntry
     QString table;
     QString text;
     QString hash;
+    QString seat; // the workstation that wrote it, on a server; empty in a file
 };
 
 // The permanent journal of changes: every line of the run's change log, kept in the table audit_log
-// of the database. Each row carries SHA-256(previous row's hash, stamp, patient, table, text), so a
+// of the database. Each row carries SHA-256(previous row's hash, stamp, patient, table, text[, seat]),
+// the seat only where there is one (rows of a server), so a
 // line edited or removed afterwards breaks the chain at the row after it. Rows cut off the end leave a
 // whole chain behind: only the last hash noted elsewhere (a backup, a printout) shows them.
 //
@@ -45,6 +47,11 @@ public:
 
     // The patient the current line is about; null when there is none (a new card not yet stored).
     void setPatientSource(std::function<QVariant()> source) { m_patientOf = std::move(source); }
+    // The name the rows of this seat carry on a server (seatName() by default).
+    void setSeat(const QString &seat) { m_seat = seat; }
+    QString seat() const { return m_seat; }
+    // PELORIN_SEAT, or the user and the machine ("user@host").
+    static QString seatName();
 
     void record(const QString &line, const QString &table);
     bool hasPending() const { return !m_pending.isEmpty(); }
@@ -92,6 +99,7 @@ private:
     std::unique_ptr<QSqlQuery> m_last;
     std::unique_ptr<QSqlQuery> m_insert;
     QString m_chainEnd; // hash of the last row written, empty until read from the file
+    QString m_seat;
     bool m_flushQueued = false;
     std::unique_ptr<QObject> m_guard; // context of the queued flush
 };

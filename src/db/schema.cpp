@@ -36,6 +36,11 @@ const TableDef *findTableByObject(const QString &objectName)
 
 QStringList extraTablesSql(int version, bool server)
 {
+    // Layout 3: the journal's rows name the seat that wrote them (on a server).
+    if (version == 3) {
+        return {server ? QStringLiteral("ALTER TABLE audit_log ADD COLUMN IF NOT EXISTS Seat TEXT")
+                       : QStringLiteral("ALTER TABLE audit_log ADD COLUMN Seat TEXT")};
+    }
     if (version != 2)
         return {};
     if (server) {

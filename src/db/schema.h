@@ -51,7 +51,7 @@ inline constexpr const char *kRowVersion = "_rowver";
 // Version of the table layout written into PRAGMA user_version.
 // 1: the nineteen tables. 2: the clinic's kept settings (clinic_settings) and the permanent change
 // journal (audit_log) beside them.
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 // Tables of the program's own beside the nineteen, by the layout version that brought them.
 // clinic_settings: Name TEXT key, Value TEXT. audit_log: see auditlog.h.

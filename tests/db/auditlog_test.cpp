@@ -81,6 +81,7 @@ private Q_SLOTS:
     void verifyFindsWhatWasTamperedWith();
     void readFiltersByPatientAndDays();
     void olderFileGainsTheTablesAndKeepsItsRecords();
+    void journalWithoutSeatsIsReadAndGainsThem();
 };
 
 void AuditLogTest::everyLineIsKeptWithItsPatientAndTable()
@@ -340,6 +341,52 @@ void AuditLogTest::olderFileGainsTheTablesAndKeepsItsRecords()
     QVERIFY(AuditLog::present(d.sql()));
     QVERIFY(q.exec(QStringLiteral("SELECT \"Last_Name\" FROM register")) && q.next());
     QCOMPARE(q.value(0).toString(), QStringLiteral("Орлова"));
+}
+
+void AuditLogTest::journalWithoutSeatsIsReadAndGainsThem()
+{
+    if (testing::onServer())
+        QSKIP("a case of the database file");
+    QTemporaryDir dir;
+    QString error;
+    QString lastHash;
+    {
+        // A file of the layout before seats, with a journal line in it.
+        Database d;
+        QVERIFY(d.open(dir.path(), &error));
+        ChangeLog log;
+        AuditLog journal(d, log);
+        log.note(QStringLiteral("до мест"));
+        QVERIFY(journal.flush());
+        QSqlQuery q(d.sql());
+        QVERIFY(q.exec(QStringLiteral("ALTER TABLE audit_log DROP COLUMN Seat")));
+        QVERIFY(q.exec(QStringLiteral("PRAGMA user_version=2")));
+        lastHash = AuditLog::verify(d.sql()).lastHash;
+    }
+    for (const auto mode : {Database::OpenMode::ReadOnly, Database::OpenMode::Create}) {
+        Database d;
+        QVERIFY2(d.open(dir.path(), &error, mode), qPrintable(error));
+        QList<AuditEntry> rows;
+        QVERIFY2(AuditLog::read(d.sql(), {}, &rows, &error), qPrintable(error));
+        QCOMPARE(rows.size(), 1);
+        QVERIFY(rows[0].seat.isEmpty());
+        const AuditLog::Verdict v = AuditLog::verify(d.sql());
+        QVERIFY2(v.sound, qPrintable(v.problem));
+        QCOMPARE(v.lastHash, lastHash);
+    }
+    Database d;
+    QVERIFY2(d.open(dir.path(), &error), qPrintable(error));
+    QSqlQuery q(d.sql());
+    QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM pragma_table_info('audit_log') WHERE name = 'Seat'")) && q.next());
+    QCOMPARE(q.value(0).toInt(), 1);
+    // A file's rows name no seat: one workstation writes it.
+    ChangeLog log;
+    AuditLog journal(d, log);
+    log.note(QStringLiteral("после"));
+    QVERIFY(journal.flush());
+    QVERIFY(AuditLog::verify(d.sql()).sound);
+    QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM audit_log WHERE Seat IS NOT NULL")) && q.next());
+    QCOMPARE(q.value(0).toInt(), 0);
 }
 
 QTEST_GUILESS_MAIN(AuditLogTest)

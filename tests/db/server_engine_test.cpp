@@ -43,6 +43,7 @@ private Q_SLOTS:
     void keysAreNeverReused();
     void journalChainsOnTheServer();
     void secondSeatCannotOverwriteTheFirst();
+    void seatsWriteOneJournalChain();
     void movingToAPatientReadsHimAgain();
     void aliasesThatAreRefused_data();
     void aliasesThatAreRefused();
@@ -195,6 +196,44 @@ void ServerEngineTest::journalChainsOnTheServer()
     v = AuditLog::verify(db.sql());
     QVERIFY(!v.sound);
     QCOMPARE(v.firstBroken, 1);
+}
+
+void ServerEngineTest::seatsWriteOneJournalChain()
+{
+    // Two seats' journals interleave in one chain; each row names its seat, and a transaction given
+    // up leaves no gap in the numbers that verify would take for a removed row.
+    QString error;
+    Database first, second;
+    QVERIFY2(first.openServer(serverAlias(), &error), qPrintable(error));
+    QVERIFY2(second.openServer(serverAlias(), &error), qPrintable(error));
+    ChangeLog firstLog, secondLog;
+    AuditLog firstJournal(first, firstLog), secondJournal(second, secondLog);
+    firstJournal.setSeat(QStringLiteral("кабинет 12"));
+    secondJournal.setSeat(QStringLiteral("кабинет 14"));
+    for (int round = 0; round < 3; ++round) {
+        firstLog.note(QStringLiteral("первое место %1").arg(round));
+        QVERIFY(firstJournal.flush());
+        secondLog.note(QStringLiteral("второе место %1").arg(round));
+        QVERIFY(secondJournal.flush());
+        if (round == 1) {
+            Transaction given(first);
+            firstLog.note(QStringLiteral("откатится"));
+            QVERIFY(QSqlQuery(first.sql()).exec(QStringLiteral("ROLLBACK")));
+            QVERIFY(QSqlQuery(first.sql()).exec(QStringLiteral("BEGIN")));
+        }
+    }
+    const AuditLog::Verdict v = AuditLog::verify(second.sql());
+    QVERIFY2(v.sound, qPrintable(v.problem));
+    QCOMPARE(v.rows, 6);
+    QList<AuditEntry> rows;
+    QVERIFY2(AuditLog::read(first.sql(), {}, &rows, &error), qPrintable(error));
+    QStringList seats;
+    for (const AuditEntry &e : rows)
+        seats << e.seat;
+    QCOMPARE(seats, QStringList({"кабинет 12", "кабинет 14", "кабинет 12", "кабинет 14", "кабинет 12", "кабинет 14"}));
+    // The seat is part of what the hash covers.
+    QVERIFY(QSqlQuery(first.sql()).exec(QStringLiteral("UPDATE audit_log SET Seat = 'кабинет 1' WHERE ID = 3")));
+    QCOMPARE(AuditLog::verify(first.sql()).firstBroken, 3);
 }
 
 void ServerEngineTest::secondSeatCannotOverwriteTheFirst()

@@ -113,7 +113,11 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
     for (const db::AuditEntry &e : rows) {
         out << e.id << '\t' << stampForPeople(e.stamp) << '\t'
             << (e.patient.isNull() ? QStringLiteral("-") : QString::number(e.patient.toLongLong())) << '\t'
-            << (e.table.isEmpty() ? QStringLiteral("-") : e.table) << '\t' << e.text << '\n';
+            << (e.table.isEmpty() ? QStringLiteral("-") : e.table) << '\t' << e.text;
+        // Rows of a server name the seat that wrote them.
+        if (!e.seat.isEmpty())
+            out << '\t' << e.seat;
+        out << '\n';
     }
     out << QStringLiteral("Записей показано: %1.").arg(rows.size()) << '\n';
     out.flush();
