@@ -144,6 +144,8 @@ void MigrateTest::clinicArrivesWholeOnceOnly()
         QCOMPARE(serverCheck.tablesChecked, fileCheck.tablesChecked);
         QCOMPARE(serverCheck.recordsChecked, fileCheck.recordsChecked + (orphaned ? 1 : 0));
         QCOMPARE(serverCheck.orphans.size(), orphaned ? 1 : 0);
+        QVERIFY(cli::describeCheck(serverCheck)
+                    .contains(QStringLiteral("Целостность хранения записей на сервере PostgreSQL проверяет сам сервер.")));
         if (orphaned) {
             QCOMPARE(serverCheck.orphans.first().table, QStringLiteral("osmotr_1"));
             QCOMPARE(serverCheck.exitCode(), cli::kExitFindings);

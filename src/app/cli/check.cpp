@@ -129,6 +129,7 @@ void checkPhotos(QSqlDatabase &sql, const QString &programFolder, CheckResult &r
 CheckResult checkDatabase(Database &database, const QString &programFolder)
 {
     CheckResult result;
+    result.onServer = database.backend() == Database::Backend::PostgreSQL;
     result.integrityProblems = database.integrityCheck();
     QSqlDatabase &sql = database.sql();
     for (const TableDef &t : db::allTables()) {
@@ -217,7 +218,9 @@ QStringList describeCheck(const CheckResult &result)
     for (const QString &file : result.strayPhotoFiles)
         lines << QStringLiteral("%1: файл фотографии не указан ни в одной записи osmotr_img.").arg(file);
 
-    if (result.integrityProblems.isEmpty())
+    if (result.onServer)
+        lines << QStringLiteral("Целостность хранения записей на сервере PostgreSQL проверяет сам сервер.");
+    else if (result.integrityProblems.isEmpty())
         lines << QStringLiteral("Проверка целостности файла: нарушений нет.");
     else
         lines << QStringLiteral("Проверка целостности файла: найдено нарушений: %1.")

@@ -56,6 +56,7 @@ struct CheckResult
     QStringList strayPhotoFiles;     // files under foto/ that no row names, as stored paths
     int tablesChecked = 0;
     qint64 recordsChecked = 0;
+    bool onServer = false; // the records were on a server, which keeps its own storage sound
 
     bool clean() const
     {
