@@ -1,5 +1,6 @@
 // "pelorin-cli migrate": a clinic's file moved to an empty server database, whole or not at all. The
 // server cases run when PELORIN_TEST_PG names a throw-away server database (scripts/test.sh).
+#include "audit.h"
 #include "auditlog.h"
 #include "backup.h"
 #include "changelog.h"
@@ -151,6 +152,28 @@ void MigrateTest::clinicArrivesWholeOnceOnly()
             QCOMPARE(serverCheck.exitCode(), cli::kExitFindings);
             QVERIFY(QSqlQuery(s.sql()).exec(QStringLiteral("DELETE FROM osmotr_1 WHERE \"ID_man\" = 999999")));
         }
+    }
+
+    // The server's journal is printed and checked like the file's, each row with its seat.
+    {
+        db::Database s;
+        QVERIFY2(s.openServer(serverAlias(), &error), qPrintable(error));
+        db::ChangeLog log;
+        db::AuditLog journal(s, log);
+        journal.setSeat(QStringLiteral("кабинет 12"));
+        log.note(QStringLiteral("на сервере"), QStringLiteral("register"));
+        QVERIFY(journal.flush());
+    }
+    {
+        QString said, complained;
+        QTextStream o(&said), e(&complained);
+        QCOMPARE(cli::runAudit({"--db", serverAlias()}, o, e), 0);
+        QVERIFY2(complained.isEmpty(), qPrintable(complained));
+        const QStringList lines = said.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QVERIFY2(lines.size() >= 3, qPrintable(said));
+        QVERIFY2(lines.at(0).endsWith(QStringLiteral("строка журнала")), qPrintable(lines.at(0))); // moved from the file
+        QVERIFY2(lines.at(1).endsWith(QStringLiteral("на сервере\tкабинет 12")), qPrintable(lines.at(1)));
+        QVERIFY(said.contains(QStringLiteral("Цепочка записей журнала цела: записей 2.")));
     }
 
     // The server's records are copied by pg_dump; an existing file is never replaced.

@@ -47,12 +47,15 @@ QString auditUsage()
         "      печатает постоянный журнал изменений (номер записи, время, номер пациента, таблица, строка)\n"
         "      для всех пациентов или одного (ID_man), за дни с ДАТА по ДАТА (ДД.ММ.ГГГГ), и проверяет\n"
         "      цепочку SHA-256 по всему журналу: код 1, если запись изменена или удалена; хэш последней\n"
-        "      записи стоит записать вне файла: по нему видно и удаление записей с конца журнала;\n");
+        "      записи стоит записать вне файла: по нему видно и удаление записей с конца журнала;\n"
+        "      вместо --data ПАПКА — --db postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА: журнал на сервере\n"
+        "      (последний столбец — рабочее место, сделавшее запись);\n");
 }
 
 int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
 {
     QString folder;
+    QString server;
     db::AuditLog::Filter filter;
     bool help = false;
     auto onFlag = [&help](const QString &) {
@@ -62,6 +65,10 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
     auto onValue = [&](const QString &option, const QString &value) -> QString {
         if (option == QLatin1String("--data")) {
             folder = QDir(value).absolutePath();
+        } else if (option == QLatin1String("--db")) {
+            if (!db::Database::isServerAlias(value))
+                return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».").arg(value);
+            server = value;
         } else if (option == QLatin1String("--patient")) {
             qint64 id = 0;
             if (QString problem = wholeNumberOption(option, value, 1, std::numeric_limits<qint64>::max(), &id);
@@ -89,13 +96,18 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
     }
     if (filter.from.isValid() && filter.to.isValid() && filter.from > filter.to)
         return fail(err, QStringLiteral("Ошибка: дата --from позже даты --to."));
-    if (folder.isEmpty())
+    if (!server.isEmpty() && !folder.isEmpty())
+        return fail(err, QStringLiteral("Ошибка: укажите либо --data, либо --db."));
+    if (server.isEmpty() && folder.isEmpty())
+        server = db::Database::resolveServerAlias({}); // TARVELO=postgresql://...
+    if (server.isEmpty() && folder.isEmpty())
         folder = db::Database::resolveDataFolder({});
 
     // Read-only: the journal is looked at, never written, even while the program works on the file.
     db::Database database;
     QString error;
-    if (!database.open(folder, &error, db::Database::OpenMode::ReadOnly))
+    if (!(server.isEmpty() ? database.open(folder, &error, db::Database::OpenMode::ReadOnly)
+                           : database.openServer(server, &error, db::Database::OpenMode::ReadOnly)))
         return fail(err, error);
     if (!db::AuditLog::present(database.sql())) {
         const db::AuditLog::Verdict verdict = db::AuditLog::verify(database.sql());
