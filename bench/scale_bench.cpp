@@ -26,6 +26,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <malloc.h>
 
 using namespace pelorin;
@@ -107,43 +108,43 @@ void mainWindowUp(benchmark::State &state, const Clinic &clinic)
     Dialogs::setInstance(nullptr);
 }
 
-void tabChange(benchmark::State &state, const Clinic &clinic)
+// Runs `measure` with the main window of the clinic up.
+void withMainWindow(benchmark::State &state, const Clinic &clinic, const std::function<void(app::Application &)> &measure)
 {
     ScriptedDialogs dialogs;
     Dialogs::setInstance(&dialogs);
     auto a = startProgram(clinic, dialogs);
-    if (!a) {
+    if (a)
+        measure(*a);
+    else
         state.SkipWithError("start-up failed");
-        return;
-    }
-    a->context().settings.patientArchive = true;
-    int tab = 1;
-    for (auto _ : state) {
-        a->form1()->selectTab(tab);
-        tab = tab % 29 + 1;
-        benchmark::DoNotOptimize(a->context().dm1->register_->recordCount());
-    }
     a.reset();
     Dialogs::setInstance(nullptr);
 }
 
+void tabChange(benchmark::State &state, const Clinic &clinic)
+{
+    withMainWindow(state, clinic, [&state](app::Application &a) {
+        a.context().settings.patientArchive = true;
+        int tab = 1;
+        for (auto _ : state) {
+            a.form1()->selectTab(tab);
+            tab = tab % 29 + 1;
+            benchmark::DoNotOptimize(a.context().dm1->register_->recordCount());
+        }
+    });
+}
+
 void gridScroll(benchmark::State &state, const Clinic &clinic)
 {
-    ScriptedDialogs dialogs;
-    Dialogs::setInstance(&dialogs);
-    auto a = startProgram(clinic, dialogs);
-    if (!a) {
-        state.SkipWithError("start-up failed");
-        return;
-    }
-    QAbstractItemView &view = *a->form1()->patientGrid();
-    QScrollBar *bar = view.verticalScrollBar();
-    for (auto _ : state) {
-        bar->setValue(bar->value() + bar->pageStep() > bar->maximum() ? 0 : bar->value() + bar->pageStep());
-        benchmark::DoNotOptimize(view.viewport()->grab());
-    }
-    a.reset();
-    Dialogs::setInstance(nullptr);
+    withMainWindow(state, clinic, [&state](app::Application &a) {
+        QAbstractItemView &view = *a.form1()->patientGrid();
+        QScrollBar *bar = view.verticalScrollBar();
+        for (auto _ : state) {
+            bar->setValue(bar->value() + bar->pageStep() > bar->maximum() ? 0 : bar->value() + bar->pageStep());
+            benchmark::DoNotOptimize(view.viewport()->grab());
+        }
+    });
 }
 
 } // namespace

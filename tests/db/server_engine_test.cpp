@@ -32,6 +32,27 @@ QVariant first(Database &db, const QString &sql)
 
 } // namespace
 
+namespace {
+
+// One workstation on the test server: its own connection and both data modules.
+struct Seat
+{
+    Database db;
+    std::unique_ptr<DM1> dm1;
+    std::unique_ptr<DM2> dm2;
+    bool open(QString *error)
+    {
+        if (!db.openServer(serverAlias(), error))
+            return false;
+        dm1 = std::make_unique<DM1>(db);
+        dm2 = std::make_unique<DM2>(db, *dm1);
+        return dm1->open(error) && dm2->open(error);
+    }
+    Table &reg() { return *dm1->register_; }
+};
+
+} // namespace
+
 class ServerEngineTest : public QObject
 {
     Q_OBJECT
@@ -241,19 +262,7 @@ void ServerEngineTest::secondSeatCannotOverwriteTheFirst()
     const QString kStale = QStringLiteral("Запись изменена на другом рабочем месте. Данные обновлены, повторите изменение.");
     ScopedScriptedDialogs dialogs;
     QString error;
-    struct Seat
-    {
-        Database db;
-        std::unique_ptr<DM1> dm1;
-        bool open(QString *error)
-        {
-            if (!db.openServer(serverAlias(), error))
-                return false;
-            dm1 = std::make_unique<DM1>(db);
-            return dm1->open(error);
-        }
-        Table &reg() { return *dm1->register_; }
-    } one, two;
+    Seat one, two;
     QVERIFY2(one.open(&error), qPrintable(error));
     for (const char *name : {"Орлова", "Белов"}) {
         one.reg().append();
@@ -300,21 +309,7 @@ void ServerEngineTest::movingToAPatientReadsHimAgain()
 {
     ScopedScriptedDialogs dialogs;
     QString error;
-    struct Seat
-    {
-        Database db;
-        std::unique_ptr<DM1> dm1;
-        std::unique_ptr<DM2> dm2;
-        bool open(QString *error)
-        {
-            if (!db.openServer(serverAlias(), error))
-                return false;
-            dm1 = std::make_unique<DM1>(db);
-            dm2 = std::make_unique<DM2>(db, *dm1);
-            return dm1->open(error) && dm2->open(error);
-        }
-        Table &reg() { return *dm1->register_; }
-    } one, two;
+    Seat one, two;
     QVERIFY2(one.open(&error), qPrintable(error));
     for (const char *name : {"Орлова", "Белов"}) {
         one.reg().append();
