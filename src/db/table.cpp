@@ -330,7 +330,11 @@ void Table::completeRow(int viewIndex, bool reread) const
         }
         m_selectSome->finish();
     } else {
+        // Nothing is made up for what could not be read: the rows stay as they were, and an edit of
+        // one of them is refused.
         qWarning("Reading records of %s failed: %s", m_def.objectName, qPrintable(m_selectSome->lastError().text()));
+        m_selectSome->finish();
+        return;
     }
     // A row another seat removed meanwhile (or one the database would not give) keeps what was
     // read of it, and blanks elsewhere.
@@ -744,6 +748,12 @@ void Table::edit()
     Row *row = currentRow();
     if (!row)
         return;
+    if (!row->complete) {
+        // Editing what could not be read would store blanks over the fields never seen.
+        m_lastError = QStringLiteral("Не удалось прочитать запись таблицы %1 целиком: изменять её сейчас нельзя.").arg(tableName());
+        Dialogs::instance().message(m_lastError, QStringLiteral("Ошибка"), Dialogs::Kind::Error);
+        return;
+    }
     m_original = row->values;
     m_state = TableState::Edit;
     m_modified = false;
@@ -1063,6 +1073,8 @@ QVariant Table::value(int index) const
     if (index < m_storedCount) {
         if (!row->complete && !isResident(index))
             completeRow(m_cur);
+        if (!row->complete && !isResident(index))
+            return {}; // the record could not be read: nothing is shown rather than something wrong
         return storedValue(*row, index);
     }
     ensureCalc();
@@ -1170,7 +1182,7 @@ QVariant Table::valueAt(int row, int index) const
     if (!r.complete && !(index < m_storedCount && isResident(index)))
         completeRow(row);
     if (index < m_storedCount)
-        return storedValue(r, index);
+        return r.complete || isResident(index) ? storedValue(r, index) : QVariant();
     std::vector<QVariant> calc;
     computeCalc(r, calc);
     return calc[size_t(index - m_storedCount)];
@@ -1183,7 +1195,13 @@ std::vector<QVariant> Table::recordAt(int row) const
         return out;
     completeRow(row);
     const Row &r = *m_view[size_t(row)];
-    out = r.values;
+    if (r.complete) {
+        out = r.values;
+    } else {
+        out.assign(size_t(m_storedCount), QVariant());
+        for (size_t slot = 0; slot < m_residentFields.size(); ++slot)
+            out[size_t(m_residentFields[slot])] = r.values[slot];
+    }
     std::vector<QVariant> calc;
     if (row == m_cur && !m_calcRow) {
         ensureCalc();
@@ -1238,7 +1256,7 @@ void Table::ensureCalc() const
 void Table::computeCalc(const Row &row, std::vector<QVariant> &out) const
 {
     out.assign(size_t(fieldCount() - m_storedCount), QVariant());
-    if (m_calcHandlers.empty())
+    if (m_calcHandlers.empty() || !row.complete)
         return;
     const Row *savedRow = m_calcRow;
     std::vector<QVariant> *savedTarget = m_calcTarget;

@@ -124,6 +124,7 @@ private Q_SLOTS:
     void textOrderIgnoresCaseAndPutsYoWithYe();
     void registerHoldsOnlyWhatTheListNeeds();
     void registerWalkReadsEveryRecordWhole();
+    void registerRecordThatCannotBeReadIsNotOverwritten();
     void registerFiltersOrdersAndLocatesByAnyField_data();
     void registerFiltersOrdersAndLocatesByAnyField();
     void refreshAllReadsEveryTableAgain();
@@ -911,6 +912,31 @@ void TableTest::registerWalkReadsEveryRecordWhole()
         }
         QCOMPARE(seen, kLargeRegister);
     }
+}
+
+void TableTest::registerRecordThatCannotBeReadIsNotOverwritten()
+{
+    if (pelorin::testing::onServer())
+        QSKIP("a case of the database file");
+    ScopedScriptedDialogs dialogs;
+    Fixture f;
+    writeLargeRegister(f);
+    Table &r = *f.dm1->register_;
+    // The rest of the records can no longer be read (the table gone from under the program).
+    QSqlQuery q(f.db.sql());
+    QVERIFY(q.exec(QStringLiteral("ALTER TABLE register RENAME TO register_kept")));
+    r.setRecNo(900);
+    QCOMPARE(r.asString(QStringLiteral("Last_Name")), QStringLiteral("Фамилия0900")); // held in the list
+    QVERIFY(!r.value(QStringLiteral("First_Name")).isValid());
+    QCOMPARE(r.recordAt(899).size(), size_t(r.fieldCount()));
+    QVERIFY(!r.valueAt(950, r.fieldIndex(QStringLiteral("Dat_per_pos"))).isValid());
+    // Editing is refused with a message, so nothing unseen is written back blank.
+    r.edit();
+    QCOMPARE(r.state(), TableState::Browse);
+    QCOMPARE(dialogs.transcript.size(), 1);
+    QVERIFY(dialogs.transcript.first().contains(QStringLiteral("Не удалось прочитать запись таблицы register целиком")));
+    QVERIFY(q.exec(QStringLiteral("SELECT \"First_Name\" FROM register_kept WHERE \"Last_Name\" = 'Фамилия0900'")) && q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("Имя900"));
 }
 
 void TableTest::registerFiltersOrdersAndLocatesByAnyField_data()
