@@ -1052,10 +1052,8 @@ QPushButton *Form1::visibleCancel() const
 
 void Form1::refreshRecords()
 {
-    db::Table &reg = *m_ctx->dm1->register_;
-    if (!reg.checkBrowseMode())
-        return; // the card could not be stored: it stays as typed, with the engine's message
-    reg.refreshAll();
+    // A card that cannot be stored first stays as typed, with the engine's message, and nothing is read.
+    m_ctx->dm1->register_->refreshAll();
 }
 
 void Form1::keyPressEvent(QKeyEvent *event)

@@ -49,6 +49,16 @@ struct Seat
         return dm1->open(error) && dm2->open(error);
     }
     Table &reg() { return *dm1->register_; }
+    bool addPatients(std::initializer_list<const char *> lastNames)
+    {
+        for (const char *name : lastNames) {
+            reg().append();
+            reg().setValue(QStringLiteral("Last_Name"), QString::fromUtf8(name));
+            if (!reg().post())
+                return false;
+        }
+        return true;
+    }
 };
 
 } // namespace
@@ -264,11 +274,7 @@ void ServerEngineTest::secondSeatCannotOverwriteTheFirst()
     QString error;
     Seat one, two;
     QVERIFY2(one.open(&error), qPrintable(error));
-    for (const char *name : {"Орлова", "Белов"}) {
-        one.reg().append();
-        one.reg().setValue(QStringLiteral("Last_Name"), QString::fromUtf8(name));
-        QVERIFY(one.reg().post());
-    }
+    QVERIFY(one.addPatients({"Орлова", "Белов"}));
     QVERIFY2(two.open(&error), qPrintable(error));
     QVERIFY(one.reg().locate(QStringLiteral("Last_Name"), QStringLiteral("Орлова")));
     QVERIFY(two.reg().locate(QStringLiteral("Last_Name"), QStringLiteral("Орлова")));
@@ -311,11 +317,7 @@ void ServerEngineTest::movingToAPatientReadsHimAgain()
     QString error;
     Seat one, two;
     QVERIFY2(one.open(&error), qPrintable(error));
-    for (const char *name : {"Орлова", "Белов"}) {
-        one.reg().append();
-        one.reg().setValue(QStringLiteral("Last_Name"), QString::fromUtf8(name));
-        QVERIFY(one.reg().post());
-    }
+    QVERIFY(one.addPatients({"Орлова", "Белов"}));
     QVERIFY(one.reg().locate(QStringLiteral("Last_Name"), QStringLiteral("Орлова")));
     // The second seat changes Белов's card and examines him while the first looks at Орлова.
     QVERIFY2(two.open(&error), qPrintable(error));
