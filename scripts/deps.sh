@@ -7,7 +7,7 @@ packages=(
     qt6-image-formats-plugins qt6-gtk-platformtheme qt6-translations-l10n
     libquazip1-qt6-dev libpugixml-dev libsqlite3-dev libbenchmark-dev
     libqt6sql6-psql postgresql
-    fonts-dejavu-core
+    fonts-dejavu-core clazy
 )
 if [ "${PELORIN_WITH_X:-0}" = 1 ]; then
     packages+=(xvfb xauth)

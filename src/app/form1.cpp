@@ -606,8 +606,8 @@ QWidget *Form1::buildExaminationPanel()
     });
     auto *newExam = button(listBox, QStringLiteral("Button3"), QStringLiteral("Новый осмотр"));
     auto *copyExam = button(listBox, QStringLiteral("Button31"), QStringLiteral("Новый осмотр (копия прошлого)"));
-    connect(newExam, &QPushButton::clicked, this, [&ops] { ops.newExamination(); });
-    connect(copyExam, &QPushButton::clicked, this, [&ops] { ops.newExaminationCopy(); });
+    connect(newExam, &QPushButton::clicked, this, [o = &ops] { o->newExamination(); });
+    connect(copyExam, &QPushButton::clicked, this, [o = &ops] { o->newExaminationCopy(); });
     ll->addWidget(list, 1);
     ll->addWidget(newExam);
     ll->addWidget(copyExam);
@@ -629,18 +629,18 @@ QWidget *Form1::buildExaminationPanel()
     course->setObjectName(QStringLiteral("ComboBox11"));
     course->addItems(examination::dinamikaItems());
     course->setCurrentIndex(-1);
-    connect(course, &QComboBox::activated, this, [&ops, course](int) { ops.pickDinamika(course->currentText()); });
+    connect(course, &QComboBox::activated, this, [o = &ops, course](int) { o->pickDinamika(course->currentText()); });
     hl->addWidget(course);
     hl->addWidget(ui::buildControl(exams, {QString(), QStringLiteral("DBEdit9"), FieldSpec::Edit, QStringLiteral("Dinamika"), {}, false}, head));
     auto *yes = button(head, QStringLiteral("BitBtn7"), QStringLiteral("Да"));
     auto *no = button(head, QStringLiteral("BitBtn8"), QStringLiteral("Нет"));
     auto *all = button(head, QStringLiteral("Button62"), QStringLiteral("Show all"));
-    connect(yes, &QPushButton::clicked, this, [&ops, exams] {
+    connect(yes, &QPushButton::clicked, this, [o = &ops, exams] {
         exams->updateRecord();
-        ops.apply();
+        o->apply();
     });
-    connect(no, &QPushButton::clicked, this, [&ops] { ops.discard(); });
-    connect(all, &QPushButton::clicked, this, [&ops] { ops.showAll(); });
+    connect(no, &QPushButton::clicked, this, [o = &ops] { o->discard(); });
+    connect(all, &QPushButton::clicked, this, [o = &ops] { o->showAll(); });
     hl->addStretch();
     auto *answers = new QHBoxLayout;
     answers->addWidget(yes);

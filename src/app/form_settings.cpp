@@ -181,7 +181,10 @@ Form_settings::Form_settings(db::RunSettings &settings, QWidget *parent)
         {m_cautionDose, &db::RunSettings::puvaCautionDose},
         {m_strongCount, &db::RunSettings::puvaStrongCount},
         {m_strongDose, &db::RunSettings::puvaStrongDose}};
-    for (const auto &[box, member] : thresholds) {
+    for (const auto &threshold : thresholds) {
+        // Named copies: a lambda cannot capture the names of a structured binding everywhere.
+        QSpinBox *box = threshold.first;
+        const auto member = threshold.second;
         connect(box, &QSpinBox::valueChanged, this, [this, box, member](int v) {
             if (!m_refreshing)
                 takeThreshold(box, member, v);

@@ -30,6 +30,14 @@ public:
     // Message with a single OK button.
     virtual void message(const QString &text, const QString &caption = QStringLiteral("Внимание!"),
                          Kind kind = Kind::Information) = 0;
+    // A message about a written file, with a button that opens the file's folder beside OK; for the
+    // file nobody could open, which the doctor then has to find himself.
+    virtual void fileMessage(const QString &text, const QString &folder,
+                             const QString &caption = QStringLiteral("Внимание!"))
+    {
+        Q_UNUSED(folder);
+        message(text, caption, Kind::Warning);
+    }
     // Plain-text input box; nullopt when cancelled.
     virtual std::optional<QString> input(const QString &caption, const QString &prompt, const QString &initial) = 0;
     // File dialogs; an empty string when cancelled. The save dialog does not ask about replacing an

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 namespace pelorin {
 
@@ -31,20 +32,64 @@ QString fileOpenFailureReason(const QString &path, const QFile &file)
     return file.errorString();
 }
 
-QString decodeTextFile(const QByteArray &bytes)
+QString decodeTextFile(const QByteArray &bytes, TextEncoding *encoding)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return decodeAfterMark(QStringConverter::Utf8, QByteArrayView(bytes).sliced(3));
-    if (bytes.startsWith("\xFF\xFE"))
-        return decodeAfterMark(QStringConverter::Utf16LE, QByteArrayView(bytes).sliced(2));
-    if (bytes.startsWith("\xFE\xFF"))
-        return decodeAfterMark(QStringConverter::Utf16BE, QByteArrayView(bytes).sliced(2));
+    TextEncoding found = TextEncoding::Windows1251;
+    QString text;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        found = TextEncoding::Utf8WithMark;
+        text = decodeAfterMark(QStringConverter::Utf8, QByteArrayView(bytes).sliced(3));
+    } else if (bytes.startsWith("\xFF\xFE")) {
+        found = TextEncoding::Utf16LE;
+        text = decodeAfterMark(QStringConverter::Utf16LE, QByteArrayView(bytes).sliced(2));
+    } else if (bytes.startsWith("\xFE\xFF")) {
+        found = TextEncoding::Utf16BE;
+        text = decodeAfterMark(QStringConverter::Utf16BE, QByteArrayView(bytes).sliced(2));
+    } else {
+        // Text in Windows-1251 is almost never valid UTF-8: its Cyrillic letters are all lead bytes
+        // without the continuation bytes UTF-8 needs behind them.
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        text = utf8.decode(bytes);
+        if (!utf8.hasError()) {
+            found = TextEncoding::Utf8;
+        } else {
+            // The lists were written on Russian Windows machines in the ANSI code page. Qt knows
+            // Windows-1251 through ICU, which the Debian Qt packages are built with.
+            QStringDecoder decoder("windows-1251", QStringConverter::Flag::Stateless);
+            Q_ASSERT_X(decoder.isValid(), "decodeTextFile", "Qt was built without ICU: no Windows-1251 decoder");
+            text = decoder.decode(bytes);
+        }
+    }
+    if (encoding)
+        *encoding = found;
+    return text;
+}
 
-    // The lists were written on Russian Windows machines in the ANSI code page. Qt knows
-    // Windows-1251 through ICU, which the Debian Qt packages are built with.
-    QStringDecoder decoder("windows-1251", QStringConverter::Flag::Stateless);
-    Q_ASSERT_X(decoder.isValid(), "decodeTextFile", "Qt was built without ICU: no Windows-1251 decoder");
-    return decoder.decode(bytes);
+QByteArray encodeTextFile(const QString &text, TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf8:
+        return text.toUtf8();
+    case TextEncoding::Utf16LE:
+    case TextEncoding::Utf16BE: {
+        QStringEncoder encoder(encoding == TextEncoding::Utf16LE ? QStringConverter::Utf16LE
+                                                                 : QStringConverter::Utf16BE,
+                               QStringConverter::Flag::WriteBom);
+        return encoder.encode(text);
+    }
+    case TextEncoding::Windows1251: {
+        QStringEncoder encoder("windows-1251", QStringConverter::Flag::Stateless);
+        const QByteArray bytes = encoder.encode(text);
+        // The code page's substitutes for what it lacks would not read back as the text.
+        QStringDecoder decoder("windows-1251", QStringConverter::Flag::Stateless);
+        if (!encoder.hasError() && decoder.decode(bytes) == text)
+            return bytes;
+        break;
+    }
+    case TextEncoding::Utf8WithMark:
+        break;
+    }
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 }
 
 QStringList splitLines(const QString &text)

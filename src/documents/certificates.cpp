@@ -11,6 +11,14 @@ namespace pelorin::documents {
 
 namespace {
 
+// The doctors' list writes initials with their full stops ("Смирнова Е.В."); the sentence's own full
+// stop is not doubled.
+QString doctorLine(const QString &doctor)
+{
+    return QStringLiteral("Врач - ") + doctor +
+           (doctor.trimmed().endsWith(QLatin1Char('.')) ? QString() : QStringLiteral("."));
+}
+
 // The area's current paragraph settings: every added paragraph takes them, as the rich-text box's
 // Add does.
 class Composer
@@ -152,7 +160,7 @@ QList<DocParagraph> composeCertificate(const QStringList &letterhead, const Cert
     // Only the alignment and the first line change here; the side indents stay as they were.
     area.format.alignment = ParagraphAlignment::Right;
     area.format.firstIndent = 20;
-    area.add(QStringLiteral("Врач - ") + patient.doctor + QStringLiteral("."));
+    area.add(doctorLine(patient.doctor));
     area.add(QStringLiteral("___________________"));
     area.add(text::shortDate(choices.DateTimePicker9));
     return area.paragraphs;
@@ -191,7 +199,7 @@ QList<DocParagraph> composeReferral(const QStringList &letterhead, const Certifi
     area.add();
 
     area.set(ParagraphAlignment::Right, 10, 20, 20);
-    area.add(QStringLiteral("Врач - ") + patient.doctor + QStringLiteral("."));
+    area.add(doctorLine(patient.doctor));
     area.add(QStringLiteral("___________________"));
     area.add(text::shortDate(choices.DateTimePicker10));
     return area.paragraphs;

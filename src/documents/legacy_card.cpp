@@ -20,6 +20,13 @@ namespace pelorin::documents {
 
 namespace {
 
+// CR LF, a lone CR or a lone LF: line ends as the letterhead file may have them.
+const QRegularExpression &lineEnds()
+{
+    static const QRegularExpression ends(QStringLiteral("\r\n|\r|\n"));
+    return ends;
+}
+
 const QString nl = QStringLiteral("\n");
 
 QString str(const db::Table &t, const char *field)
@@ -32,8 +39,12 @@ QDate dateOf(const db::Table &t, const char *field)
     return t.asDate(QLatin1String(field));
 }
 
+// A blank date (or no record at all: a patient without examinations) prints as nothing, not as the
+// zero date it reads as.
 QString dateText(const db::Table &t, const char *field)
 {
+    if (t.isEmpty() || t.isNull(QLatin1String(field)))
+        return {};
     return text::shortDate(dateOf(t, field));
 }
 
@@ -482,7 +493,9 @@ QString treatmentSummary(db::DM2 &dm2)
             t += QStringLiteral("Проходит с ") + text::shortDate(d1) + QStringLiteral(".") + nl;
 
         int number = 2;
-        const auto drugLine = [&] {
+        // The return type is spelt out: deduced from the concatenation it would be a string builder
+        // holding references to the temporaries of this call.
+        const auto drugLine = [&]() -> QString {
             // "(c " with a Latin c, as the old cards print it.
             return QString::number(number++) + QStringLiteral(") ") + str(lekar, "Lek") + QStringLiteral("-") +
                    str(lekar, "Recept") + QStringLiteral(" (") + QLatin1Char('c') + QStringLiteral(" ") +
@@ -537,8 +550,7 @@ void fillWorkbook(office::Workbook &book, const LegacyCardResult &r)
         if (!h.rightFooter.isEmpty())
             book.setRightFooter(h.sheet, h.rightFooter);
     }
-    for (const CellWrite &c : r.cells)
-        book.setCell(c.sheet, c.row, c.column, c.value.toString());
+    writeCardCells(book, r.cells, {kDiagnosesSheet, kLegacyCardSheet});
 }
 
 } // namespace
@@ -551,7 +563,7 @@ QString invalidCourseMessage()
 QString headOfClinic(const QString &letterheadText)
 {
     static const QString key = QStringLiteral("Руководитель клиники:");
-    for (const QString &line : letterheadText.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+    for (const QString &line : letterheadText.split(lineEnds())) {
         const QString trimmed = line.trimmed();
         if (trimmed.startsWith(key))
             return trimmed.mid(key.size()).trimmed();
@@ -707,6 +719,7 @@ LegacyCardResult composeLegacyCard(db::DM1 &dm1, db::DM2 &dm2, const LegacyCardI
     if (!diagnoz.isEmpty())
         diagnoz.next();
 
+    QString chosenText;
     if (hasWalk(mode)) {
         QString walkText;
         LegacyWalk walk(dm2, mode, r, row, walkText);
@@ -716,6 +729,7 @@ LegacyCardResult composeLegacyCard(db::DM1 &dm1, db::DM2 &dm2, const LegacyCardI
         if (mode == ReportMode::BetweenDates)
             walk.courseEnd = courseEnd;
         walk.run(courseMode(mode) ? courseStart : QDate(), single);
+        chosenText = walk.chosenText;
         text += single ? walk.chosenText : walkText;
     }
 
@@ -741,7 +755,9 @@ LegacyCardResult composeLegacyCard(db::DM1 &dm1, db::DM2 &dm2, const LegacyCardI
         text += legacySignatureBlock(str(reg, "Vrach"), headOfClinic(input.letterhead), today);
     if (mode == ReportMode::FullCard)
         r.letterhead = letterheadCell(input.letterhead);
-    r.text = text;
+    // The card keeps the short header above the chosen examination; the text area gets that
+    // examination's step alone.
+    r.text = single ? chosenText : text;
 
     if (chosen)
         osmotr1.locate(QStringLiteral("ID"), *chosen);
@@ -812,7 +828,7 @@ ReportFilesResult prepareLegacyCard(db::DM1 &dm1, db::DM2 &dm2, const LegacyCard
     wait(false);
     dialogs.beep();
     if (!copyPath.isEmpty() && !office::DocumentViewer::instance().open(copyPath))
-        dialogs.message(office::notOpenedMessage(copyPath));
+        dialogs.fileMessage(office::notOpenedMessage(copyPath), office::folderOf(copyPath));
     result.ok = true;
     return result;
 }

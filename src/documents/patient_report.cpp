@@ -21,6 +21,13 @@ namespace pelorin::documents {
 
 namespace {
 
+// CR LF, a lone CR or a lone LF: line ends as the letterhead file may have them.
+const QRegularExpression &lineEnds()
+{
+    static const QRegularExpression ends(QStringLiteral("\r\n|\r|\n"));
+    return ends;
+}
+
 const QString nl = QStringLiteral("\n");
 
 QDate todayOf(const ReportInput &input)
@@ -37,6 +44,7 @@ ReportPeriod allCoursesPeriod(db::Table &diagnoz, const ReportInput &input)
 {
     ReportPeriod p;
     diagnoz.first();
+    p.noEvents = diagnoz.isEmpty();
     p.start = eventDate(diagnoz);
     diagnoz.last();
     // Events pair up per course in table order: an even place is a discharge.
@@ -192,6 +200,10 @@ QString selectionNote(const ReportInput &input, const ReportPeriod &period)
         return note;
     }
     if (input.mode == ReportMode::AllCoursesExtract) {
+        // Without a single admission there is no date to give and no course to be in: the line is
+        // left out rather than print a date nobody recorded.
+        if (period.noEvents)
+            return {};
         QString note = QStringLiteral("Дата поступления на начальный курс - ") + text::shortDate(period.start) +
                        QStringLiteral(" ");
         if (period.dischargeFound)
@@ -211,7 +223,7 @@ QString inTreatmentLine(const QDate &today)
 
 QString letterheadCell(const QString &fileText)
 {
-    QStringList lines = fileText.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    QStringList lines = fileText.split(lineEnds());
     // A final line break ends the last line; it does not start another one.
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();

@@ -80,6 +80,7 @@ struct ReportPeriod
     bool admissionFound = false; // course modes: an admission of course N
     bool dischargeFound = false; // course modes: a discharge of course N; whole-card modes: the last event is one
     QString error; // "Данный курс у этого пациента не найден!" when course N has no event
+    bool noEvents = false; // whole-card modes: not a single admission or discharge is recorded
 };
 
 // The period and the in-treatment mark of the input's mode, read from diagnoz and osmotr1. Moves

@@ -1,6 +1,8 @@
 #include "report_files.h"
 
+#include "card_sheets.h"
 #include "clock.h"
+#include "course_diary.h"
 #include "datamodules.h"
 #include "dialogs.h"
 #include "documentviewer.h"
@@ -13,6 +15,9 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace pelorin::documents {
 
@@ -55,11 +60,11 @@ bool readLetterhead(QString *text, QString *error)
 }
 
 // The card under a name of its own, so that the template is never the file the user saves: the
-// patient's key and the moment, with a counter for two cards of one patient in the same second.
-QString reserveCardFile(const QString &folder, qint64 patient, const QDateTime &now, QString *error)
+// card number and surname and the moment, with a counter for two cards of one patient in the same
+// second.
+QString reserveCardFile(const QString &folder, const QString &patientStem, const QDateTime &now, QString *error)
 {
-    const QString stem =
-        QStringLiteral("karta1_%1_%2").arg(patient).arg(now.toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    const QString stem = patientStem + QLatin1Char('_') + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int n = 1; n <= kMaxDraws; ++n) {
         const QString name = n == 1 ? stem : stem + QStringLiteral("_%1").arg(n);
         const QString path = QDir(folder).filePath(name + QStringLiteral(".xlsx"));
@@ -77,7 +82,7 @@ QString reserveCardFile(const QString &folder, qint64 patient, const QDateTime &
     return {};
 }
 
-void fillWorkbook(office::Workbook &book, const ReportResult &r)
+void fillWorkbook(office::Workbook &book, const ReportResult &r, const ModeSwitches &sw)
 {
     for (const SheetHeaders &h : r.headers) {
         // An empty text leaves the template's own.
@@ -88,12 +93,27 @@ void fillWorkbook(office::Workbook &book, const ReportResult &r)
         if (!h.rightFooter.isEmpty())
             book.setRightFooter(h.sheet, h.rightFooter);
     }
-    for (const CellWrite &c : r.cells) {
-        if (c.value.typeId() == QMetaType::Double)
-            book.setCell(c.sheet, c.row, c.column, c.value.toDouble());
-        else
-            book.setCell(c.sheet, c.row, c.column, c.value.toString());
+    writeCardCells(book, r.cells, {kDiagnosesSheet, kDiarySheet, kProcedureSheet});
+    // A sheet the mode does not fill would print as an empty form, which reads as "nothing of the
+    // kind happened": an empty procedure sheet beside ten procedures in the diary.
+    const bool filled[] = {true, sw.sheet2, sw.sheet3FirstRow || sw.sheet3Diary, sw.sheet4};
+    for (int sheet = 2; sheet <= int(std::size(filled)); ++sheet) {
+        if (!filled[sheet - 1])
+            book.setSheetHidden(sheet, true);
     }
+}
+
+// A card's file name carries the card number and the surname the doctor knows the patient by;
+// only what every file system takes.
+QString cardFileStem(const db::Table &reg)
+{
+    QString surname = reg.asString(QStringLiteral("Last_Name")).simplified();
+    static const QRegularExpression unsafe(QStringLiteral("[^\\p{L}\\p{N}-]+"));
+    surname.replace(unsafe, QStringLiteral("_"));
+    QString stem = QStringLiteral("karta1_") + reg.asString(QStringLiteral("Amb_karta"));
+    if (!surname.isEmpty())
+        stem += QLatin1Char('_') + surname.left(40);
+    return stem;
 }
 
 QString folderOr(const QString &chosen, const QString &fallback)
@@ -102,6 +122,43 @@ QString folderOr(const QString &chosen, const QString &fallback)
 }
 
 } // namespace
+
+std::map<int, int> writeCardCells(office::Workbook &book, const std::vector<CellWrite> &cells,
+                                  const std::set<int> &flowing)
+{
+    // Cells of one row stay together; a later write to the same cell still wins.
+    std::vector<const CellWrite *> order;
+    order.reserve(cells.size());
+    for (const CellWrite &c : cells)
+        order.push_back(&c);
+    std::stable_sort(order.begin(), order.end(), [](const CellWrite *a, const CellWrite *b) {
+        return std::pair(a->sheet, a->row) < std::pair(b->sheet, b->row);
+    });
+    std::map<int, int> shift;
+    std::map<int, int> lastRow;
+    for (size_t i = 0; i < order.size();) {
+        const int sheet = order[i]->sheet;
+        const int row = order[i]->row;
+        const bool flows = flowing.count(sheet) > 0;
+        const int target = row + shift[sheet];
+        int span = 1;
+        for (; i < order.size() && order[i]->sheet == sheet && order[i]->row == row; ++i) {
+            const CellWrite &c = *order[i];
+            if (c.value.typeId() == QMetaType::Double) {
+                book.setCell(sheet, target, c.column, c.value.toDouble());
+                continue;
+            }
+            const QString text = c.value.toString();
+            const QStringList pieces = flows ? book.rowPieces(sheet, target, c.column, text) : QStringList{text};
+            for (qsizetype k = 0; k < pieces.size(); ++k)
+                book.setCell(sheet, target + int(k), c.column, pieces.at(k));
+            span = std::max(span, int(pieces.size()));
+        }
+        shift[sheet] += span - 1;
+        lastRow[sheet] = std::max(lastRow[sheet], target + span - 1);
+    }
+    return lastRow;
+}
 
 QString PlainTextArea::plainText() const
 {
@@ -169,7 +226,7 @@ ReportFilesResult prepareReport(db::DM1 &dm1, db::DM2 &dm2, const ReportInput &i
 
     ReportInput in = input;
     QString letterheadError;
-    if (modeSwitches(in.mode).card)
+    if (modeSwitches(in.mode).card || modeSwitches(in.mode).summary)
         readLetterhead(&in.letterhead, &letterheadError);
     const ReportResult r = composeReport(dm1, dm2, in);
     if (!r.error.isEmpty()) {
@@ -189,7 +246,7 @@ ReportFilesResult prepareReport(db::DM1 &dm1, db::DM2 &dm2, const ReportInput &i
             return stop(error);
         if (!letterheadError.isEmpty())
             return stop(letterheadError);
-        fillWorkbook(book, r);
+        fillWorkbook(book, r, modeSwitches(in.mode));
     }
 
     // The entries are the extract header and anamnesis (extract modes), one empty entry, the diary's
@@ -209,7 +266,7 @@ ReportFilesResult prepareReport(db::DM1 &dm1, db::DM2 &dm2, const ReportInput &i
         const QString folder = folderOr(options.cardFolder, folder::reports());
         QDir().mkpath(folder);
         QString error;
-        const QString path = reserveCardFile(folder, dm1.register_->asInteger(QStringLiteral("ID_man")),
+        const QString path = reserveCardFile(folder, cardFileStem(*dm1.register_),
                                              options.now.isValid() ? options.now : clock::now(), &error);
         if (path.isEmpty())
             return stop(error);
@@ -226,13 +283,26 @@ ReportFilesResult prepareReport(db::DM1 &dm1, db::DM2 &dm2, const ReportInput &i
         QString error;
         if (!summary.open(summaryTemplatePath(), &error))
             return stop(error);
+        if (!letterheadError.isEmpty())
+            return stop(letterheadError);
         const QString folder = folderOr(options.summaryFolder, folder::soursesReports());
         QDir().mkpath(folder);
         const QString path = reserveSummaryFile(folder, options.drawNumber, &error);
         if (path.isEmpty())
             return stop(error);
-        // Without the placeholder the copy stays as the template has it.
-        summary.replacePlaceholder(kSummaryPlaceholder, textArea.plainText());
+        // Without the placeholder the copy stays as the template has it. The text goes in first: the
+        // letterhead's first word is found above it, while the clinic's own lines might hold the
+        // text's placeholder word.
+        const int textStart = summary.paragraphOf(kSummaryPlaceholder);
+        const QStringList lines = textArea.plainText().split(QLatin1Char('\n'));
+        if (summary.replacePlaceholder(kSummaryPlaceholder, textArea.plainText()) && textStart >= 0) {
+            // The signature block goes over to a new page together with the text's last two lines.
+            int keepFrom = int(lines.size()) - 1;
+            for (int written = 0; keepFrom > 0 && written < 2; --keepFrom)
+                written += lines.at(keepFrom - 1).trimmed().isEmpty() ? 0 : 1;
+            summary.keepWithNext(textStart + keepFrom, textStart + int(lines.size()) - 1);
+        }
+        summary.replacePlaceholder(kLetterheadPlaceholder, letterheadCell(in.letterhead));
         if (!summary.save(path, &error)) {
             QFile::remove(path);
             return stop(error);
@@ -245,7 +315,7 @@ ReportFilesResult prepareReport(db::DM1 &dm1, db::DM2 &dm2, const ReportInput &i
     office::DocumentViewer &viewer = office::DocumentViewer::instance();
     for (const QString &path : written) {
         if (!viewer.open(path))
-            dialogs.message(office::notOpenedMessage(path));
+            dialogs.fileMessage(office::notOpenedMessage(path), office::folderOf(path));
     }
     result.ok = true;
     return result;

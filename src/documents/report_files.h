@@ -6,6 +6,13 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <map>
+#include <set>
+#include <vector>
+
+namespace pelorin::office {
+class Workbook;
+}
 
 // "Подготовить данные к печати." as a whole: the composition of patient_report.h put into the text
 // area, the ambulatory card written from karta1.xlsx and the discharge summary from vipiska.docx,
@@ -58,10 +65,19 @@ struct ReportFilesResult
     QString summaryPath; // the written discharge summary, empty when none
 };
 
+// Writes composed cells into a card. On the sheets that list their rows (`flowing`: diagnoses,
+// diary, procedures), a text too long for one row goes on in the rows below it, and every later row
+// of that sheet moves down as far, so that no character is cut off on paper; the other sheets are
+// forms, whose cells are written where they stand. Returns the last row written per sheet.
+std::map<int, int> writeCardCells(office::Workbook &book, const std::vector<CellWrite> &cells,
+                                  const std::set<int> &flowing);
+
 QString cardTemplatePath();    // sourses/reports/karta1.xlsx
 QString summaryTemplatePath(); // sourses/reports/vipiska.docx
 QString letterheadPath();      // sourses/docs_had.txt
 inline const QString kSummaryPlaceholder = QStringLiteral("Текст");
+// Where the discharge summary takes the clinic's letterhead of docs_had.txt, one paragraph a line.
+inline const QString kLetterheadPlaceholder = QStringLiteral("Шапка");
 
 // Runs the operation over the current patient of dm1. Messages go through Dialogs, written files to
 // office::DocumentViewer. Nothing stored is changed; the tables' cursors stay where the composition

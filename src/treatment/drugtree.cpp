@@ -101,8 +101,11 @@ bool DrugTree::load(const QString &path, QString *error)
     }
     QString why;
     int line = 0;
-    if (parse(splitLines(decodeTextFile(file.readAll())), &why, &line))
+    TextEncoding encoding = TextEncoding::Utf8WithMark;
+    if (parse(splitLines(decodeTextFile(file.readAll(), &encoding)), &why, &line)) {
+        m_encoding = encoding;
         return true;
+    }
     // The doctor (or whoever keeps the file) is told where to look; the tree's own words follow.
     if (error)
         *error = QStringLiteral("Ошибка в файле «%1», строка %2: строка вложена глубже, чем на один уровень "
@@ -134,10 +137,10 @@ bool DrugTree::save(const QString &path, QString *error) const
             *error = QStringLiteral("Не удалось записать файл «%1»: %2").arg(path, file.errorString());
         return false;
     }
-    QByteArray bytes("\xEF\xBB\xBF");
+    QString text;
     for (const QString &line : toLines())
-        bytes += line.toUtf8() + "\r\n";
-    file.write(bytes);
+        text += line + QStringLiteral("\r\n");
+    file.write(encodeTextFile(text, m_encoding));
     if (!file.commit()) {
         if (error)
             *error = QStringLiteral("Не удалось записать файл «%1»: %2").arg(path, file.errorString());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reflist.h"
+
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -51,6 +53,8 @@ public:
 
 private:
     std::unique_ptr<DrugNode> m_root;
+    // A tree read from a file is written back in that file's encoding.
+    TextEncoding m_encoding = TextEncoding::Utf8WithMark;
 };
 
 // The commands of the drug window on a node, with their questions through Dialogs.

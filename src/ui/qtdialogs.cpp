@@ -1,6 +1,8 @@
 #include "qtdialogs.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFileDialog>
 #include <QTranslator>
 #include <QLocale>
@@ -66,6 +68,18 @@ void QtDialogs::message(const QString &text, const QString &caption, Kind kind)
     QMessageBox box(iconFor(kind), caption, text, QMessageBox::NoButton, parentWindow());
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
+}
+
+void QtDialogs::fileMessage(const QString &text, const QString &folder, const QString &caption)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, parentWindow());
+    QPushButton *open = box.addButton(QStringLiteral("Открыть папку"), QMessageBox::ActionRole);
+    QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    if (box.clickedButton() == open)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 std::optional<QString> QtDialogs::input(const QString &caption, const QString &prompt, const QString &initial)

@@ -18,6 +18,7 @@ public:
     bool ask(const QString &text, const QString &caption, Kind kind) override;
     Answer question(const QString &text, const QString &caption) override;
     void message(const QString &text, const QString &caption, Kind kind) override;
+    void fileMessage(const QString &text, const QString &folder, const QString &caption) override;
     std::optional<QString> input(const QString &caption, const QString &prompt, const QString &initial) override;
     QString openFileName(const QString &caption, const QString &dir, const QString &filter) override;
     QString saveFileName(const QString &caption, const QString &dir, const QString &filter) override;

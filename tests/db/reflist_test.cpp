@@ -30,6 +30,7 @@ private Q_SLOTS:
 
     void decode_data();
     void decode();
+    void writtenBackInTheCodePageUnlessItCannotHoldTheText();
     void splitLines_data();
     void splitLines();
     void readFile_data();
@@ -51,28 +52,54 @@ void ReflistTest::decode_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("encoding");
 
     const QString word = QStringLiteral("Москва");
-    QTest::newRow("utf-8 mark") << QByteArray("\xEF\xBB\xBF") + word.toUtf8() << word;
-    QTest::newRow("utf-16le mark") << QByteArray("\xFF\xFE") + utf16(word, false) << word;
-    QTest::newRow("utf-16be mark") << QByteArray("\xFE\xFF") + utf16(word, true) << word;
+    const int ansi = int(TextEncoding::Windows1251);
+    const int utf8 = int(TextEncoding::Utf8);
+    QTest::newRow("utf-8 mark") << QByteArray("\xEF\xBB\xBF") + word.toUtf8() << word
+                                << int(TextEncoding::Utf8WithMark);
+    QTest::newRow("utf-16le mark") << QByteArray("\xFF\xFE") + utf16(word, false) << word
+                                   << int(TextEncoding::Utf16LE);
+    QTest::newRow("utf-16be mark") << QByteArray("\xFE\xFF") + utf16(word, true) << word
+                                   << int(TextEncoding::Utf16BE);
     // "Москва" in the Russian ANSI code page.
-    QTest::newRow("windows-1251") << QByteArray("\xCC\xEE\xF1\xEA\xE2\xE0") << word;
+    QTest::newRow("windows-1251") << QByteArray("\xCC\xEE\xF1\xEA\xE2\xE0") << word << ansi;
     QTest::newRow("windows-1251 yo and quotes")
-        << QByteArray("\xA8\xEB\xEA\xE0 \xAB\xE1\xBB \xB9") << QStringLiteral("Ёлка «б» №");
-    QTest::newRow("ascii") << QByteArray("PUVA-1000") << QStringLiteral("PUVA-1000");
-    QTest::newRow("utf-8 without mark is ansi") << QByteArray("\xD0\x9C") << QStringLiteral("Рњ");
-    QTest::newRow("only the mark") << QByteArray("\xEF\xBB\xBF") << QString();
-    QTest::newRow("second mark is text") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF") + "a" << QStringLiteral("\uFEFFa");
-    QTest::newRow("empty") << QByteArray() << QString();
+        << QByteArray("\xA8\xEB\xEA\xE0 \xAB\xE1\xBB \xB9") << QStringLiteral("Ёлка «б» №") << ansi;
+    QTest::newRow("ascii") << QByteArray("PUVA-1000") << QStringLiteral("PUVA-1000") << utf8;
+    // What Linux editors save.
+    QTest::newRow("utf-8 without mark") << QByteArray("\xD0\x9C") << QStringLiteral("М") << utf8;
+    QTest::newRow("utf-8 letterhead without mark")
+        << QStringLiteral("ООО «Клиника» №1\r\nЁлки-Палки").toUtf8() << QStringLiteral("ООО «Клиника» №1\r\nЁлки-Палки")
+        << utf8;
+    // A cut UTF-8 sequence is no UTF-8: the code page reads it.
+    QTest::newRow("broken utf-8 is ansi") << QByteArray("\xD0") << QStringLiteral("Р") << ansi;
+    QTest::newRow("only the mark") << QByteArray("\xEF\xBB\xBF") << QString() << int(TextEncoding::Utf8WithMark);
+    QTest::newRow("second mark is text") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF") + "a" << QStringLiteral("\uFEFFa")
+                                         << int(TextEncoding::Utf8WithMark);
+    QTest::newRow("empty") << QByteArray() << QString() << utf8;
 }
 
 void ReflistTest::decode()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, expected);
+    QFETCH(int, encoding);
 
-    QCOMPARE(decodeTextFile(bytes), expected);
+    TextEncoding found = TextEncoding::Utf16BE;
+    QCOMPARE(decodeTextFile(bytes, &found), expected);
+    QCOMPARE(int(found), encoding);
+    // Written back, the file keeps its bytes.
+    QCOMPARE(encodeTextFile(expected, found), bytes);
+}
+
+void ReflistTest::writtenBackInTheCodePageUnlessItCannotHoldTheText()
+{
+    QCOMPARE(encodeTextFile(QStringLiteral("Ёлка"), TextEncoding::Windows1251), QByteArray("\xA8\xEB\xEA\xE0"));
+    // A sign the code page lacks is not turned into a question mark.
+    const QString text = QStringLiteral("Ёлка ≥ 5");
+    QCOMPARE(encodeTextFile(text, TextEncoding::Windows1251), QByteArray("\xEF\xBB\xBF") + text.toUtf8());
 }
 
 void ReflistTest::splitLines_data()

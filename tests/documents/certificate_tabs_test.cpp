@@ -225,7 +225,7 @@ void CertificateTabsTest::certificateIntoTheTextArea()
         {7, QStringLiteral("СПРАВКА"), Qt::AlignHCenter, 20, 20, 20},
         {10, body, Qt::AlignLeft, 20, 20, 20},
         {12, QStringLiteral("К предъявлению в бассейн."), Qt::AlignLeft, 20, 20, 20},
-        {14, QStringLiteral("Врач - Волкова Т.Г.."), Qt::AlignRight, 20, 20, 20},
+        {14, QStringLiteral("Врач - Волкова Т.Г."), Qt::AlignRight, 20, 20, 20},
         {16, QStringLiteral("05.03.2025"), Qt::AlignRight, 20, 20, 20},
     };
     for (const Expected &e : expected) {
@@ -258,7 +258,7 @@ void CertificateTabsTest::referralIntoTheTextArea()
     QCOMPARE(sentence.blockFormat().rightMargin(), 20.0);
     QCOMPARE(doc->findBlockByNumber(11).text(), QStringLiteral("Диагноз:  ."));
     const QTextBlock doctor = doc->findBlockByNumber(15);
-    QCOMPARE(doctor.text(), QStringLiteral("Врач - Волкова Т.Г.."));
+    QCOMPARE(doctor.text(), QStringLiteral("Врач - Волкова Т.Г."));
     QCOMPARE(doctor.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
     QCOMPARE(doctor.blockFormat().textIndent(), 10.0);
     QCOMPARE(doc->blockCount(), 18);

@@ -68,6 +68,8 @@ private Q_SLOTS:
     void referralDiagnosis();
     void referralParagraphFormats();
     void blankBirthDateIsTheZeroDate();
+    void doctorLineEndsWithOneFullStop_data();
+    void doctorLineEndsWithOneFullStop();
     void choicesByControlName();
     void cli_data();
     void cli();
@@ -126,7 +128,7 @@ void CertificatesTest::certificateWithTheInitialChoices()
         para({}, L, 20, 20, 20),
         para(QStringLiteral("К предъявлению по месту требования."), L, 20, 20, 20),
         para({}, L, 20, 20, 20),
-        para(QStringLiteral("Врач - Волкова Т.Г.."), R, 20, 20, 20),
+        para(QStringLiteral("Врач - Волкова Т.Г."), R, 20, 20, 20),
         para(QStringLiteral("___________________"), R, 20, 20, 20),
         para(QStringLiteral("05.03.2025"), R, 20, 20, 20),
     };
@@ -205,7 +207,7 @@ void CertificatesTest::referralDiagnosis_data()
 {
     QTest::addColumn<QString>("diagnosis");
     QTest::addColumn<QStringList>("tail");
-    const QStringList signature = {QStringLiteral("Врач - Волкова Т.Г.."), QStringLiteral("___________________"),
+    const QStringList signature = {QStringLiteral("Врач - Волкова Т.Г."), QStringLiteral("___________________"),
                                    QStringLiteral("05.03.2025")};
     QTest::newRow("empty: no paragraph")
         << QString()
@@ -263,6 +265,31 @@ void CertificatesTest::blankBirthDateIsTheZeroDate()
     QVERIFY(got.at(4).text.startsWith(QStringLiteral("Иванова Анна Петровна, 1899 года рождения")));
 }
 
+void CertificatesTest::doctorLineEndsWithOneFullStop_data()
+{
+    QTest::addColumn<QString>("doctor");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("initials with their stops") << QStringLiteral("Смирнова Е.В.") << QStringLiteral("Врач - Смирнова Е.В.");
+    QTest::newRow("surname alone") << QStringLiteral("Смирнова") << QStringLiteral("Врач - Смирнова.");
+    QTest::newRow("initials without the last stop") << QStringLiteral("Смирнова Е.В") << QStringLiteral("Врач - Смирнова Е.В.");
+}
+
+void CertificatesTest::doctorLineEndsWithOneFullStop()
+{
+    QFETCH(QString, doctor);
+    QFETCH(QString, line);
+    CertificatePatient p = ivanova();
+    p.doctor = doctor;
+    for (const QList<DocParagraph> &document :
+         {composeCertificate(kLetterhead, p, CertificateChoices::initial(QDate(2025, 3, 5))),
+          composeReferral(kLetterhead, p, ReferralChoices::initial(QDate(2025, 3, 5)))}) {
+        QStringList texts;
+        for (const DocParagraph &paragraph : document)
+            texts << paragraph.text;
+        QVERIFY2(texts.contains(line), qPrintable(texts.join(QLatin1Char('|'))));
+    }
+}
+
 void CertificatesTest::choicesByControlName()
 {
     CertificateChoices c = CertificateChoices::initial(QDate(2025, 3, 5));
@@ -286,7 +313,7 @@ void CertificatesTest::cli_data()
         "Министерство здравоохранения Тульской области\nГБУЗ «Областной кожно-венерологический диспансер»\n"
         "Отделение фототерапии (ПУВА)\n300012, г. Тула, ул. Садовая, д. 15\n"
         "тел. (4872) 55-12-40, регистратура (4872) 55-12-41\n");
-    const QString signature = QStringLiteral("Врач - Волкова Т.Г..\n___________________\n05.03.2025\n");
+    const QString signature = QStringLiteral("Врач - Волкова Т.Г.\n___________________\n05.03.2025\n");
     const QString sentence = QStringLiteral(
         "Сидоров Петр Ильич, 1975 года рождения направляется на консультацию для исключения патологий со стороны "
         "внутренних органов и определения противопоказаний для лечения УФ светом.\n");

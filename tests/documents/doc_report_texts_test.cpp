@@ -361,6 +361,10 @@ void ReportTextsTest::selectionNote_data()
         << QStringLiteral("Дата поступления на начальный курс - 01.02.2025 Пациент в данное время находится на "
                           "лечении.\n");
     QTest::newRow("card modes have none") << input(ReportMode::FullCard) << lastAdmission << QString();
+    // No admission recorded: neither a zero date nor a claim of treatment.
+    ReportPeriod noEvents{QDate(1899, 12, 30), today, false, false, false, {}, true};
+    QTest::newRow("all courses without any event: no line")
+        << input(ReportMode::AllCoursesExtract) << noEvents << QString();
 }
 
 void ReportTextsTest::selectionNote()

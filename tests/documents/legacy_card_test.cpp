@@ -58,7 +58,8 @@ LegacyCardInput legacyInput(ReportMode mode, int course = 1)
 }
 
 const QString fullHeader = QStringLiteral("Амбулаторная карта № 42\n\n");
-const QString shortHeader = QStringLiteral("Амбулаторная карта № 42. Сидоров Петр Ильич\n");
+// The single-examination modes put the short header on the card only; the text area gets the step alone.
+const QString chosenStep = QStringLiteral("\n01.03.2025 - осмотр на  процедуре ПУВА-терапии.\n");
 
 } // namespace
 
@@ -73,6 +74,8 @@ private Q_SLOTS:
     void modeTable();
     void oneDiagnosisRecordIsInTreatment();
     void unnamedDrugTakesNoNumber();
+    void drugsOfACourseInTheSummary_data();
+    void drugsOfACourseInTheSummary();
     void courseExtractOnlyEmptiesTheTextArea();
     void hiddenCourseControlReportsCourseOne();
     void courseThatDoesNotExistFallsBackToCourseOne();
@@ -106,9 +109,9 @@ void LegacyCardTest::modeTable_data()
                              << fullHeader + QStringLiteral("Полный отчет по курсу ПУВА № 1. 01.02.2025-20.02.2025\n")
                              << false << true << false << true << true;
     QTest::newRow("admission") << int(ReportMode::Admission) << fullHeader << false << true << true << false << false;
-    QTest::newRow("last exam") << int(ReportMode::LastExamination) << shortHeader << false << false << false << true
+    QTest::newRow("last exam") << int(ReportMode::LastExamination) << chosenStep << false << false << false << true
                                << false;
-    QTest::newRow("one exam") << int(ReportMode::OneExamination) << shortHeader << false << false << false << true
+    QTest::newRow("one exam") << int(ReportMode::OneExamination) << chosenStep << false << false << false << true
                               << false;
 }
 
@@ -150,7 +153,7 @@ void LegacyCardTest::modeTable()
         QVERIFY(text.contains(QStringLiteral("Проходит с 01.03.2025.\n")));
     }
     if (mode == int(ReportMode::LastExamination)) {
-        QCOMPARE(text, shortHeader + QStringLiteral("\n01.03.2025 - осмотр на  процедуре ПУВА-терапии.\nЖалобы: нет.\n"));
+        QCOMPARE(text, chosenStep + QStringLiteral("Жалобы: нет.\n"));
         QCOMPARE(c.dm2->osmotr1->asDate(QStringLiteral("Date")), march(1));
     }
 }
@@ -182,6 +185,35 @@ void LegacyCardTest::unnamedDrugTakesNoNumber()
     QVERIFY2(area.entries.last().contains(
                  QStringLiteral("Назначено лечение:\n\n1) ПУВА-терапия.\n2) Мазь - 2 раза.\n")),
              qPrintable(area.entries.last()));
+}
+
+// Drug prescriptions within and after a course are what every treated patient has; the summary's
+// lines for them once read freed memory.
+void LegacyCardTest::drugsOfACourseInTheSummary_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("full card") << int(ReportMode::FullCard);
+    QTest::newRow("course card") << int(ReportMode::CourseCard);
+    QTest::newRow("between") << int(ReportMode::BetweenDates);
+    QTest::newRow("all courses") << int(ReportMode::AllCoursesExtract);
+}
+
+void LegacyCardTest::drugsOfACourseInTheSummary()
+{
+    QFETCH(int, mode);
+    Clinic c;
+    c.write.twoCoursesSecondOpen();
+    c.write.add(*c.dm2->lech_lekar,
+                {{"Data", feb(5)}, {"Lek", QStringLiteral("Метотрексат")}, {"Recept", QStringLiteral("7,5 мг в неделю")}});
+    c.write.add(*c.dm2->lech_lekar,
+                {{"Data", feb(24)}, {"Lek", QStringLiteral("Крем")}, {"Recept", QStringLiteral("на ночь")}});
+    Witnesses w;
+    PlainTextArea area;
+    QVERIFY(prepareLegacyCard(*c.dm1, *c.dm2, legacyInput(ReportMode(mode)), area).ok);
+    const QString text = area.entries.last();
+    QVERIFY2(text.contains(QStringLiteral("2) Метотрексат-7,5 мг в неделю (c 05.02.2025).\n")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Лечение после курса ПУВА-терапии:\n3) Крем-на ночь (c 24.02.2025).\n")),
+             qPrintable(text));
 }
 
 void LegacyCardTest::courseExtractOnlyEmptiesTheTextArea()
@@ -306,8 +338,8 @@ void LegacyCardTest::cliLegacy_data()
     QTest::newRow("course-card") << QStringList{"--mode", "course-card", "--course", "1"}
                                  << fullHeader + QStringLiteral("Выписка по курсу ПУВА № 1.");
     QTest::newRow("admission") << QStringList{"--mode", "admission"} << full;
-    QTest::newRow("last-exam") << QStringList{"--mode", "last-exam"} << shortHeader;
-    QTest::newRow("exam") << QStringList{"--mode", "exam"} << shortHeader;
+    QTest::newRow("last-exam") << QStringList{"--mode", "last-exam"} << chosenStep;
+    QTest::newRow("exam") << QStringList{"--mode", "exam"} << QStringLiteral("\n01.02.2025 - осмотр на ");
     QTest::newRow("between") << QStringList{"--mode", "between"}
                              << fullHeader + QStringLiteral("Полный отчет по курсу ПУВА № 1.");
     QTest::newRow("extract-course") << QStringList{"--mode", "extract-course"} << QString();

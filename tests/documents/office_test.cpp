@@ -317,6 +317,82 @@ private Q_SLOTS:
         QCOMPARE(reread.cellText(sheet, row, column), expected);
     }
 
+    // A row is at most 409.5 pt high; a longer text is given in pieces that each fit a row.
+    void rowPieces_data()
+    {
+        QTest::addColumn<int>("sheet");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("pieces"); // 0: more than one
+
+        const QString sentence = QStringLiteral("Бляшки на разгибательных поверхностях локтей и коленей. ");
+        QStringList paragraphs;
+        for (int i = 0; i < 120; ++i)
+            paragraphs << QStringLiteral("%1) ").arg(i + 1) + sentence;
+        QTest::newRow("a short text stays whole") << 3 << 3 << 2 << sentence << 1;
+        QTest::newRow("many paragraphs split at line feeds") << 3 << 3 << 2 << paragraphs.join(QLatin1Char('\n'))
+                                                             << 0;
+        QTest::newRow("one long paragraph split between words") << 3 << 3 << 2 << sentence.repeated(120) << 0;
+        QTest::newRow("a word longer than a row cut by letters")
+            << 3 << 3 << 2 << QString(QStringLiteral("ъ")).repeated(9000) << 0;
+        QTest::newRow("merged cell of the title page stays whole") << 1 << 19 << 3 << sentence.repeated(120) << 1;
+    }
+    void rowPieces()
+    {
+        QFETCH(int, sheet);
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(QString, text);
+        QFETCH(int, pieces);
+
+        Workbook book;
+        QVERIFY(book.open(templatePath(QStringLiteral("karta1.xlsx"))));
+        const QStringList got = book.rowPieces(sheet, row, column, text);
+        if (pieces == 1) {
+            QCOMPARE(got, QStringList{text});
+            return;
+        }
+        QVERIFY(got.size() > 1);
+        // Every letter in order, each piece within the row limit once written.
+        QString joined;
+        for (qsizetype i = 0; i < got.size(); ++i) {
+            QVERIFY(!got.at(i).trimmed().isEmpty());
+            QVERIFY(book.setCell(sheet, row + int(i), column, got.at(i)));
+            const double height = book.neededHeight(sheet, row + int(i), column);
+            QVERIFY2(height > 0 && height <= Workbook::kMaxRowHeight, qPrintable(QString::number(height)));
+            joined += got.at(i);
+        }
+        const auto letters = [](QString t) { return t.remove(QRegularExpression(QStringLiteral("\\s"))); };
+        QCOMPARE(letters(joined), letters(text));
+        // Written whole, the same text would need more than a row can give.
+        QVERIFY(book.setCell(sheet, row, column, text));
+        QVERIFY(book.neededHeight(sheet, row, column) > Workbook::kMaxRowHeight);
+    }
+
+    void hiddenSheets()
+    {
+        Workbook book;
+        QVERIFY(book.open(templatePath(QStringLiteral("karta1.xlsx"))));
+        QVERIFY(book.setSheetHidden(4, true));
+        QVERIFY(book.setSheetHidden(2, true));
+        QVERIFY(book.setSheetHidden(3, true));
+        // The last sheet that shows stays shown.
+        QVERIFY(!book.setSheetHidden(1, true));
+        QVERIFY(book.setSheetHidden(2, false));
+        QVERIFY(book.save(out(QStringLiteral("card.xlsx"))));
+        Workbook reread;
+        QVERIFY(reread.open(out(QStringLiteral("card.xlsx"))));
+        QCOMPARE((QList<bool>{reread.isSheetHidden(1), reread.isSheetHidden(2), reread.isSheetHidden(3),
+                              reread.isSheetHidden(4)}),
+                 (QList<bool>{false, false, true, true}));
+        // The file opens on a sheet that shows.
+        pugi::xml_document workbook;
+        QVERIFY(parse(workbook, readPart(out(QStringLiteral("card.xlsx")), QStringLiteral("xl/workbook.xml"))));
+        const int active = workbook.document_element().child("bookViews").child("workbookView").attribute("activeTab").as_int();
+        QCOMPARE(active, 0);
+    }
+
     void numbers_data()
     {
         QTest::addColumn<double>("value");
@@ -809,10 +885,13 @@ private Q_SLOTS:
         }
         // Without a graphical application the desktop viewer refuses, and nothing is started.
         QVERIFY(!DocumentViewer::instance().open(out(QStringLiteral("karta1_1.xlsx"))));
+        // The file and the folder to look in, both named.
         QCOMPARE(notOpenedMessage(out(QStringLiteral("vipiska_5.docx"))),
-                 QStringLiteral("Документ сохранён: «%1». Откройте его вручную: на этом компьютере нет программы для "
-                                "файлов этого вида.")
-                     .arg(QDir::toNativeSeparators(out(QStringLiteral("vipiska_5.docx")))));
+                 QStringLiteral("Документ сохранён: «vipiska_5.docx» в папке «%1». Откройте его вручную: на этом "
+                                "компьютере нет программы для файлов этого вида.")
+                     .arg(QDir::toNativeSeparators(QFileInfo(out(QStringLiteral("vipiska_5.docx"))).absolutePath())));
+        QCOMPARE(folderOf(out(QStringLiteral("vipiska_5.docx"))),
+                 QFileInfo(out(QStringLiteral("vipiska_5.docx"))).absolutePath());
     }
 };
 

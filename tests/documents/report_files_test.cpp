@@ -1,6 +1,10 @@
 // "Подготовить данные к печати." with its files: the card and the discharge summary are read back from
 // the written files, not from the writer's memory.
 #include "report_files.h"
+#include "certificates.h"
+#include "course_diary.h"
+#include "card_sheets.h"
+#include "reflist.h"
 
 #include "clock.h"
 #include "dialogs.h"
@@ -104,6 +108,8 @@ private Q_SLOTS:
     void twoSummariesTwoFiles();
     void cardsOfOneSecondKeepApart();
     void nobodyOpensTheFile();
+    void longTextsContinueInTheRowsBelow();
+    void clinicLetterheadOnEveryPaper();
 };
 
 void ReportFilesTest::cardReadBackCellByCell_data()
@@ -152,10 +158,10 @@ void ReportFilesTest::cardReadBackCellByCell()
     QCOMPARE(w.dialogs.transcript.count(QStringLiteral("beep")), w.dialogs.transcript.size());
     QCOMPARE(c.changes(), changesBefore);
 
-    // One new card in reports/, named after the patient and the moment, shown once.
+    // One new card in reports/, named after the patient's card number and surname and the moment, shown once.
     const QStringList cards = program.files(QStringLiteral("reports"));
     QCOMPARE(cards.size(), 1);
-    QVERIFY2(QRegularExpression(QStringLiteral("^karta1_1_\\d{8}-\\d{6}\\.xlsx$")).match(cards.first()).hasMatch(),
+    QVERIFY2(QRegularExpression(QStringLiteral("^karta1_42_Сидоров_\\d{8}-\\d{6}\\.xlsx$")).match(cards.first()).hasMatch(),
              qPrintable(cards.first()));
     QCOMPARE(QFileInfo(r.cardPath).fileName(), cards.first());
     QCOMPARE(w.viewer.opened, QStringList{r.cardPath});
@@ -179,6 +185,74 @@ void ReportFilesTest::cardReadBackCellByCell()
     for (int row = 3; row < 3 + procedureRows; ++row)
         QVERIFY2(!book.cellText(4, row, 1).isEmpty(), qPrintable(QString::number(row)));
     QVERIFY(book.cellText(4, 3 + procedureRows, 1).isEmpty());
+    // A sheet the mode does not fill is hidden, not printed as an empty form.
+    const ModeSwitches sw = modeSwitches(in.mode);
+    QVERIFY(!book.isSheetHidden(1));
+    QCOMPARE(book.isSheetHidden(2), !sw.sheet2);
+    QCOMPARE(book.isSheetHidden(3), !(sw.sheet3FirstRow || sw.sheet3Diary));
+    QCOMPARE(book.isSheetHidden(4), !sw.sheet4);
+}
+
+// A text longer than a row holds goes on in the rows below; the later rows of that sheet move down
+// with it, the cells of other sheets stay where the form has them.
+void ReportFilesTest::longTextsContinueInTheRowsBelow()
+{
+    testing::ProgramFolderFixture program;
+    office::Workbook book;
+    QVERIFY(book.open(cardTemplatePath()));
+    QStringList findings;
+    for (int i = 1; i <= 150; ++i)
+        findings << QStringLiteral("%1. Бляшки до 3 см на разгибательных поверхностях, шелушение, зуд.").arg(i);
+    const QString longEntry = QStringLiteral("1 февраля 2025 г.\n") + findings.join(QLatin1Char('\n'));
+    const std::vector<CellWrite> cells = {
+        {kDiarySheet, 3, 2, QStringLiteral("20 февраля 2025 г. Жалоб нет.")}, // written before the long row
+        {kDiarySheet, 2, 2, longEntry},
+        {kDiarySheet, 2, 1, QStringLiteral("01.02.2025")},
+        {kTitleSheet, 5, 5, QStringLiteral("Сидоров Петр Ильич")},
+    };
+    const std::map<int, int> last = writeCardCells(book, cells, {kDiagnosesSheet, kDiarySheet, kProcedureSheet});
+    QCOMPARE(book.cellText(kDiarySheet, 2, 1), QStringLiteral("01.02.2025"));
+    QString joined;
+    int row = 2;
+    for (; book.cellText(kDiarySheet, row, 2) != QStringLiteral("20 февраля 2025 г. Жалоб нет."); ++row) {
+        QVERIFY2(row < 100, "the next entry was lost");
+        QVERIFY(book.neededHeight(kDiarySheet, row, 2) <= office::Workbook::kMaxRowHeight);
+        joined += book.cellText(kDiarySheet, row, 2) + QLatin1Char('\n');
+    }
+    QVERIFY(row > 3);
+    QCOMPARE(last.at(kDiarySheet), row);
+    QCOMPARE(joined.split(QLatin1Char('\n'), Qt::SkipEmptyParts), longEntry.split(QLatin1Char('\n')));
+    QCOMPARE(book.cellText(kTitleSheet, 5, 5), QStringLiteral("Сидоров Петр Ильич"));
+}
+
+// The clinic edits one letterhead file, saved as Linux editors save it (UTF-8 without a mark), and
+// every paper carries it.
+void ReportFilesTest::clinicLetterheadOnEveryPaper()
+{
+    testing::ProgramFolderFixture program;
+    QFile file(letterheadPath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QStringLiteral("ООО «Клиника Ёлка»\nг. Тверь, ул. Советская, 5\n").toUtf8());
+    file.close();
+    Clinic c;
+    c.write.twoCoursesSecondOpen();
+    Witnesses w;
+    PlainTextArea area;
+    const ReportFilesResult card = prepareReport(*c.dm1, *c.dm2, input(ReportMode::FullCard), area, {});
+    QVERIFY(card.ok);
+    office::Workbook book;
+    QVERIFY(book.open(card.cardPath));
+    QCOMPARE(book.cellText(1, 1, 2), QStringLiteral("ООО «Клиника Ёлка»\nг. Тверь, ул. Советская, 5"));
+    const ReportFilesResult extract = prepareReport(*c.dm1, *c.dm2, input(ReportMode::AllCoursesExtract), area, {});
+    QVERIFY(extract.ok);
+    office::WordDocument summary;
+    QVERIFY(summary.open(extract.summaryPath));
+    QVERIFY2(summary.bodyText().startsWith(QStringLiteral("ООО «Клиника Ёлка»\nг. Тверь, ул. Советская, 5\n")),
+             qPrintable(summary.bodyText().left(200)));
+    QStringList lines;
+    QString error;
+    QVERIFY(readLetterheadLines(&lines, &error));
+    QCOMPARE(lines.first(), QStringLiteral("ООО «Клиника Ёлка»"));
 }
 
 void ReportFilesTest::summaryReadBackTextByText_data()
@@ -246,11 +320,20 @@ void ReportFilesTest::summaryReadBackTextByText()
     QString error;
     QVERIFY2(summary.open(r.summaryPath, &error), qPrintable(error));
     const QString body = summary.bodyText();
+    // The clinic's letterhead of docs_had.txt in place of its placeholder, line by line.
+    QFile letterheadFile(letterheadPath());
+    QVERIFY(letterheadFile.open(QIODevice::ReadOnly));
+    const QString letterhead = letterheadCell(decodeTextFile(letterheadFile.readAll()));
+    QVERIFY(body.startsWith(QStringLiteral("Министерство здравоохранения Тульской области\n")));
+    QVERIFY(!body.contains(kLetterheadPlaceholder));
+    QString filledTemplate = templateText;
+    filledTemplate.replace(kLetterheadPlaceholder, letterhead);
     // The template's own text around the place of the placeholder, the text area's lines in its place.
-    const qsizetype at = templateText.indexOf(kSummaryPlaceholder);
-    QVERIFY(body.startsWith(templateText.left(at)));
-    QVERIFY(body.endsWith(templateText.mid(at + kSummaryPlaceholder.size())));
-    const QString inserted = body.mid(at, body.size() - templateText.size() + kSummaryPlaceholder.size());
+    const QString templateText2 = filledTemplate;
+    const qsizetype at = templateText2.indexOf(kSummaryPlaceholder);
+    QVERIFY(body.startsWith(templateText2.left(at)));
+    QVERIFY(body.endsWith(templateText2.mid(at + kSummaryPlaceholder.size())));
+    const QString inserted = body.mid(at, body.size() - templateText2.size() + kSummaryPlaceholder.size());
     QCOMPARE(inserted, area.plainText());
     const QStringList lines = inserted.split(QLatin1Char('\n'));
     QCOMPARE(lines.first(), QStringLiteral("Выписка из амбулаторной карты № 42"));
@@ -258,6 +341,16 @@ void ReportFilesTest::summaryReadBackTextByText()
     QVERIFY2(lines.contains(note), qPrintable(inserted));
     QVERIFY2(lines.contains(lastLine), qPrintable(inserted));
     QVERIFY(!body.contains(kSummaryPlaceholder));
+    // The signatures keep with the text's last two lines, never alone on a page.
+    const QStringList paragraphs = body.split(QLatin1Char('\n'));
+    const int signature = summary.paragraphOf(QStringLiteral("Лечащий врач"));
+    QVERIFY(signature > 0);
+    int keptFrom = signature;
+    for (int written = 0; written < 2;)
+        written += paragraphs.at(--keptFrom).trimmed().isEmpty() ? 0 : 1;
+    for (int p = keptFrom; p < signature; ++p)
+        QVERIFY2(summary.keepsWithNext(p), qPrintable(paragraphs.at(p)));
+    QVERIFY(!summary.keepsWithNext(keptFrom - 1));
 }
 
 void ReportFilesTest::markupAndLongValues_data()
@@ -346,6 +439,9 @@ void ReportFilesTest::brokenFiles_data()
         << ReportMode::LastExamination << QStringLiteral("sourses/reports/karta1.xlsx") << true << damaged << false;
     QTest::newRow("letterhead missing") << ReportMode::CourseCard << QStringLiteral("sourses/docs_had.txt") << false
                                         << QStringLiteral("Не удалось прочитать файл «%1».") << false;
+    QTest::newRow("letterhead missing for a summary")
+        << ReportMode::AllCoursesExtract << QStringLiteral("sourses/docs_had.txt") << false
+        << QStringLiteral("Не удалось прочитать файл «%1».") << true;
     QTest::newRow("summary template missing")
         << ReportMode::AllCoursesExtract << QStringLiteral("sourses/reports/vipiska.docx") << false << notOpened
         << true;
@@ -469,7 +565,8 @@ void ReportFilesTest::cardsOfOneSecondKeepApart()
     QVERIFY(first.ok && second.ok);
     QCOMPARE(program.files(QStringLiteral("reports")),
              QStringList(
-                 {QStringLiteral("karta1_1_20250305-103000.xlsx"), QStringLiteral("karta1_1_20250305-103000_2.xlsx")}));
+                 {QStringLiteral("karta1_42_Сидоров_20250305-103000.xlsx"),
+                  QStringLiteral("karta1_42_Сидоров_20250305-103000_2.xlsx")}));
     office::Workbook full;
     QVERIFY(full.open(first.cardPath));
     QVERIFY(!full.cellText(2, 4, 2).isEmpty()); // the first card still has its diagnoses sheet

@@ -20,6 +20,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QLabel>
 #include <QtTest>
 #include <memory>
 
@@ -259,6 +260,11 @@ void ReportTabTest::prepareFillsTheTextArea()
     QVERIFY(plain.contains(QStringLiteral("Произведен осмотр.\nОбъективно: Индекс SCORAD - 5. ")));
     QCOMPARE(m_viewer->opened.size(), 1);
     QCOMPARE(QFileInfo(m_viewer->opened.first()).absolutePath(), QFileInfo(m_program->path(folder)).absoluteFilePath());
+    // The doctor is told which file was written, and where.
+    const QString written = child<QLabel>(page(), "LabelFiles")->text();
+    QVERIFY2(written.contains(QFileInfo(m_viewer->opened.first()).fileName()), qPrintable(written));
+    QVERIFY2(written.contains(QDir::toNativeSeparators(QFileInfo(m_program->path(folder)).absoluteFilePath())),
+             qPrintable(written));
 }
 
 void ReportTabTest::examinationChosenInTheGrid()

@@ -79,6 +79,82 @@ private Q_SLOTS:
         QVERIFY(stdErr.contains(QStringLiteral("Не удалось записать файл")));
     }
 
+    // What the name given to --rtf becomes, and what is never overwritten.
+    void rtfNameAndExistingFiles_data()
+    {
+        QTest::addColumn<QString>("given");    // in the output folder
+        QTest::addColumn<QString>("existing"); // planted before the run: "file", "link" or nothing
+        QTest::addColumn<QString>("written");  // the file the run writes; empty: refused, exit 1
+        QTest::newRow("extension added") << QStringLiteral("справка") << QString() << QStringLiteral("справка.rtf");
+        QTest::newRow("extension kept") << QStringLiteral("справка.RTF") << QString() << QStringLiteral("справка.RTF");
+        QTest::newRow("existing file kept") << QStringLiteral("справка") << QStringLiteral("file") << QString();
+        QTest::newRow("link never written through") << QStringLiteral("справка.rtf") << QStringLiteral("link")
+                                                    << QString();
+    }
+
+    void rtfNameAndExistingFiles()
+    {
+        QFETCH(QString, given);
+        QFETCH(QString, existing);
+        QFETCH(QString, written);
+        QTemporaryDir out;
+        const QString target = out.filePath(QStringLiteral("чужой.txt"));
+        QFile victim(target);
+        QVERIFY(victim.open(QIODevice::WriteOnly));
+        victim.write("не трогать");
+        victim.close();
+        const QString planted = out.filePath(given.endsWith(QLatin1String(".rtf")) ? given : given + QStringLiteral(".rtf"));
+        if (existing == QLatin1String("file"))
+            QVERIFY(QFile::copy(target, planted));
+        else if (existing == QLatin1String("link"))
+            QVERIFY(QFile::link(target, planted));
+        QString stdOut;
+        QString stdErr;
+        QTextStream o(&stdOut);
+        QTextStream e(&stdErr);
+        const int exit = cli::runReport({"--data", m_data.path(), "--patient", QString::number(m_patient), "--out",
+                                         out.path(), "--certificate", "--rtf", out.filePath(given)},
+                                        o, e);
+        if (written.isEmpty()) {
+            QCOMPARE(exit, 1);
+            QVERIFY2(stdErr.contains(QStringLiteral("уже существует")), qPrintable(stdErr));
+            QVERIFY(stdOut.isEmpty());
+        } else {
+            QCOMPARE(exit, 0);
+            QFile file(out.filePath(written));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(file.readAll().startsWith("{\\rtf1"));
+        }
+        QVERIFY(victim.open(QIODevice::ReadOnly));
+        QCOMPARE(victim.readAll(), QByteArray("не трогать"));
+    }
+
+    // A period that ends before it starts is refused instead of giving a card of nothing.
+    void periodBackwardsIsRefused_data()
+    {
+        QTest::addColumn<QStringList>("dates");
+        QTest::newRow("--from after --to") << QStringList{"--from", "20.02.2025", "--to", "10.02.2025"};
+        QTest::newRow("--to before --from, given first") << QStringList{"--to", "10.02.2025", "--from", "20.02.2025"};
+        QTest::newRow("--from after today, --to left at today") << QStringList{"--from", "20.03.2025"};
+    }
+
+    void periodBackwardsIsRefused()
+    {
+        QFETCH(QStringList, dates);
+        QTemporaryDir out;
+        QString stdOut;
+        QString stdErr;
+        QTextStream o(&stdOut);
+        QTextStream e(&stdErr);
+        const int exit = cli::runReport(QStringList{"--data", m_data.path(), "--patient", QString::number(m_patient),
+                                                    "--out", out.path(), "--mode", "between"} +
+                                            dates,
+                                        o, e);
+        QCOMPARE(exit, 1);
+        QVERIFY2(stdErr.contains(QStringLiteral("позже его конца")), qPrintable(stdErr));
+        QVERIFY(QDir(out.path()).isEmpty());
+    }
+
 private:
     std::unique_ptr<testing::ProgramFolderFixture> m_program;
     QTemporaryDir m_data;

@@ -121,6 +121,7 @@ void DrugTreeTest::roundTripInEveryEncoding_data()
     QStringEncoder utf16be(QStringEncoder::Utf16BE);
     QTest::newRow("windows-1251") << QByteArray(cp1251(text));
     QTest::newRow("utf-8 bom") << QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    QTest::newRow("utf-8 without mark") << text.toUtf8();
     QTest::newRow("utf-16le bom") << QByteArray("\xFF\xFE") + QByteArray(utf16le(text));
     QTest::newRow("utf-16be bom") << QByteArray("\xFE\xFF") + QByteArray(utf16be(text));
 }
@@ -141,6 +142,10 @@ void DrugTreeTest::roundTripInEveryEncoding()
     QCOMPARE(lines.size(), 4);
     QCOMPARE(lines[2], QStringLiteral("\t\tЛипикар"));
     QVERIFY(tree.save(path, &error));
+    // Written back in the encoding it was read in: the same bytes.
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), bytes);
+    f.close();
     DrugTree again;
     QVERIFY(again.load(path, &error));
     QCOMPARE(again.toLines(), lines);

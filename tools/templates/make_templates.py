@@ -410,16 +410,16 @@ def paragraph(runs, align=None, after=0, before=0, border=False, indent=None, ke
 
 
 def vipiska(path):
-    lines = letterhead_lines()
-    body = ""
-    for i, line in enumerate(lines):
-        last = i == len(lines) - 1
-        body += paragraph([run(line, bold=i < 2, size=22 if i < 2 else 18)], align="center",
-                          after=120 if last else 0, border=last)
+    # The letterhead is the clinic's own file sourses/docs_had.txt, as on the card and the certificates:
+    # the program puts its lines in place of this word, one paragraph per line.
+    body = paragraph([run("Шапка", size=20)], align="center")
+    body += paragraph([], after=120, border=True)
     body += paragraph([run("ВЫПИСНОЙ ЭПИКРИЗ", bold=True, size=28)], align="center", before=240, after=240)
     # The program puts the extract in place of this word, one paragraph per line.
     body += paragraph([run("Текст")], align="both")
-    body += paragraph([], after=0)
+    # The signatures never stand alone on a page: this gap keeps with them, and the program keeps the
+    # text's last lines with the gap.
+    body += paragraph([], after=0, keep=True)
     body += paragraph([run("Лечащий врач  ________________  /______________________/")], before=480, keep=True)
     body += paragraph([run("Заведующий отделением  ________________  /______________________/")],
                       before=240, keep=True)

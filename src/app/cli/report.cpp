@@ -24,6 +24,7 @@
 #include "table.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 #include <limits>
 
@@ -100,6 +101,13 @@ bool saveTextAreaRtf(const documents::PlainTextArea &area, const QString &path, 
     for (const QString &entry : area.entries)
         paragraphs << entry.split(QLatin1Char('\n'));
     return documents::saveRtfFile(path, documents::writeRtf(documents::rtfDocument(paragraphs)), error);
+}
+
+// A period whose start comes after its end holds nothing; a card of nothing is no answer.
+QString emptyPeriodComplaint(const QDate &from, const QDate &to)
+{
+    return QStringLiteral("--from: начало периода (%1) позже его конца (%2).")
+        .arg(from.toString(QStringLiteral("dd.MM.yyyy")), to.toString(QStringLiteral("dd.MM.yyyy")));
 }
 
 int fail(QTextStream &err, const QString &text)
@@ -233,7 +241,10 @@ QString parseReportArguments(const QStringList &words, ReportArguments *a)
                 problem = QStringLiteral("--db: нужен адрес сервера вида postgresql://пользователь@сервер:порт/база.");
             a->server = value;
         } else if (option == QLatin1String("--rtf")) {
+            // As the button's save dialog does, a name without the extension gets it.
             a->rtfFile = QDir(value).absolutePath();
+            if (!a->rtfFile.endsWith(QLatin1String(".rtf"), Qt::CaseInsensitive))
+                a->rtfFile += QStringLiteral(".rtf");
         } else if (option == QLatin1String("--out")) {
             a->outFolder = QDir(value).absolutePath();
         } else if (option == QLatin1String("--patient")) {
@@ -295,6 +306,8 @@ QString parseReportArguments(const QStringList &words, ReportArguments *a)
         return QStringLiteral("--exam относится только к режимам admission и exam, а не к %1.").arg(mode);
     if ((a->from.isValid() || a->to.isValid()) && a->mode != ReportMode::BetweenDates)
         return QStringLiteral("--from и --to относятся только к режиму between, а не к %1.").arg(mode);
+    if (a->from.isValid() && a->to.isValid() && a->from > a->to)
+        return emptyPeriodComplaint(a->from, a->to);
     return {};
 }
 
@@ -308,6 +321,11 @@ int runReport(const QStringList &words, QTextStream &out, QTextStream &err)
         out.flush();
         return kReportOk;
     }
+    // An existing file is never replaced from the command line, where nobody can be asked; neither
+    // is a link written through.
+    if (const QFileInfo rtf(a.rtfFile); !a.rtfFile.isEmpty() && (rtf.exists() || rtf.isSymLink()))
+        return fail(err, QStringLiteral("Файл «%1» уже существует; укажите в --rtf другое имя.")
+                             .arg(QDir::toNativeSeparators(a.rtfFile)));
     if (a.server.isEmpty() && a.dataFolder.isEmpty())
         a.server = db::Database::resolveServerAlias({});
     if (a.dataFolder.isEmpty())
@@ -348,6 +366,8 @@ int runReport(const QStringList &words, QTextStream &out, QTextStream &err)
             input.from = today;
         if (!input.to.isValid())
             input.to = today;
+        if (input.from > input.to)
+            return fail(err, QStringLiteral("Ошибка: ") + emptyPeriodComplaint(input.from, input.to));
     }
     if (takesExamination(a.mode)) {
         db::Table &exams = *dm2.osmotr1;

@@ -20,8 +20,9 @@ public:
     static void setInstance(DocumentViewer *viewer);
 };
 
-// Hands the file to the desktop. Refuses without a graphical application, and on the offscreen
-// platform that window tests use, where there is nobody to look at it.
+// Hands the file to the desktop. Refuses without a graphical application, on the offscreen platform
+// that window tests use, where there is nobody to look at it, and when the desktop names no program
+// for the file's kind: the desktop's opener would then fail where nobody sees it.
 class DesktopDocumentViewer : public DocumentViewer
 {
 public:
@@ -46,7 +47,8 @@ public:
     ~ScopedRecordingDocumentViewer() override;
 };
 
-// The message for a document that was written but that no program opened.
+// The message for a document that was written but that no program opened: the file and its folder.
 QString notOpenedMessage(const QString &path);
+QString folderOf(const QString &path);
 
 } // namespace pelorin::office

@@ -286,6 +286,54 @@ QString WordDocument::bodyText() const
     return lines.join(QLatin1Char('\n'));
 }
 
+int WordDocument::paragraphOf(const QString &word) const
+{
+    if (!d || word.isEmpty())
+        return -1;
+    int index = 0;
+    for (pugi::xml_node paragraph : d->paragraphs()) {
+        QString text;
+        d->collect(paragraph, &text, nullptr);
+        if (text.contains(word))
+            return index;
+        ++index;
+    }
+    return -1;
+}
+
+bool WordDocument::keepWithNext(int first, int last)
+{
+    if (!d)
+        return false;
+    const std::vector<pugi::xml_node> all = d->paragraphs();
+    if (first < 0 || last < first || size_t(last) >= all.size())
+        return false;
+    for (int i = first; i <= last; ++i) {
+        pugi::xml_node paragraph = all[size_t(i)];
+        pugi::xml_node properties = paragraph.child(d->w("pPr").c_str());
+        if (!properties)
+            properties = paragraph.prepend_child(d->w("pPr").c_str());
+        if (properties.child(d->w("keepNext").c_str()))
+            continue;
+        // keepNext follows only the paragraph style in the order the format prescribes.
+        const pugi::xml_node style = properties.child(d->w("pStyle").c_str());
+        if (style)
+            properties.insert_child_after(d->w("keepNext").c_str(), style);
+        else
+            properties.prepend_child(d->w("keepNext").c_str());
+    }
+    return true;
+}
+
+bool WordDocument::keepsWithNext(int paragraph) const
+{
+    if (!d)
+        return false;
+    const std::vector<pugi::xml_node> all = d->paragraphs();
+    return paragraph >= 0 && size_t(paragraph) < all.size() &&
+           all[size_t(paragraph)].child(d->w("pPr").c_str()).child(d->w("keepNext").c_str());
+}
+
 bool WordDocument::save(const QString &path, QString *error)
 {
     if (!d)

@@ -29,6 +29,12 @@ public:
     // The body as plain text: paragraphs and line breaks as line feeds, tabs as tabs.
     QString bodyText() const;
 
+    // The paragraph that holds the word, counted from 0 in body order; -1 when none does.
+    int paragraphOf(const QString &word) const;
+    // Keeps paragraphs first to last (body order) on the page of the paragraph after them.
+    bool keepWithNext(int first, int last);
+    bool keepsWithNext(int paragraph) const;
+
     // Writes the filled document, which from then on goes by that name.
     bool save(const QString &path, QString *error = nullptr);
 

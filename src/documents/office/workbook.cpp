@@ -301,6 +301,11 @@ struct Workbook::Private
     bool stylesDirty = false;
     QHash<int, int> wrappedStyle;
     QStringList sharedStrings;
+    // workbook.xml, kept for the sheets' visibility; its <sheet> entries in the order of `sheets`.
+    QString workbookPart;
+    pugi::xml_document workbook;
+    std::vector<pugi::xml_node> sheetEntries;
+    bool workbookDirty = false;
 
     Sheet *sheet(int number) const
     {
@@ -320,6 +325,11 @@ struct Workbook::Private
     Look look(int style) const;
     static double columnWidth(const Sheet &sheet, int column);
     static bool isMerged(const Sheet &sheet, int row, int column);
+    // The usable width in ems and the line height in points of a wrapping cell; false when its row
+    // keeps its own height (no wrap, merged, a height the form set).
+    bool wrapMetrics(const Sheet &sheet, pugi::xml_node row, int rowNumber, int column, int style, bool forceWrap,
+                     double *width, double *lineHeight) const;
+    int styleFor(const Sheet &sheet, int row, int column) const;
     void fitRow(Sheet &sheet, pugi::xml_node row, int column, const QString &text, int style) const;
     bool setHeaderSection(int sheet, const char *element, QChar section, const QString &text);
     QString headerSection(int sheet, const char *element, QChar section) const;
@@ -529,25 +539,53 @@ bool Workbook::Private::isMerged(const Sheet &sheet, int row, int column)
 // suite takes the stored height as it is; so the writer estimates the height from the text, the
 // column's width and the cell's font, on the generous side, since a clipped line is lost on paper.
 // A height the template set by hand, and merged areas, are the form's own business.
-void Workbook::Private::fitRow(Sheet &sheet, pugi::xml_node row, int column, const QString &text, int style) const
+bool Workbook::Private::wrapMetrics(const Sheet &sheet, pugi::xml_node row, int rowNumber, int column, int style,
+                                    bool forceWrap, double *width, double *lineHeight) const
 {
-    if (isTrue(row.attribute("customHeight")) || stylesPart.isEmpty() ||
-        isMerged(sheet, row.attribute("r").as_int(), column))
-        return;
+    if ((row && isTrue(row.attribute("customHeight"))) || stylesPart.isEmpty() || isMerged(sheet, rowNumber, column))
+        return false;
     const Look cell = look(style);
-    if (!cell.wraps)
-        return;
+    if (!cell.wraps && !forceWrap)
+        return false;
     // Column widths count the digits of the default font, 7 pixels at 96 dpi for the usual 10 and
     // 11 point fonts, plus 5 pixels of margin; a little is kept back for the cell's padding and for
     // fonts a shade wider than the table below.
     const double usable = ((std::trunc(columnWidth(sheet, column) * 7 + 5) * 0.75) - 4) * 0.95;
     const double em = cell.fontSize * (cell.bold ? 1.08 : 1.0);
-    const int lines = wrappedLines(text, usable / em);
+    *width = usable / em;
+    *lineHeight = cell.fontSize * 1.17;
+    return true;
+}
+
+// The format a cell has, or would get when written: its own, else its row's, else its column's.
+int Workbook::Private::styleFor(const Sheet &sheet, int row, int column) const
+{
+    const pugi::xml_node worksheet = sheet.doc.document_element();
+    const pugi::xml_node rowNode =
+        worksheet.child("sheetData").find_child_by_attribute("row", "r", QByteArray::number(row).constData());
+    const pugi::xml_node c = rowNode.find_child_by_attribute("c", "r", toUtf8(cellName(row, column)).constData());
+    if (c)
+        return c.attribute("s").as_int(0);
+    if (isTrue(rowNode.attribute("customFormat")))
+        return rowNode.attribute("s").as_int(0);
+    for (pugi::xml_node col : worksheet.child("cols").children("col")) {
+        if (col.attribute("min").as_int() <= column && column <= col.attribute("max").as_int())
+            return col.attribute("style").as_int(0);
+    }
+    return 0;
+}
+
+void Workbook::Private::fitRow(Sheet &sheet, pugi::xml_node row, int column, const QString &text, int style) const
+{
+    double width = 0;
+    double lineHeight = 0;
+    if (!wrapMetrics(sheet, row, row.attribute("r").as_int(), column, style, false, &width, &lineHeight))
+        return;
+    const int lines = wrappedLines(text, width);
     // One line is what the template's rows are made for.
     if (lines <= 1)
         return;
-    constexpr double kMaxHeight = 409.5;
-    const double needed = std::min(kMaxHeight, std::ceil((lines * cell.fontSize * 1.17 + 3) * 4) / 4);
+    const double needed = std::min(Workbook::kMaxRowHeight, std::ceil((lines * lineHeight + 3) * 4) / 4);
     const double current = row.attribute("ht").as_double(
         sheet.doc.document_element().child("sheetFormatPr").attribute("defaultRowHeight").as_double(15));
     if (needed <= current)
@@ -595,6 +633,8 @@ OfficePackage Workbook::Private::filledPackage() const
     }
     if (stylesDirty)
         filled.setPart(stylesPart, writeXml(styles));
+    if (workbookDirty)
+        filled.setPart(workbookPart, writeXml(workbook));
     return filled;
 }
 
@@ -614,8 +654,9 @@ bool Workbook::open(const QString &templatePath, QString *error)
     if (loaded != OfficePackage::OpenResult::Ok)
         return fail(loaded);
 
-    const QString workbookPart = p->package.target(QString(), QStringLiteral("officeDocument"));
-    pugi::xml_document workbook;
+    p->workbookPart = p->package.target(QString(), QStringLiteral("officeDocument"));
+    const QString &workbookPart = p->workbookPart;
+    pugi::xml_document &workbook = p->workbook;
     if (workbookPart.isEmpty() || !parseXml(workbook, p->package.part(workbookPart)) ||
         qstrcmp(workbook.document_element().name(), "workbook") != 0)
         return fail(OfficePackage::OpenResult::Damaged);
@@ -648,6 +689,7 @@ bool Workbook::open(const QString &templatePath, QString *error)
             return fail(OfficePackage::OpenResult::Damaged);
         }
         p->sheets.push_back(std::move(sheet));
+        p->sheetEntries.push_back(entry);
     }
     if (p->sheets.empty())
         return fail(OfficePackage::OpenResult::Damaged);
@@ -771,6 +813,170 @@ QString Workbook::cellText(int sheet, int row, int column) const
     if (type == QLatin1String("str"))
         return decodeCellText(value);
     return value;
+}
+
+QStringList Workbook::rowPieces(int sheet, int row, int column, const QString &text) const
+{
+    const Sheet *s = d ? d->sheet(sheet) : nullptr;
+    if (!s)
+        return {text};
+    const pugi::xml_node rowNode = s->doc.document_element().child("sheetData").find_child_by_attribute(
+        "row", "r", QByteArray::number(row).constData());
+    double width = 0;
+    double lineHeight = 0;
+    // setCell() turns wrapping on for a text with line feeds.
+    if (!d->wrapMetrics(*s, rowNode, row, column, d->styleFor(*s, row, column), text.contains(QLatin1Char('\n')),
+                        &width, &lineHeight))
+        return {text};
+    const int maxLines = std::max(1, int((kMaxRowHeight - 3) / lineHeight));
+    const auto fits = [&](const QString &piece) { return wrappedLines(piece, width) <= maxLines; };
+    if (fits(text))
+        return {text};
+
+    // Paragraphs whole where they fit, else word by word; a word longer than a whole row (there is
+    // hardly such a word) is cut by letters.
+    QStringList paragraphs = text.split(QLatin1Char('\n'));
+    while (!paragraphs.isEmpty() && paragraphs.last().isEmpty())
+        paragraphs.removeLast();
+    QStringList pieces;
+    QString piece;
+    const auto add = [&](const QString &unit, QChar separator) {
+        const QString candidate = piece.isEmpty() ? unit : piece + separator + unit;
+        if (fits(candidate)) {
+            piece = candidate;
+            return true;
+        }
+        return false;
+    };
+    const auto close = [&] {
+        if (!piece.isEmpty())
+            pieces << piece;
+        piece.clear();
+    };
+    for (const QString &paragraph : std::as_const(paragraphs)) {
+        if (add(paragraph, QLatin1Char('\n')))
+            continue;
+        close();
+        if (add(paragraph, QLatin1Char('\n')))
+            continue;
+        bool first = true;
+        for (const QString &word : paragraph.split(QLatin1Char(' '))) {
+            // The paragraph's first word starts the piece on a line of its own.
+            if (add(word, first ? QLatin1Char('\n') : QLatin1Char(' '))) {
+                first = false;
+                continue;
+            }
+            close();
+            QString rest = word;
+            while (!fits(rest)) {
+                qsizetype lo = 1, hi = rest.size();
+                while (lo < hi) {
+                    const qsizetype mid = (lo + hi + 1) / 2;
+                    if (fits(rest.left(mid)))
+                        lo = mid;
+                    else
+                        hi = mid - 1;
+                }
+                pieces << rest.left(lo);
+                rest = rest.mid(lo);
+            }
+            piece = rest;
+            first = false;
+        }
+    }
+    close();
+    return pieces.isEmpty() ? QStringList{text} : pieces;
+}
+
+double Workbook::neededHeight(int sheet, int row, int column) const
+{
+    const Sheet *s = d ? d->sheet(sheet) : nullptr;
+    if (!s)
+        return 0;
+    const pugi::xml_node rowNode = s->doc.document_element().child("sheetData").find_child_by_attribute(
+        "row", "r", QByteArray::number(row).constData());
+    const QString text = cellText(sheet, row, column);
+    double width = 0;
+    double lineHeight = 0;
+    if (text.isEmpty() || !d->wrapMetrics(*s, rowNode, row, column, d->styleFor(*s, row, column), false, &width,
+                                          &lineHeight))
+        return 0;
+    return wrappedLines(text, width) * lineHeight + 3;
+}
+
+QList<Workbook::Cell> Workbook::cells(int sheet) const
+{
+    QList<Cell> result;
+    const Sheet *s = d ? d->sheet(sheet) : nullptr;
+    if (!s)
+        return result;
+    for (pugi::xml_node row : s->doc.document_element().child("sheetData").children("row")) {
+        for (pugi::xml_node c : row.children("c")) {
+            int r = 0, column = 0;
+            if (!parseCellName(QLatin1String(c.attribute("r").value()), &r, &column))
+                continue;
+            const QString text = cellText(sheet, r, column);
+            if (!text.isEmpty())
+                result.push_back({r, column, text});
+        }
+    }
+    return result;
+}
+
+bool Workbook::setSheetHidden(int sheet, bool hidden)
+{
+    if (!d || !d->sheet(sheet))
+        return false;
+    if (isSheetHidden(sheet) == hidden)
+        return true;
+    if (hidden) {
+        int visible = 0;
+        for (int n = 1; n <= sheetCount(); ++n)
+            visible += isSheetHidden(n) ? 0 : 1;
+        if (visible <= 1)
+            return false;
+    }
+    pugi::xml_node entry = d->sheetEntries[size_t(sheet - 1)];
+    entry.remove_attribute("state");
+    if (hidden)
+        entry.append_attribute("state").set_value("hidden");
+
+    // The sheet a spreadsheet program opens on must be one that shows.
+    int firstVisible = 0;
+    for (int n = 1; n <= sheetCount() && !firstVisible; ++n)
+        firstVisible = isSheetHidden(n) ? 0 : n;
+    int entryIndex = 0;
+    int activeEntry = 0;
+    for (pugi::xml_node e : d->workbook.document_element().child("sheets").children("sheet")) {
+        if (e == d->sheetEntries[size_t(firstVisible - 1)])
+            activeEntry = entryIndex;
+        ++entryIndex;
+    }
+    for (pugi::xml_node view : d->workbook.document_element().child("bookViews").children("workbookView")) {
+        for (const char *name : {"activeTab", "firstSheet"}) {
+            view.remove_attribute(name);
+            view.append_attribute(name).set_value(activeEntry);
+        }
+    }
+    for (int n = 1; n <= sheetCount(); ++n) {
+        Sheet *s = d->sheet(n);
+        for (pugi::xml_node view : s->doc.document_element().child("sheetViews").children("sheetView")) {
+            view.remove_attribute("tabSelected");
+            if (n == firstVisible)
+                view.append_attribute("tabSelected").set_value("1");
+        }
+        s->dirty = true;
+    }
+    d->workbookDirty = true;
+    return true;
+}
+
+bool Workbook::isSheetHidden(int sheet) const
+{
+    if (!d || !d->sheet(sheet))
+        return false;
+    const QLatin1String state(d->sheetEntries[size_t(sheet - 1)].attribute("state").value());
+    return state == QLatin1String("hidden") || state == QLatin1String("veryHidden");
 }
 
 bool Workbook::save(const QString &path, QString *error)

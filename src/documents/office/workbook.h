@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -43,6 +45,29 @@ public:
     bool setCell(int sheet, int row, int column, double value);
     // The cell's text, or a number in its stored form ("1.05"); empty for an empty cell.
     QString cellText(int sheet, int row, int column) const;
+
+    // A row is at most 409.5 points high: a longer text in one cell is cut off on paper. The text
+    // split into pieces that each fit one row of that cell's column and font, cut at line feeds
+    // where it can and else between words; the whole text as its only piece when it fits, or when
+    // the cell does not wrap, is merged, or sits in a row of the form's own height.
+    QStringList rowPieces(int sheet, int row, int column, const QString &text) const;
+    // The height in points the cell's wrapped text needs, not capped at the row limit; 0 when the
+    // row keeps its own height (a cell that does not wrap, a merged one, a height set by the form).
+    double neededHeight(int sheet, int row, int column) const;
+    static constexpr double kMaxRowHeight = 409.5;
+
+    // Every cell of a sheet that holds a value, in row and column order.
+    struct Cell
+    {
+        int row = 0;
+        int column = 0;
+        QString text;
+    };
+    QList<Cell> cells(int sheet) const;
+
+    // A hidden sheet is neither shown nor printed. The last visible sheet cannot be hidden.
+    bool setSheetHidden(int sheet, bool hidden);
+    bool isSheetHidden(int sheet) const;
 
     // Writes the filled workbook, which from then on goes by that name.
     bool save(const QString &path, QString *error = nullptr);

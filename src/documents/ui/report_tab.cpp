@@ -5,6 +5,10 @@
 #include "dbgrid.h"
 
 #include <QButtonGroup>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -153,8 +157,18 @@ ReportTab::ReportTab(db::DM1 &dm1, db::DM2 &dm2, QTextEdit *textArea, QWidget *p
     m_hiddenCourse->setRange(1, 10);
     m_hiddenCourse->setValue(1);
     m_hiddenCourse->setVisible(false);
+    // Every run names the files it wrote and where they are, so that nobody has to guess.
+    m_written = new QLabel(this);
+    m_written->setObjectName(QStringLiteral("LabelFiles"));
+    m_written->setWordWrap(true);
+    m_written->setTextFormat(Qt::RichText);
+    m_written->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    m_written->setOpenExternalLinks(false);
+    connect(m_written, &QLabel::linkActivated, this,
+            [](const QString &folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); });
+    grid->addWidget(m_written, 4, 0, 1, 6);
     grid->setColumnStretch(5, 1);
-    grid->setRowStretch(4, 1);
+    grid->setRowStretch(5, 1);
 
     full->setChecked(true);
     connect(prepareButton, &QPushButton::clicked, this, [this] { prepare(); });
@@ -189,7 +203,23 @@ ReportFilesResult ReportTab::prepare()
     TextEditArea area(m_textArea);
     ReportFilesOptions options;
     options.wait = m_wait;
-    return prepareReport(m_dm1, m_dm2, input(), area, options);
+    const ReportFilesResult result = prepareReport(m_dm1, m_dm2, input(), area, options);
+    showWritten(result);
+    return result;
+}
+
+void ReportTab::showWritten(const ReportFilesResult &result)
+{
+    QStringList parts;
+    for (const QString &path : {result.cardPath, result.summaryPath}) {
+        if (path.isEmpty())
+            continue;
+        const QFileInfo file(path);
+        parts << QStringLiteral("«%1» в папке <a href=\"%2\">%3</a>")
+                     .arg(file.fileName().toHtmlEscaped(), file.absolutePath().toHtmlEscaped(),
+                          QDir::toNativeSeparators(file.absolutePath()).toHtmlEscaped());
+    }
+    m_written->setText(parts.isEmpty() ? QString() : QStringLiteral("Записано: ") + parts.join(QStringLiteral("; ")));
 }
 
 ReportFilesResult ReportTab::legacyReport()
@@ -202,7 +232,9 @@ ReportFilesResult ReportTab::legacyReport()
     TextEditArea area(m_textArea);
     ReportFilesOptions options;
     options.wait = m_wait;
-    return prepareLegacyCard(m_dm1, m_dm2, in, area, options);
+    const ReportFilesResult result = prepareLegacyCard(m_dm1, m_dm2, in, area, options);
+    showWritten(result);
+    return result;
 }
 
 } // namespace pelorin::documents

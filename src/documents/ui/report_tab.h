@@ -9,6 +9,7 @@
 
 class QButtonGroup;
 class QDateEdit;
+class QLabel;
 class QPushButton;
 class QSpinBox;
 class QTextEdit;
@@ -63,6 +64,9 @@ public:
     ReportFilesResult legacyReport();
 
 private:
+    // Names the files a run wrote, with a link to their folder ("LabelFiles").
+    void showWritten(const ReportFilesResult &result);
+
     db::DM1 &m_dm1;
     db::DM2 &m_dm2;
     QTextEdit *m_textArea;
@@ -74,6 +78,7 @@ private:
     QDateEdit *m_from = nullptr;
     QDateEdit *m_to = nullptr;
     ui::DBGrid *m_exams = nullptr;
+    QLabel *m_written = nullptr;
 };
 
 } // namespace pelorin::documents

@@ -187,7 +187,7 @@ bool TextAreaButtons::sendToWord()
     }
     m_lastWordCopy = path;
     if (!office::DocumentViewer::instance().open(path)) {
-        Dialogs::instance().message(office::notOpenedMessage(path));
+        Dialogs::instance().fileMessage(office::notOpenedMessage(path), office::folderOf(path));
         return false;
     }
     return true;
