@@ -83,7 +83,8 @@ QString coursesSql()
         .arg(dose, key);
 }
 
-// The examinations with the parts of both indices. PASI × 10 is a whole number (region weights 1..4
+// The examinations with the parts of both indices, in the order of the patient index (no sort of the
+// whole table; each patient's few are put in date order afterwards). PASI × 10 is a whole number (region weights 1..4
 // tenths); SCORAD keeps its extent and its two sums, rounded below as the examination rounds them.
 QString examsSql()
 {
@@ -101,7 +102,7 @@ QString examsSql()
     const QString subjective = z("B8") + QLatin1Char('+') + z("B9");
     const QString scoradFilled = anyOf({"B1", "B2", "B3", "B4", "B5", "B6", "B7", "B8", "B9"});
     return QStringLiteral("SELECT \"ID_man\", \"ID\", \"Date\", %1, %2, %3, %4, %5, %6 FROM osmotr_1 "
-                          "WHERE \"ID_man\" IS NOT NULL AND \"Date\" IS NOT NULL ORDER BY \"ID_man\", \"Date\", \"ID\"")
+                          "WHERE \"ID_man\" IS NOT NULL AND \"Date\" IS NOT NULL ORDER BY \"ID_man\", \"ID\"")
         .arg(pasi10, pasiFilled, z("B1"), intensity, subjective, scoradFilled);
 }
 
@@ -399,6 +400,9 @@ bool computeOutcomes(db::Database &database, const QDate &from, const QDate &to,
             }
             pending = q.next();
         }
+        std::sort(exams.begin(), exams.end(), [](const ExamRow &a, const ExamRow &b) {
+            return a.date != b.date ? a.date < b.date : a.key < b.key;
+        });
         for (size_t k = i; k < last && wanted; ++k) {
             const CourseRow &c = courses[k];
             if (!inPeriod(c.end))
