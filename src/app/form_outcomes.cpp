@@ -276,9 +276,10 @@ bool Form_outcomes::compute()
     fillSummary();
     m_coursesView->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     m_courses->setCourses(m_outcomes.courses);
-    m_coursesView->setColumnWidth(0, 210);
-    for (int c = 1; c < m_courses->columnCount(); ++c)
-        m_coursesView->setColumnWidth(c, 74);
+    // Wide enough for a date, a dose or "нет данных"; the name gets the most.
+    static const int widths[] = {210, 55, 50, 80, 80, 70, 72, 58, 58, 80, 62, 62, 80, 55, 55, 55, 68, 68, 75};
+    for (int c = 0; c < m_courses->columnCount() && c < int(std::size(widths)); ++c)
+        m_coursesView->setColumnWidth(c, widths[c]);
     fillCharts();
     m_excel->setEnabled(true);
     return true;
@@ -304,9 +305,9 @@ void Form_outcomes::fillSummary()
         }
         m_summary->appendRow(items);
     }
-    m_summaryView->setColumnWidth(0, 60);
-    for (int c = 1; c < m_summary->columnCount(); ++c)
-        m_summaryView->setColumnWidth(c, c >= 8 ? 92 : 70);
+    static const int widths[] = {48, 58, 72, 62, 54, 58, 62, 62, 76, 76, 76};
+    for (int c = 0; c < m_summary->columnCount() && c < int(std::size(widths)); ++c)
+        m_summaryView->setColumnWidth(c, widths[c]);
     // The total in sight, with the latest years above it.
     m_summaryView->scrollToBottom();
 }
@@ -331,6 +332,10 @@ void Form_outcomes::fillCharts()
     m_sharesChart->addSeries(bars);
     auto *yearAxis = new QBarCategoryAxis;
     yearAxis->append(years);
+    // Ten years side by side keep their four digits only in a small font.
+    QFont small = yearAxis->labelsFont();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    yearAxis->setLabelsFont(small);
     auto *shareAxis = new QValueAxis;
     shareAxis->setRange(0, 100);
     shareAxis->setLabelFormat(QStringLiteral("%d"));
