@@ -83,9 +83,10 @@ QString coursesSql()
         .arg(dose, key);
 }
 
-// The examinations with the parts of both indices, in the order of the patient index (no sort of the
-// whole table; each patient's few are put in date order afterwards). PASI × 10 is a whole number (region weights 1..4
-// tenths); SCORAD keeps its extent and its two sums, rounded below as the examination rounds them.
+// The examinations with both indices, in the order of the patient index (no sort of the whole table;
+// each patient's few are put in date order afterwards); an index none of whose scores is filled in is
+// blank. PASI × 10 is a whole number (region weights 1..4 tenths). SCORAD comes as 2·B1 + 35·B + 10·C,
+// ten times round(B1/5 + 7·B/2 + C) before the rounding, or 0 when B and C are 0.
 QString examsSql()
 {
     auto region = [](const char *e, const char *i, const char *s, const char *area, int weight) {
@@ -101,18 +102,18 @@ QString examsSql()
     const QString intensity = QStringList{z("B2"), z("B3"), z("B4"), z("B5"), z("B6"), z("B7")}.join(QLatin1Char('+'));
     const QString subjective = z("B8") + QLatin1Char('+') + z("B9");
     const QString scoradFilled = anyOf({"B1", "B2", "B3", "B4", "B5", "B6", "B7", "B8", "B9"});
-    return QStringLiteral("SELECT \"ID_man\", \"ID\", \"Date\", %1, %2, %3, %4, %5, %6 FROM osmotr_1 "
+    const QString scorad = QStringLiteral("CASE WHEN %1 + %2 = 0 THEN 0 ELSE 2 * %3 + 35 * (%1) + 10 * (%2) END")
+                               .arg(intensity, subjective, z("B1"));
+    return QStringLiteral("SELECT \"ID_man\", \"ID\", \"Date\", CASE WHEN %1 = 1 THEN %2 END, "
+                          "CASE WHEN %3 = 1 THEN %4 END FROM osmotr_1 "
                           "WHERE \"ID_man\" IS NOT NULL AND \"Date\" IS NOT NULL ORDER BY \"ID_man\", \"ID\"")
-        .arg(pasi10, pasiFilled, z("B1"), intensity, subjective, scoradFilled);
+        .arg(pasiFilled, pasi10, scoradFilled, scorad);
 }
 
-// SCORAD in tenths from its extent and sums: 0 when both sums are 0, else
-// round(B1/5 + 7·B/2 + C) halves to even, which in tenths is (2·B1 + 35·B + 10·C) / 10.
-qint64 scoradTenths(qint64 extent, qint64 intensity, qint64 subjective)
+// SCORAD in tenths from ten times its unrounded value: rounded half to even to a whole number.
+qint64 scoradTenths(qint64 unrounded10)
 {
-    if (intensity == 0 && subjective == 0)
-        return 0;
-    return 10 * divideHalfEven(2 * extent + 35 * intensity + 10 * subjective, 10);
+    return 10 * divideHalfEven(unrounded10, 10);
 }
 
 using IndexOf = std::optional<qint64> ExamRow::*;
@@ -291,7 +292,9 @@ std::optional<double> YearSummary::shareScorad50() const
     return share(scorad50, withScorad);
 }
 
-YearSummary summarize(const QList<CourseOutcome> &courses, int year)
+namespace {
+
+YearSummary summarizeCourses(const std::vector<const CourseOutcome *> &courses, int year)
 {
     YearSummary s;
     s.year = year;
@@ -299,7 +302,8 @@ YearSummary summarize(const QList<CourseOutcome> &courses, int year)
     std::vector<double> procedures;
     std::vector<double> doses;
     std::vector<double> remissions;
-    for (const CourseOutcome &c : courses) {
+    for (const CourseOutcome *course : courses) {
+        const CourseOutcome &c = *course;
         ++s.courses;
         patients.insert(c.patientId);
         s.withData += c.hasData();
@@ -323,6 +327,16 @@ YearSummary summarize(const QList<CourseOutcome> &courses, int year)
     s.medianDose = median(std::move(doses));
     s.medianRemission = median(std::move(remissions));
     return s;
+}
+
+} // namespace
+
+YearSummary summarize(const QList<CourseOutcome> &courses, int year)
+{
+    std::vector<const CourseOutcome *> list;
+    for (const CourseOutcome &c : courses)
+        list.push_back(&c);
+    return summarizeCourses(list, year);
 }
 
 bool computeOutcomes(db::Database &database, const QDate &from, const QDate &to, TreatmentOutcomes *result,
@@ -392,10 +406,10 @@ bool computeOutcomes(db::Database &database, const QDate &from, const QDate &to,
                 ExamRow e;
                 e.key = q.value(1).toLongLong();
                 e.date = db::fromStorage(db::FieldType::Date, q.value(2)).toDate();
-                if (q.value(4).toInt())
-                    e.pasi = q.value(3).toLongLong();
-                if (q.value(8).toInt())
-                    e.scorad = scoradTenths(q.value(5).toLongLong(), q.value(6).toLongLong(), q.value(7).toLongLong());
+                if (const QVariant pasi = q.value(3); !pasi.isNull())
+                    e.pasi = pasi.toLongLong();
+                if (const QVariant scorad = q.value(4); !scorad.isNull())
+                    e.scorad = scoradTenths(scorad.toLongLong());
                 exams.push_back(e);
             }
             pending = q.next();
@@ -427,12 +441,16 @@ bool computeOutcomes(db::Database &database, const QDate &from, const QDate &to,
     if (q.lastError().isValid())
         return fail(q);
 
-    std::map<int, QList<CourseOutcome>> byYear;
-    for (const CourseOutcome &c : std::as_const(result->courses))
-        byYear[c.end.year()].push_back(c);
+    std::map<int, std::vector<const CourseOutcome *>> byYear;
+    std::vector<const CourseOutcome *> all;
+    all.reserve(size_t(result->courses.size()));
+    for (const CourseOutcome &c : std::as_const(result->courses)) {
+        byYear[c.end.year()].push_back(&c);
+        all.push_back(&c);
+    }
     for (const auto &[year, list] : byYear)
-        result->years.push_back(summarize(list, year));
-    result->total = summarize(result->courses);
+        result->years.push_back(summarizeCourses(list, year));
+    result->total = summarizeCourses(all, 0);
     return true;
 }
 
