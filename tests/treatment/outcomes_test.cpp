@@ -113,8 +113,9 @@ struct OutcomeClinic : testing::ClinicFixture
         patient("Итог внутри курса", 109,
                 {{1, d(1, 4), 25, 4}, {1, d(5, 4), 25, 4}, {1, d(10, 4), 25, 4}},
                 {{d(1, 4), kPasi20}, {d(5, 4), kPasi12}, {d(8, 4), kPasi8}});
+        patient("Один осмотр", 110, {{1, d(10, 3), 25, 4}}, {{d(10, 3), kPasi10}});
         // Procedures, but no course ending in any period: the procedures' dates are blank.
-        patient("Без дат", 110, {{1, QDate(), 25, 4}}, {});
+        patient("Без дат", 111, {{1, QDate(), 25, 4}}, {});
     }
 
     TreatmentOutcomes outcomes(const QDate &from = {}, const QDate &to = {})
@@ -213,6 +214,9 @@ void OutcomesTest::course_data()
     QTest::newRow("outcome inside the course") << "Итог внутри курса" << 1 << "01.04.2025-10.04.2025" << 3
                                                << "3,00" << "20 → 8: 60,0" << "- → -: нет данных" << "PASI 50"
                                                << "";
+    // The one visit is the baseline; nothing after it tells the outcome.
+    QTest::newRow("one visit for a single procedure") << "Один осмотр" << 1 << "10.03.2025-10.03.2025" << 1 << "1,00"
+                                                      << "10 → -: нет данных" << "- → -: нет данных" << "" << "";
 }
 
 void OutcomesTest::course()
@@ -242,9 +246,9 @@ void OutcomesTest::coursesOutsideThePeriodAreLeftOut()
     OutcomeClinic clinic;
     // Every course but the blank-dated one; in patient order, then by course number.
     const TreatmentOutcomes all = clinic.outcomes();
-    QCOMPARE(all.courses.size(), 10);
+    QCOMPARE(all.courses.size(), 11);
     QCOMPARE(all.courses.first().card, QVariant(101));
-    QCOMPARE(all.courses.last().patientId, clinic.patients.value("Итог внутри курса"));
+    QCOMPARE(all.courses.last().patientId, clinic.patients.value("Один осмотр"));
 
     // The course is counted in the year and the period of its end.
     const TreatmentOutcomes y2026 = clinic.outcomes(d(1, 1, 2026), d(31, 12, 2026));
@@ -255,8 +259,9 @@ void OutcomesTest::coursesOutsideThePeriodAreLeftOut()
 
     // Both ends are in the period.
     const TreatmentOutcomes day = clinic.outcomes(d(10, 3), d(10, 3));
-    QCOMPARE(day.courses.size(), 1);
+    QCOMPARE(day.courses.size(), 2);
     QCOMPARE(day.courses.first().patientId, clinic.patients.value("Одна процедура"));
+    QCOMPARE(day.courses.last().patientId, clinic.patients.value("Один осмотр"));
     QCOMPARE(clinic.outcomes(d(11, 5), d(21, 12)).courses.size(), 0);
 }
 
@@ -279,13 +284,13 @@ void OutcomesTest::yearlySummary()
     const TreatmentOutcomes result = clinic.outcomes();
     QCOMPARE(result.years.size(), 2);
 
-    // 2025: nine courses of eight patients; the course without an outcome has no data. PASI in five,
+    // 2025: ten courses of nine patients; the two courses without an outcome have no data. PASI in five,
     // three of them reaching 75 (3 procedures and 3,00 J; 3 and 4,50; 4 and 4,00); SCORAD in three,
     // two reaching 50; one remission of 91 days.
     const YearSummary &y2025 = result.years.at(0);
     QCOMPARE(y2025.year, 2025);
-    QCOMPARE(y2025.courses, 9);
-    QCOMPARE(y2025.patients, 8);
+    QCOMPARE(y2025.courses, 10);
+    QCOMPARE(y2025.patients, 9);
     QCOMPARE(y2025.withData, 8);
     QCOMPARE(y2025.withPasi, 5);
     QCOMPARE(y2025.pasi75, 3);
@@ -310,14 +315,14 @@ void OutcomesTest::yearlySummary()
 
     const YearSummary &total = result.total;
     QCOMPARE(total.year, 0);
-    QCOMPARE(total.courses, 10);
-    QCOMPARE(total.patients, 9);
+    QCOMPARE(total.courses, 11);
+    QCOMPARE(total.patients, 10);
     QCOMPARE(total.withData, 9);
     QCOMPARE(total.withPasi, 6);
     QCOMPARE(total.sharePasi75(), std::optional<double>(50.0));
     QCOMPARE(total.shareScorad50(), std::optional<double>(66.7));
     QCOMPARE(summaryTexts(total),
-             QStringList({"Всего", "10", "9", "9", "6", "50,0", "3", "66,7", "3", "4,00", "91"}));
+             QStringList({"Всего", "11", "10", "9", "6", "50,0", "3", "66,7", "3", "4,00", "91"}));
 }
 
 // The outcome reads PASI and SCORAD from their scores in the file; they must be the values the
