@@ -1,12 +1,14 @@
 // "pelorin-cli outcomes": the yearly summary it prints, the course table it writes as CSV and the
 // workbook with both tables; the refusals of its words and files.
 #include "demo.h"
+#include "migrate.h"
 #include "outcomes.h"
 #include "outcomes_command.h"
 #include "programfolder.h"
 #include "workbook.h"
 
 #include "database.h"
+#include "testserver.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -80,6 +82,7 @@ private Q_SLOTS:
     void refusals_data();
     void refusals();
     void refusesASymbolicLink();
+    void theServerGivesTheFileFigures();
 };
 
 void OutcomesCliTest::printsTheYearlySummary()
@@ -209,6 +212,26 @@ void OutcomesCliTest::refusesASymbolicLink()
     const Run x = outcomes({"--data", clinic.data.path(), "--xlsx", link});
     QCOMPARE(x.code, 2);
     QVERIFY(x.err.contains(QStringLiteral("символическая ссылка")));
+}
+
+// The clinic moved to the test server: the same summary and the same course table.
+void OutcomesCliTest::theServerGivesTheFileFigures()
+{
+    if (testing::serverAlias().isEmpty())
+        QSKIP("PELORIN_TEST_PG is not set: no PostgreSQL server to test against");
+    DemoClinic clinic;
+    QString error;
+    QVERIFY2(testing::emptyServer(&error), qPrintable(error));
+    QVERIFY(cli::migrateClinic(clinic.data.path(), testing::serverAlias()).ok);
+    const Run file = outcomes({"--data", clinic.data.path(), "--courses", clinic.file("file.csv")});
+    const Run server = outcomes({"--db", testing::serverAlias(), "--courses", clinic.file("server.csv")});
+    QCOMPARE(server.code, 0);
+    QVERIFY2(server.err.isEmpty(), qPrintable(server.err));
+    QCOMPARE(QString(server.out).replace(QStringLiteral("server.csv"), QStringLiteral("file.csv")), file.out);
+    QFile a(clinic.file("file.csv"));
+    QFile b(clinic.file("server.csv"));
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    QCOMPARE(b.readAll(), a.readAll());
 }
 
 QTEST_GUILESS_MAIN(OutcomesCliTest)
