@@ -37,8 +37,9 @@ constexpr int kLargeClinic = 100000;
 QString largeFolder()
 {
     const QString env = qEnvironmentVariable("PELORIN_BENCH_DATA_100K");
-    return env.isEmpty() ? QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("bench-data-100k"))
-                         : env;
+    return env.isEmpty()
+               ? QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("bench-data-100k"))
+               : env;
 }
 
 bool ensureLargeDemo()
@@ -137,7 +138,8 @@ QString scorad(const QString &o)
 QString baseline(const QString &index)
 {
     return QStringLiteral(
-               "COALESCE((SELECT o.\"ID\" FROM osmotr_1 o WHERE o.\"ID_man\" = c.m AND o.\"Date\" >= date(c.s, '-14 days') "
+               "COALESCE((SELECT o.\"ID\" FROM osmotr_1 o WHERE o.\"ID_man\" = c.m "
+               "AND o.\"Date\" >= date(c.s, '-14 days') "
                "AND o.\"Date\" <= c.s AND %1 > 0 ORDER BY o.\"Date\" DESC, o.\"ID\" DESC LIMIT 1), "
                "(SELECT o.\"ID\" FROM osmotr_1 o WHERE o.\"ID_man\" = c.m AND o.\"Date\" >= c.s AND o.\"Date\" <= c.e "
                "AND %1 > 0 ORDER BY o.\"Date\", o.\"ID\" LIMIT 1))")
@@ -170,9 +172,10 @@ QString improvement(const QString &b, const QString &o, const QString &key)
 
 QString median(const QString &value, const QString &where)
 {
-    return QStringLiteral("(SELECT y, AVG(v) AS v FROM (SELECT y, %1 AS v, ROW_NUMBER() OVER (PARTITION BY y ORDER BY %1) "
-                          "AS rn, COUNT(*) OVER (PARTITION BY y) AS cnt FROM r WHERE %2) WHERE rn IN ((cnt + 1) / 2, "
-                          "(cnt + 2) / 2) GROUP BY y)")
+    return QStringLiteral(
+               "(SELECT y, AVG(v) AS v FROM (SELECT y, %1 AS v, ROW_NUMBER() OVER (PARTITION BY y ORDER BY %1) "
+               "AS rn, COUNT(*) OVER (PARTITION BY y) AS cnt FROM r WHERE %2) WHERE rn IN ((cnt + 1) / 2, "
+               "(cnt + 2) / 2) GROUP BY y)")
         .arg(value, where);
 }
 
@@ -183,7 +186,8 @@ QString floorSql()
                                   z("p", "Power3"), z("p", "Time3"));
     return QStringLiteral(
                "WITH g AS (SELECT p.\"ID_man\" AS m, COALESCE(p.\"Id_kurs\", 0) AS k, COUNT(*) AS n, SUM(%1) AS d, "
-               "MIN(p._rowkey) AS fk, MAX(p._rowkey) AS lk FROM lech_puva p WHERE p.\"ID_man\" IS NOT NULL GROUP BY 1, 2), "
+               "MIN(p._rowkey) AS fk, MAX(p._rowkey) AS lk FROM lech_puva p WHERE p.\"ID_man\" IS NOT NULL "
+               "GROUP BY 1, 2), "
                "c AS (SELECT g.m, g.k, g.n, g.d, f.\"Date\" AS s, l.\"Date\" AS e, "
                "LEAD(f.\"Date\") OVER (PARTITION BY g.m ORDER BY g.k) AS ns FROM g "
                "JOIN lech_puva f ON f._rowkey = g.fk JOIN lech_puva l ON l._rowkey = g.lk "
@@ -197,7 +201,8 @@ QString floorSql()
                "LEFT JOIN osmotr_1 op ON op.\"ID\" = co.po LEFT JOIN osmotr_1 os ON os.\"ID\" = co.so), "
                "a AS (SELECT y, COUNT(*) AS courses, COUNT(DISTINCT m) AS patients, "
                "SUM(pi IS NOT NULL OR si IS NOT NULL) AS withData, SUM(pi IS NOT NULL) AS withPasi, "
-               "SUM(pi >= 750) AS pasi75, SUM(si IS NOT NULL) AS withScorad, SUM(si >= 500) AS scorad50 FROM r GROUP BY y) "
+               "SUM(pi >= 750) AS pasi75, SUM(si IS NOT NULL) AS withScorad, SUM(si >= 500) AS scorad50 "
+               "FROM r GROUP BY y) "
                "SELECT a.*, mp.v, md.v, mr.v FROM a LEFT JOIN %10 mp ON mp.y = a.y LEFT JOIN %11 md ON md.y = a.y "
                "LEFT JOIN %12 mr ON mr.y = a.y ORDER BY a.y")
         .arg(dose, baseline(pasi("o")), baseline(scorad("o")), pasi("bp"), scorad("bs"),
@@ -234,18 +239,25 @@ QString disagreement(const QList<QVariantList> &floor, const treatment::Treatmen
     for (qsizetype i = 0; i < floor.size(); ++i) {
         const QVariantList &f = floor.at(i);
         const treatment::YearSummary &y = program.years.at(i);
-        const QList<qint64> counts{y.year, y.courses, y.patients, y.withData, y.withPasi, y.pasi75, y.withScorad, y.scorad50};
+        const QList<qint64> counts{y.year,     y.courses, y.patients,   y.withData,
+                                   y.withPasi, y.pasi75,  y.withScorad, y.scorad50};
         for (int c = 0; c < counts.size(); ++c) {
             if (f.at(c).toLongLong() != counts.at(c))
                 return QStringLiteral("year %1, figure %2: floor %3, program %4")
-                    .arg(y.year).arg(c).arg(f.at(c).toString()).arg(counts.at(c));
+                    .arg(y.year)
+                    .arg(c)
+                    .arg(f.at(c).toString())
+                    .arg(counts.at(c));
         }
         const std::optional<double> medians[] = {y.medianProcedures, y.medianDose, y.medianRemission};
         for (int c = 0; c < 3; ++c) {
             const QVariant v = f.at(8 + c);
             if (v.isNull() != !medians[c].has_value() || (medians[c] && std::abs(v.toDouble() - *medians[c]) > 1e-9))
                 return QStringLiteral("year %1, median %2: floor %3, program %4")
-                    .arg(y.year).arg(c).arg(v.toString()).arg(medians[c].value_or(-1));
+                    .arg(y.year)
+                    .arg(c)
+                    .arg(v.toString())
+                    .arg(medians[c].value_or(-1));
         }
     }
     return {};
@@ -317,7 +329,12 @@ void BM_WindowFirstFigures(benchmark::State &state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_WindowFirstFigures)->Arg(0)->Arg(1)->ArgName("clinic_10k_100k")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WindowFirstFigures)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("clinic_10k_100k")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 

@@ -23,8 +23,8 @@
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QTableView>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 
 #include <algorithm>
 #include <cmath>
@@ -103,8 +103,8 @@ QVariant CourseOutcomesModel::data(const QModelIndex &index, int role) const
         return treatment::courseTexts(c).value(index.column());
     if (role == Qt::TextAlignmentRole) {
         const QVariant cell = treatment::courseCells(c).value(index.column());
-        return int(Qt::AlignVCenter | (cell.typeId() == QMetaType::QString && index.column() == 0 ? Qt::AlignLeft
-                                                                                                  : Qt::AlignRight));
+        return int(Qt::AlignVCenter |
+                   (cell.typeId() == QMetaType::QString && index.column() == 0 ? Qt::AlignLeft : Qt::AlignRight));
     }
     if (role == Qt::ToolTipRole && index.column() == 0)
         return c.patient;
@@ -192,8 +192,7 @@ Form_outcomes::Form_outcomes(db::Database &database, QWidget *parent) : QDialog(
     m_summaryView->setModel(m_summary);
     sl->addWidget(m_summaryView);
     summaryBox->setFixedHeight(230);
-    auto *coursesBox =
-        new QGroupBox(QStringLiteral("Курсы (двойной щелчок — сделать пациента текущим)"), this);
+    auto *coursesBox = new QGroupBox(QStringLiteral("Курсы (двойной щелчок — сделать пациента текущим)"), this);
     auto *cl = new QVBoxLayout(coursesBox);
     m_coursesView = newTable(coursesBox, QStringLiteral("GridCourses"));
     m_courses = new CourseOutcomesModel(this);
@@ -295,7 +294,8 @@ void Form_outcomes::fillSummary()
         QList<QStandardItem *> items;
         for (const QString &text : treatment::summaryTexts(year)) {
             auto *item = new QStandardItem(text);
-            item->setTextAlignment(items.isEmpty() ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
+            item->setTextAlignment(items.isEmpty() ? Qt::AlignLeft | Qt::AlignVCenter
+                                                   : Qt::AlignRight | Qt::AlignVCenter);
             if (year.year == 0) {
                 QFont f = item->font();
                 f.setBold(true);
@@ -398,8 +398,10 @@ void Form_outcomes::fillCharts()
 
 bool Form_outcomes::saveWorkbook()
 {
-    const QString suggested = QDir(folder::reports()).filePath(
-        QStringLiteral("Итоги лечения %1.xlsx").arg(clock::today().toString(QStringLiteral("dd.MM.yyyy"))));
+    const QString suggested =
+        QDir(folder::reports())
+            .filePath(
+                QStringLiteral("Итоги лечения %1.xlsx").arg(clock::today().toString(QStringLiteral("dd.MM.yyyy"))));
     const QString path = Dialogs::instance().saveFileName(QStringLiteral("Сохранить итоги лечения"), suggested,
                                                           QStringLiteral("Книга Excel (*.xlsx)"));
     if (path.isEmpty())
@@ -409,8 +411,8 @@ bool Form_outcomes::saveWorkbook()
         Dialogs::instance().message(error, kCaption, Dialogs::Kind::Error);
         return false;
     }
-    Dialogs::instance().message(QStringLiteral("Итоги лечения сохранены в файл %1.").arg(QDir::toNativeSeparators(path)),
-                                kCaption);
+    Dialogs::instance().message(
+        QStringLiteral("Итоги лечения сохранены в файл %1.").arg(QDir::toNativeSeparators(path)), kCaption);
     return true;
 }
 

@@ -72,14 +72,13 @@ QString coursesSql()
     const QString dose = QStringLiteral("CAST(%1 * %2 + %3 * %4 + %5 * %6 AS BIGINT)")
                              .arg(z("Power1"), z("Time1"), z("Power2"), z("Time2"), z("Power3"), z("Time3"));
     const QString key = db::quoteIdentifier(QString::fromLatin1(db::kHiddenRowKey));
-    return QStringLiteral(
-               "SELECT c.m, c.k, c.n, c.d, f.\"Date\", l.\"Date\", r.\"Last_Name\", r.\"First_Name\", "
-               "r.\"Father_Name\", r.\"Amb_karta\" FROM "
-               "(SELECT \"ID_man\" AS m, COALESCE(\"Id_kurs\", 0) AS k, COUNT(*) AS n, SUM(%1) AS d, "
-               "MIN(%2) AS fk, MAX(%2) AS lk FROM lech_puva WHERE \"ID_man\" IS NOT NULL "
-               "GROUP BY \"ID_man\", COALESCE(\"Id_kurs\", 0)) c "
-               "JOIN lech_puva f ON f.%2 = c.fk JOIN lech_puva l ON l.%2 = c.lk "
-               "JOIN register r ON r.\"ID_man\" = c.m ORDER BY c.m, c.k")
+    return QStringLiteral("SELECT c.m, c.k, c.n, c.d, f.\"Date\", l.\"Date\", r.\"Last_Name\", r.\"First_Name\", "
+                          "r.\"Father_Name\", r.\"Amb_karta\" FROM "
+                          "(SELECT \"ID_man\" AS m, COALESCE(\"Id_kurs\", 0) AS k, COUNT(*) AS n, SUM(%1) AS d, "
+                          "MIN(%2) AS fk, MAX(%2) AS lk FROM lech_puva WHERE \"ID_man\" IS NOT NULL "
+                          "GROUP BY \"ID_man\", COALESCE(\"Id_kurs\", 0)) c "
+                          "JOIN lech_puva f ON f.%2 = c.fk JOIN lech_puva l ON l.%2 = c.lk "
+                          "JOIN register r ON r.\"ID_man\" = c.m ORDER BY c.m, c.k")
         .arg(dose, key);
 }
 
@@ -92,11 +91,10 @@ QString examsSql()
     auto region = [](const char *e, const char *i, const char *s, const char *area, int weight) {
         return QStringLiteral("%1 * (%2 + %3 + %4) * %5").arg(weight).arg(z(e), z(i), z(s), z(area));
     };
-    const QString pasi10 = QStringList{region("Bb11", "Bb12", "Bb13", "Bb14", 1),
-                                       region("Bb21", "Bb22", "Bb23", "Bb24", 2),
-                                       region("Bb41", "Bb42", "Bb43", "Bb44", 3),
-                                       region("Bb31", "Bb32", "Bb33", "Bb34", 4)}
-                               .join(QStringLiteral(" + "));
+    const QString pasi10 =
+        QStringList{region("Bb11", "Bb12", "Bb13", "Bb14", 1), region("Bb21", "Bb22", "Bb23", "Bb24", 2),
+                    region("Bb41", "Bb42", "Bb43", "Bb44", 3), region("Bb31", "Bb32", "Bb33", "Bb34", 4)}
+            .join(QStringLiteral(" + "));
     const QString pasiFilled = anyOf({"Bb11", "Bb12", "Bb13", "Bb14", "Bb21", "Bb22", "Bb23", "Bb24", "Bb31", "Bb32",
                                       "Bb33", "Bb34", "Bb41", "Bb42", "Bb43", "Bb44"});
     const QString intensity = QStringList{z("B2"), z("B3"), z("B4"), z("B5"), z("B6"), z("B7")}.join(QLatin1Char('+'));
@@ -211,14 +209,41 @@ QVariant improvementCell(const IndexOutcome &o)
 }
 
 enum CourseColumn {
-    ColPatient, ColCard, ColCourse, ColStart, ColEnd, ColProcedures, ColDose, ColPasiBefore, ColPasiAfter,
-    ColPasiImprovement, ColScoradBefore, ColScoradAfter, ColScoradImprovement, ColPasi50, ColPasi75, ColPasi90,
-    ColScorad50, ColScorad75, ColRemission, CourseColumnCount
+    ColPatient,
+    ColCard,
+    ColCourse,
+    ColStart,
+    ColEnd,
+    ColProcedures,
+    ColDose,
+    ColPasiBefore,
+    ColPasiAfter,
+    ColPasiImprovement,
+    ColScoradBefore,
+    ColScoradAfter,
+    ColScoradImprovement,
+    ColPasi50,
+    ColPasi75,
+    ColPasi90,
+    ColScorad50,
+    ColScorad75,
+    ColRemission,
+    CourseColumnCount
 };
 
 enum SummaryColumn {
-    SumYear, SumCourses, SumPatients, SumWithData, SumWithPasi, SumPasi75, SumWithScorad, SumScorad50,
-    SumMedianProcedures, SumMedianDose, SumMedianRemission, SummaryColumnCount
+    SumYear,
+    SumCourses,
+    SumPatients,
+    SumWithData,
+    SumWithPasi,
+    SumPasi75,
+    SumWithScorad,
+    SumScorad50,
+    SumMedianProcedures,
+    SumMedianDose,
+    SumMedianRemission,
+    SummaryColumnCount
 };
 
 } // namespace

@@ -42,8 +42,8 @@ struct IndexOutcome
 struct CourseOutcome
 {
     qint64 patientId = 0;
-    QString patient;  // "Фамилия Имя Отчество"
-    QVariant card;    // register Amb_karta; blank when the register has none
+    QString patient;   // "Фамилия Имя Отчество"
+    QVariant card;     // register Amb_karta; blank when the register has none
     qint64 course = 0; // Id_kurs
     QDate start;
     QDate end;

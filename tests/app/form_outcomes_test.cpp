@@ -17,9 +17,9 @@
 
 #include <QDateEdit>
 #include <QGroupBox>
-#include <QTabWidget>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -78,7 +78,8 @@ void FormOutcomesTest::initTestCase()
     }
     m_dialogs = std::make_unique<ScopedScriptedDialogs>();
     m_dialogs->answers << QStringLiteral("zlk");
-    m_app = std::make_unique<app::Application>(QStringList{QStringLiteral("pelorin"), QStringLiteral("--data"), m_dir.path()});
+    m_app = std::make_unique<app::Application>(
+        QStringList{QStringLiteral("pelorin"), QStringLiteral("--data"), m_dir.path()});
     QCOMPARE(int(m_app->start()), int(app::Application::Start::Running));
     m_dialogs->transcript.clear();
 }

@@ -93,7 +93,8 @@ void OutcomesCliTest::printsTheYearlySummary()
     QCOMPARE(r.code, 0);
     QVERIFY(r.err.isEmpty());
     const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.first(), QStringLiteral("Итоги лечения ПУВА за всё время: курсов %1.").arg(clinic.all.courses.size()));
+    QCOMPARE(lines.first(),
+             QStringLiteral("Итоги лечения ПУВА за всё время: курсов %1.").arg(clinic.all.courses.size()));
     QVERIFY(lines.at(1).startsWith(QStringLiteral("Год")));
     // A line per year and the total.
     QCOMPARE(lines.size(), 2 + clinic.all.years.size() + 1);
@@ -176,15 +177,15 @@ void OutcomesCliTest::refusals_data()
 {
     QTest::addColumn<QStringList>("words");
     QTest::addColumn<QString>("complaint");
-    QTest::newRow("a date of another form") << QStringList{"--from", "2025-01-01"}
-                                            << "--from: нужна дата вида ДД.ММ.ГГГГ, а не «2025-01-01».";
-    QTest::newRow("a period the wrong way round") << QStringList{"--from", "02.01.2025", "--to", "01.01.2025"}
-                                                  << "Ошибка: дата --from позже даты --to.";
+    QTest::newRow("a date of another form")
+        << QStringList{"--from", "2025-01-01"} << "--from: нужна дата вида ДД.ММ.ГГГГ, а не «2025-01-01».";
+    QTest::newRow("a period the wrong way round")
+        << QStringList{"--from", "02.01.2025", "--to", "01.01.2025"} << "Ошибка: дата --from позже даты --to.";
     QTest::newRow("a file and a server") << QStringList{"--db", "postgresql://u@h:1/d"}
                                          << "Ошибка: укажите либо --data, либо --db.";
     QTest::newRow("an unknown option") << QStringList{"--year", "2025"} << "неизвестный параметр «--year».";
-    QTest::newRow("one file for both tables") << QStringList{"--courses", "x.xlsx", "--xlsx", "x.xlsx"}
-                                              << "Ошибка: --courses и --xlsx называют один файл.";
+    QTest::newRow("one file for both tables")
+        << QStringList{"--courses", "x.xlsx", "--xlsx", "x.xlsx"} << "Ошибка: --courses и --xlsx называют один файл.";
 }
 
 void OutcomesCliTest::refusals()

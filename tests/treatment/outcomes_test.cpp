@@ -86,32 +86,23 @@ struct OutcomeClinic : testing::ClinicFixture
     OutcomeClinic()
     {
         // Each procedure 25 × 4 = 1,00 J/cm² unless said otherwise.
-        patient("База 9 дней до", 101,
-                {{1, d(10, 3), 25, 4}, {1, d(12, 3), 25, 4}, {1, d(14, 3), 25, 4}},
+        patient("База 9 дней до", 101, {{1, d(10, 3), 25, 4}, {1, d(12, 3), 25, 4}, {1, d(14, 3), 25, 4}},
                 {{d(20, 2), kPasi28_8}, {d(1, 3), kPasi20}, {d(20, 3), kPasi4}});
-        patient("База 18 дней до", 102,
-                {{1, d(10, 3), 25, 6}, {1, d(12, 3), 25, 6}, {1, d(14, 3), 25, 6}},
+        patient("База 18 дней до", 102, {{1, d(10, 3), 25, 6}, {1, d(12, 3), 25, 6}, {1, d(14, 3), 25, 6}},
                 {{d(20, 2), kPasi20}, {d(12, 3), kPasi16}, {d(28, 3), kPasi4}});
         patient("Ноль перед курсом", 103,
                 {{1, d(10, 3), 25, 4}, {1, d(11, 3), 25, 4}, {1, d(12, 3), 25, 4}, {1, d(14, 3), 25, 4}},
                 {{d(1, 3), kPasi8}, {d(9, 3), kPasiClear}, {d(20, 3), kPasiClear}});
-        patient("Нет итога", 104,
-                {{1, d(10, 3), 25, 4}, {1, d(12, 3), 25, 4}, {1, d(14, 3), 25, 4}},
+        patient("Нет итога", 104, {{1, d(10, 3), 25, 4}, {1, d(12, 3), 25, 4}, {1, d(14, 3), 25, 4}},
                 {{d(5, 3), kPasi10}, {d(12, 3), {}}, {d(30, 3), kPasi2}});
-        patient("Ухудшение", 105,
-                {{1, d(10, 3), 25, 4}, {1, d(14, 3), 25, 4}},
+        patient("Ухудшение", 105, {{1, d(10, 3), 25, 4}, {1, d(14, 3), 25, 4}},
                 {{d(8, 3), kScorad8}, {d(15, 3), kScorad32}});
-        patient("Одна процедура", 106,
-                {{1, d(10, 3), 30, 7}},
-                {{d(10, 3), kPasi10}, {d(17, 3), kPasi6}});
-        patient("Через Новый год", 107,
-                {{1, d(22, 12), 25, 4}, {1, d(29, 12), 25, 4}, {1, d(12, 1, 2026), 25, 4}},
+        patient("Одна процедура", 106, {{1, d(10, 3), 30, 7}}, {{d(10, 3), kPasi10}, {d(17, 3), kPasi6}});
+        patient("Через Новый год", 107, {{1, d(22, 12), 25, 4}, {1, d(29, 12), 25, 4}, {1, d(12, 1, 2026), 25, 4}},
                 {{d(20, 12), kPasi20}, {d(15, 1, 2026), kPasi10}});
-        patient("Два курса", 108,
-                {{1, d(1, 2), 25, 4}, {1, d(3, 2), 25, 4}, {2, d(5, 5), 25, 4}, {2, d(7, 5), 25, 4}},
+        patient("Два курса", 108, {{1, d(1, 2), 25, 4}, {1, d(3, 2), 25, 4}, {2, d(5, 5), 25, 4}, {2, d(7, 5), 25, 4}},
                 {{d(30, 1), kScorad32}, {d(4, 2), kScorad8}, {d(5, 5), kScorad32}, {d(10, 5), kScorad16}});
-        patient("Итог внутри курса", 109,
-                {{1, d(1, 4), 25, 4}, {1, d(5, 4), 25, 4}, {1, d(10, 4), 25, 4}},
+        patient("Итог внутри курса", 109, {{1, d(1, 4), 25, 4}, {1, d(5, 4), 25, 4}, {1, d(10, 4), 25, 4}},
                 {{d(1, 4), kPasi20}, {d(5, 4), kPasi12}, {d(8, 4), kPasi8}});
         patient("Один осмотр", 110, {{1, d(10, 3), 25, 4}}, {{d(10, 3), kPasi10}});
         // Procedures, but no course ending in any period: the procedures' dates are blank.
@@ -132,9 +123,8 @@ struct OutcomeClinic : testing::ClinicFixture
 QString indexLine(const IndexOutcome &o)
 {
     auto value = [](std::optional<qint64> v) { return v ? cellText(double(*v) / 10.0) : QStringLiteral("-"); };
-    const QString improvement = o.improvement
-                                    ? QString::number(double(*o.improvement) / 10.0, 'f', 1).replace('.', ',')
-                                    : QString::fromUtf8(kNoData);
+    const QString improvement = o.improvement ? QString::number(double(*o.improvement) / 10.0, 'f', 1).replace('.', ',')
+                                              : QString::fromUtf8(kNoData);
     return QStringLiteral("%1 → %2: %3").arg(value(o.baseline), value(o.outcome), improvement);
 }
 
@@ -184,39 +174,67 @@ void OutcomesTest::course_data()
     QTest::addColumn<QString>("remission");
 
     // The 28,8 of 18 days before the start is too old; the 20 of 9 days before is the baseline.
-    QTest::newRow("baseline within 14 days") << "База 9 дней до" << 1 << "10.03.2025-14.03.2025" << 3
-                                             << "3,00" << "20 → 4: 80,0" << "- → -: нет данных"
-                                             << "PASI 50, PASI 75" << "";
+    QTest::newRow("baseline within 14 days") << "База 9 дней до" << 1 << "10.03.2025-14.03.2025" << 3 << "3,00"
+                                             << "20 → 4: 80,0"
+                                             << "- → -: нет данных"
+                                             << "PASI 50, PASI 75"
+                                             << "";
     // Nothing within 14 days before: the first examination inside the course; 14 days after still counts.
     QTest::newRow("baseline outside 14 days") << "База 18 дней до" << 1 << "10.03.2025-14.03.2025" << 3 << "4,50"
-                                              << "16 → 4: 75,0" << "- → -: нет данных" << "PASI 50, PASI 75" << "";
+                                              << "16 → 4: 75,0"
+                                              << "- → -: нет данных"
+                                              << "PASI 50, PASI 75"
+                                              << "";
     // A baseline of 0 is passed over; an outcome of 0 is clear skin.
     QTest::newRow("index 0 at baseline") << "Ноль перед курсом" << 1 << "10.03.2025-14.03.2025" << 4 << "4,00"
-                                         << "8 → 0: 100,0" << "- → -: нет данных" << "PASI 50, PASI 75, PASI 90"
+                                         << "8 → 0: 100,0"
+                                         << "- → -: нет данных"
+                                         << "PASI 50, PASI 75, PASI 90"
                                          << "";
     // The visit inside the course has no PASI filled in, the one after comes 16 days late.
-    QTest::newRow("no outcome examination") << "Нет итога" << 1 << "10.03.2025-14.03.2025" << 3
-                                            << "3,00" << "10 → -: нет данных" << "- → -: нет данных" << "" << "";
+    QTest::newRow("no outcome examination") << "Нет итога" << 1 << "10.03.2025-14.03.2025" << 3 << "3,00"
+                                            << "10 → -: нет данных"
+                                            << "- → -: нет данных"
+                                            << ""
+                                            << "";
     QTest::newRow("worsening") << "Ухудшение" << 1 << "10.03.2025-14.03.2025" << 2 << "2,00"
-                               << "- → -: нет данных" << "8 → 32: -300,0" << "" << "";
+                               << "- → -: нет данных"
+                               << "8 → 32: -300,0"
+                               << ""
+                               << "";
     // The visit of the procedure's day is the baseline and cannot be the outcome as well.
     QTest::newRow("single procedure") << "Одна процедура" << 1 << "10.03.2025-10.03.2025" << 1 << "2,10"
-                                      << "10 → 6: 40,0" << "- → -: нет данных" << "" << "";
-    QTest::newRow("course crossing a year's end") << "Через Новый год" << 1 << "22.12.2025-12.01.2026" << 3
-                                                  << "3,00" << "20 → 10: 50,0" << "- → -: нет данных" << "PASI 50"
+                                      << "10 → 6: 40,0"
+                                      << "- → -: нет данных"
+                                      << ""
+                                      << "";
+    QTest::newRow("course crossing a year's end") << "Через Новый год" << 1 << "22.12.2025-12.01.2026" << 3 << "3,00"
+                                                  << "20 → 10: 50,0"
+                                                  << "- → -: нет данных"
+                                                  << "PASI 50"
                                                   << "";
     QTest::newRow("two courses: the first") << "Два курса" << 1 << "01.02.2025-03.02.2025" << 2 << "2,00"
-                                            << "- → -: нет данных" << "32 → 8: 75,0" << "SCORAD 50, SCORAD 75"
+                                            << "- → -: нет данных"
+                                            << "32 → 8: 75,0"
+                                            << "SCORAD 50, SCORAD 75"
                                             << "91";
     QTest::newRow("two courses: the second") << "Два курса" << 2 << "05.05.2025-07.05.2025" << 2 << "2,00"
-                                             << "- → -: нет данных" << "32 → 16: 50,0" << "SCORAD 50" << "";
+                                             << "- → -: нет данных"
+                                             << "32 → 16: 50,0"
+                                             << "SCORAD 50"
+                                             << "";
     // No visit after the end: the last visit of the course after the baseline's day.
-    QTest::newRow("outcome inside the course") << "Итог внутри курса" << 1 << "01.04.2025-10.04.2025" << 3
-                                               << "3,00" << "20 → 8: 60,0" << "- → -: нет данных" << "PASI 50"
+    QTest::newRow("outcome inside the course") << "Итог внутри курса" << 1 << "01.04.2025-10.04.2025" << 3 << "3,00"
+                                               << "20 → 8: 60,0"
+                                               << "- → -: нет данных"
+                                               << "PASI 50"
                                                << "";
     // The one visit is the baseline; nothing after it tells the outcome.
     QTest::newRow("one visit for a single procedure") << "Один осмотр" << 1 << "10.03.2025-10.03.2025" << 1 << "1,00"
-                                                      << "10 → -: нет данных" << "- → -: нет данных" << "" << "";
+                                                      << "10 → -: нет данных"
+                                                      << "- → -: нет данных"
+                                                      << ""
+                                                      << "";
 }
 
 void OutcomesTest::course()
@@ -226,9 +244,8 @@ void OutcomesTest::course()
     OutcomeClinic clinic;
     const TreatmentOutcomes result = clinic.outcomes();
     const qint64 id = clinic.patients.value(patient);
-    const auto found = std::find_if(result.courses.begin(), result.courses.end(), [&](const CourseOutcome &c) {
-        return c.patientId == id && c.course == course;
-    });
+    const auto found = std::find_if(result.courses.begin(), result.courses.end(),
+                                    [&](const CourseOutcome &c) { return c.patientId == id && c.course == course; });
     QVERIFY(found != result.courses.end());
     const CourseOutcome &c = *found;
     QCOMPARE(c.patient, patient + QStringLiteral(" Тест"));
@@ -321,8 +338,7 @@ void OutcomesTest::yearlySummary()
     QCOMPARE(total.withPasi, 6);
     QCOMPARE(total.sharePasi75(), std::optional<double>(50.0));
     QCOMPARE(total.shareScorad50(), std::optional<double>(66.7));
-    QCOMPARE(summaryTexts(total),
-             QStringList({"Всего", "11", "10", "9", "6", "50,0", "3", "66,7", "3", "4,00", "91"}));
+    QCOMPARE(summaryTexts(total), QStringList({"Всего", "11", "10", "9", "6", "50,0", "3", "66,7", "3", "4,00", "91"}));
 }
 
 // The outcome reads PASI and SCORAD from their scores in the file; they must be the values the
@@ -331,15 +347,14 @@ void OutcomesTest::indicesAreTheExaminationsOwn_data()
 {
     QTest::addColumn<Fields>("scores");
     QTest::newRow("PASI of the trunk") << Fields{{"Bb41", 2}, {"Bb42", 2}, {"Bb43", 2}, {"Bb44", 3}};
-    QTest::newRow("PASI of every region") << Fields{{"Bb11", 1}, {"Bb12", 2}, {"Bb13", 3}, {"Bb14", 4},
-                                                   {"Bb21", 4}, {"Bb22", 3}, {"Bb23", 2}, {"Bb24", 1},
-                                                   {"Bb31", 3}, {"Bb32", 3}, {"Bb33", 3}, {"Bb34", 6},
-                                                   {"Bb41", 1}, {"Bb42", 0}, {"Bb43", 4}, {"Bb44", 2}};
+    QTest::newRow("PASI of every region") << Fields{
+        {"Bb11", 1}, {"Bb12", 2}, {"Bb13", 3}, {"Bb14", 4}, {"Bb21", 4}, {"Bb22", 3}, {"Bb23", 2}, {"Bb24", 1},
+        {"Bb31", 3}, {"Bb32", 3}, {"Bb33", 3}, {"Bb34", 6}, {"Bb41", 1}, {"Bb42", 0}, {"Bb43", 4}, {"Bb44", 2}};
     QTest::newRow("SCORAD half to even down") << Fields{{"B1", 10}, {"B2", 1}, {"B3", 0}, {"B8", 1}};
     QTest::newRow("SCORAD half to even up") << Fields{{"B1", 10}, {"B2", 1}, {"B8", 2}};
     QTest::newRow("SCORAD extent alone") << Fields{{"B1", 50}};
-    QTest::newRow("SCORAD maximum") << Fields{{"B1", 100}, {"B2", 3}, {"B3", 3}, {"B4", 3}, {"B5", 3}, {"B6", 3},
-                                              {"B7", 3}, {"B8", 10}, {"B9", 10}};
+    QTest::newRow("SCORAD maximum") << Fields{{"B1", 100}, {"B2", 3}, {"B3", 3},  {"B4", 3}, {"B5", 3},
+                                              {"B6", 3},   {"B7", 3}, {"B8", 10}, {"B9", 10}};
 }
 
 void OutcomesTest::indicesAreTheExaminationsOwn()
@@ -381,8 +396,8 @@ void OutcomesTest::tables()
     QCOMPARE(courseCells(result.courses.first()).size(), courseColumns().size());
     QCOMPARE(summaryCells(result.total).size(), summaryColumns().size());
     QCOMPARE(courseTexts(result.courses.first()),
-             QStringList({"База 9 дней до Тест", "101", "1", "10.03.2025", "14.03.2025", "3", "3,00", "20",
-                          "4", "80,0", "", "", "нет данных", "да", "да", "нет", "", "", ""}));
+             QStringList({"База 9 дней до Тест", "101", "1", "10.03.2025", "14.03.2025", "3", "3,00", "20", "4", "80,0",
+                          "", "", "нет данных", "да", "да", "нет", "", "", ""}));
     // The cells sort as numbers and dates; the improvement column holds its text where there is none.
     const QVariantList cells = courseCells(result.courses.first());
     QCOMPARE(cells.at(3), QVariant(d(10, 3)));

@@ -3,8 +3,8 @@
 #include "check.h"
 #include "database.h"
 #include "options.h"
-#include "outcomes_workbook.h"
 #include "outcomes.h"
+#include "outcomes_workbook.h"
 
 #include <QDir>
 #include <QFile>
@@ -74,7 +74,8 @@ int runOutcomes(const QStringList &words, QTextStream &out, QTextStream &err)
             folder = QDir(value).absolutePath();
         } else if (option == QLatin1String("--db")) {
             if (!db::Database::isServerAlias(value))
-                return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».").arg(value);
+                return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».")
+                    .arg(value);
             server = value;
         } else if (option == QLatin1String("--from") || option == QLatin1String("--to")) {
             const QDate day = QDate::fromString(value, QStringLiteral("dd.MM.yyyy"));
