@@ -7,6 +7,7 @@
 #include "form1.h"
 #include "form_logs.h"
 #include "form_settings.h"
+#include "form_outcomes.h"
 #include "form_sys.h"
 #include "formwait.h"
 #include "exam_dialogs.h"
@@ -339,6 +340,15 @@ Application::Start Application::start()
     createWindow(createAreaWindow(*this, QStringLiteral("Form_osm_compare")));
     m_form1->attach(m_ctx, m_settings, m_logs, window(QStringLiteral("Form_register_docks")));
     m_form1->setMaintenancePanel(maintenance);
+    auto *outcomes = new Form_outcomes(m_ctx.database);
+    createWindow(outcomes);
+    m_form1->setOutcomesWindow(outcomes);
+    QObject::connect(outcomes, &Form_outcomes::patientChosen, m_form1, [this](qint64 patient) {
+        if (m_form1->showPatient(patient)) {
+            m_form1->raise();
+            m_form1->activateWindow();
+        }
+    });
     QObject::connect(maintenance, &Form_sys::examArchiveToReapply, m_form1, &Form1::applyExamArchive);
     wireAnamnesis(*this);
     wireClinical(*this);

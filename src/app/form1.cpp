@@ -372,6 +372,19 @@ void Form1::buildSections()
             pl->addWidget(logs);
             pl->addWidget(settings);
             gl->addWidget(panels);
+            // Figures of the whole clinic rather than a technical panel: a group of their own.
+            auto *figures = new QGroupBox(QStringLiteral("Итоги работы отделения."), w);
+            auto *fl = new QVBoxLayout(figures);
+            auto *outcomes = button(figures, QStringLiteral("ButtonSysOutcomes"), QStringLiteral("Итоги лечения"));
+            connect(outcomes, &QPushButton::clicked, this, [this] {
+                if (m_outcomes) {
+                    m_outcomes->show();
+                    m_outcomes->raise();
+                    m_outcomes->activateWindow();
+                }
+            });
+            fl->addWidget(outcomes);
+            gl->addWidget(figures);
             gl->addStretch();
         } else if (page == QStringLiteral("Осмотр->ПУВА")) {
             (new QVBoxLayout(w))->addWidget(newHost(w, "HostSysPuva"));
@@ -946,6 +959,19 @@ void Form1::gridDoubleClicked()
     db::Table &reg = *m_ctx->dm1->register_;
     reg.setFilter(alphabetTabFilter(kTabCurrent, reg.asInteger(QStringLiteral("ID_man"))));
     selectTabSilently(kTabCurrent);
+}
+
+bool Form1::showPatient(qint64 patientId)
+{
+    if (!m_ctx)
+        return false;
+    db::Table &reg = *m_ctx->dm1->register_;
+    // The patient may be outside the alphabet tab or the archive: he is shown alone, as the double
+    // click on the list shows the current one.
+    if (!reg.setFilter(alphabetTabFilter(kTabCurrent, patientId)))
+        return false;
+    selectTabSilently(kTabCurrent);
+    return reg.locate(QStringLiteral("ID_man"), patientId);
 }
 
 void Form1::showAll()

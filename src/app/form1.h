@@ -38,6 +38,11 @@ public:
     void refreshRecords();
     // "Панель автоматических действий" of the system panel shows this window.
     void setMaintenancePanel(QWidget *panel) { m_maintenance = panel; }
+    // "Итоги лечения" of the system panel shows this window.
+    void setOutcomesWindow(QWidget *window) { m_outcomes = window; }
+    // Makes the patient (register ID_man) the current one, shown alone as the tab "(*)" shows him.
+    // False when the register cannot move (its pending edit was refused) or has no such patient.
+    bool showPatient(qint64 patientId);
 
     // Hide-all-sections step, then the section; the section button goes down with it.
     void showSection(Section section);
@@ -105,6 +110,7 @@ private:
     Form_settings *m_settings = nullptr;
     QWidget *m_logs = nullptr;
     QWidget *m_maintenance = nullptr;
+    QWidget *m_outcomes = nullptr;
     QWidget *m_registerDocs = nullptr;
     QGroupBox *m_sections[SectionCount] = {};
     QAbstractButton *m_sectionButtons[SectionCount] = {};

@@ -11,6 +11,7 @@ add_library(pelorin_documents STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/rtfwriter.h ${CMAKE_CURRENT_SOURCE_DIR}/rtfwriter.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/legacy_card.h ${CMAKE_CURRENT_SOURCE_DIR}/legacy_card.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/certificates.h ${CMAKE_CURRENT_SOURCE_DIR}/certificates.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/outcomes_workbook.h ${CMAKE_CURRENT_SOURCE_DIR}/outcomes_workbook.cpp
 )
 target_include_directories(pelorin_documents PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 # The subsystem libraries install the calculated texts the documents read; the documents only read them.

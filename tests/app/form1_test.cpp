@@ -212,7 +212,8 @@ void Form1Test::startUpCreatesWindowsAndLoadsLists()
                           "Form_lech_puva_edit", "Form_osmotr_zalobi", "Form_osm_img", "Form_osmotr_proizv",
                           "Form_diagnoz", "Form_analyz", "Form_lech_lekar", "Form_diagnoz_lite",
                           "Form_lech_puva_edit_osmotr", "Form_osmotr_edit_puva", "Form_lech_puva_edit_script",
-                          "Form_osmotr_index1", "Form_register_docks", "Form_recomend", "Form_osm_compare"}));
+                          "Form_osmotr_index1", "Form_register_docks", "Form_recomend", "Form_osm_compare",
+                          "Form_outcomes"}));
     app::Form1 *f = a->form1();
     QVERIFY(f->isVisible());
     QVERIFY(!a->window(QStringLiteral("Form_wait"))->isVisible());

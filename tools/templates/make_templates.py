@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the document templates of sourses/reports: karta1.xlsx (the ambulatory card), karta.xlsx
-(the older card) and vipiska.docx (the discharge summary).
+(the older card), vipiska.docx (the discharge summary) and itogi.xlsx (the treatment outcomes).
 
     python3 tools/templates/make_templates.py [OUTPUT_FOLDER]
 
@@ -108,8 +108,24 @@ FORMATS = [
 ]
 S = {f[0]: i for i, f in enumerate(FORMATS)}
 
+# The outcome tables hold numbers a spreadsheet should sort and sum: dates as dates, doses with two
+# decimals, percentages with one (number format 164, the only one not built in).
+OUTCOME_FORMATS = [
+    ("default", 0, 0, 0, 0, None, None, False),
+    ("title", 1, 0, 0, 0, "left", "center", False),
+    ("caption", 2, 2, 1, 0, "center", "center", True),
+    ("cell_text", 0, 2, 0, 0, "left", "top", False),
+    ("cell_center", 0, 2, 0, 0, "center", "top", False),
+    ("cell_number", 0, 2, 0, 0, "right", "top", False),
+    ("cell_date", 0, 2, 0, 14, "center", "top", False),
+    ("cell_dose", 0, 2, 0, 2, "right", "top", False),
+    ("cell_percent", 0, 2, 0, 164, "right", "top", False),
+]
+CUSTOM_NUMBER_FORMATS = {164: "0.0"}
 
-def styles_xml():
+
+def styles_xml(formats=None):
+    formats = formats or FORMATS
     fonts = "".join(
         "<font>" + ("<b/>" if "b" in style else "") + ("<i/>" if "i" in style else "") +
         f'<sz val="{size}"/><name val="{name}"/><family val="1"/><charset val="204"/></font>'
@@ -124,7 +140,7 @@ def styles_xml():
                 borders += f"<{side}/>"
         borders += "<diagonal/></border>"
     xfs = ""
-    for _, font, border, fill, numfmt, horizontal, vertical, wrap in FORMATS:
+    for _, font, border, fill, numfmt, horizontal, vertical, wrap in formats:
         attrs = f'numFmtId="{numfmt}" fontId="{font}" fillId="{fill}" borderId="{border}" xfId="0"'
         attrs += ' applyFont="1"' if font else ""
         attrs += ' applyBorder="1"' if border else ""
@@ -138,7 +154,12 @@ def styles_xml():
             xfs += f'<xf {attrs} applyAlignment="1"><alignment{align}/></xf>'
         else:
             xfs += f"<xf {attrs}/>"
-    return (XML_HEAD + f'<styleSheet xmlns="{NS_MAIN}">'
+    custom = sorted({f[4] for f in formats if f[4] in CUSTOM_NUMBER_FORMATS})
+    numfmts = ""
+    if custom:
+        numfmts = f'<numFmts count="{len(custom)}">' + "".join(
+            f'<numFmt numFmtId="{i}" formatCode="{escape(CUSTOM_NUMBER_FORMATS[i])}"/>' for i in custom) + "</numFmts>"
+    return (XML_HEAD + f'<styleSheet xmlns="{NS_MAIN}">' + numfmts +
             f'<fonts count="{len(FONTS)}">{fonts}</fonts>'
             '<fills count="3"><fill><patternFill patternType="none"/></fill>'
             '<fill><patternFill patternType="gray125"/></fill>'
@@ -146,7 +167,7 @@ def styles_xml():
             '</fill></fills>'
             f'<borders count="{len(BORDERS)}">{borders}</borders>'
             '<cellStyleXfs count="1"><xf numFmtId="0" fontId="0" fillId="0" borderId="0"/></cellStyleXfs>'
-            f'<cellXfs count="{len(FORMATS)}">{xfs}</cellXfs>'
+            f'<cellXfs count="{len(formats)}">{xfs}</cellXfs>'
             '<cellStyles count="1"><cellStyle name="Normal" xfId="0" builtinId="0"/></cellStyles>'
             '</styleSheet>')
 
@@ -162,7 +183,8 @@ def column_letter(column):
 class Sheet:
     """One worksheet of a template: fixed texts, formats, merged areas, row heights, page setup."""
 
-    def __init__(self, name, widths, column_formats=None):
+    def __init__(self, name, widths, column_formats=None, formats=None):
+        self.styles = {f[0]: i for i, f in enumerate(formats or FORMATS)}
         self.name = name
         self.widths = widths
         self.column_formats = column_formats or {}
@@ -174,19 +196,19 @@ class Sheet:
         self.footer = "&C&8Лист &P из &N"
 
     def put(self, row, column, text, fmt="default", to_column=None, to_row=None):
-        self.cells[(row, column)] = (text, S[fmt])
+        self.cells[(row, column)] = (text, self.styles[fmt])
         last_row, last_column = to_row or row, to_column or column
         if (last_row, last_column) != (row, column):
             for r in range(row, last_row + 1):
                 for c in range(column, last_column + 1):
                     if (r, c) != (row, column):
-                        self.cells[(r, c)] = (None, S[fmt])
+                        self.cells[(r, c)] = (None, self.styles[fmt])
             self.merges.append(f"{column_letter(column)}{row}:{column_letter(last_column)}{last_row}")
 
     def xml(self, strings):
         cols = "".join(
             f'<col min="{i}" max="{i}" width="{w}" customWidth="1"' +
-            (f' style="{S[self.column_formats[i]]}"' if i in self.column_formats else "") + "/>"
+            (f' style="{self.styles[self.column_formats[i]]}"' if i in self.column_formats else "") + "/>"
             for i, w in enumerate(self.widths, start=1))
         rows = ""
         for row in sorted({r for r, _ in self.cells} | set(self.heights)):
@@ -329,7 +351,39 @@ def procedures_sheet():
     return s
 
 
-def workbook(path, sheets):
+def outcome_sheet(name, title, columns):
+    # A1 the title with the period, row 2 the columns' names (the program writes them again), the
+    # rows from 3. columns: (name, width, format of its cells).
+    s = Sheet(name, [w for _, w, _ in columns], {i: f for i, (_, _, f) in enumerate(columns, start=1)},
+              OUTCOME_FORMATS)
+    s.heights[1] = 24
+    s.put(1, 1, title, "title")
+    s.heights[2] = 40
+    for i, (caption, _, _) in enumerate(columns, start=1):
+        s.put(2, i, caption, "caption")
+    s.print_titles = "$2:$2"
+    return s
+
+
+def outcome_sheets():
+    summary = outcome_sheet("Сводка по годам", "Итоги лечения", [
+        ("Год", 9, "cell_center"), ("Курсов", 9, "cell_number"), ("Пациентов", 10, "cell_number"),
+        ("С данными", 10, "cell_number"), ("С PASI", 9, "cell_number"), ("PASI 75, %", 10, "cell_percent"),
+        ("С SCORAD", 10, "cell_number"), ("SCORAD 50, %", 10, "cell_percent"),
+        ("Медиана процедур (PASI 75)", 13, "cell_number"), ("Медиана дозы (PASI 75), Дж/см²", 14, "cell_dose"),
+        ("Медиана ремиссии, дн.", 12, "cell_number")])
+    courses = outcome_sheet("Курсы", "Курсы ПУВА", [
+        ("Пациент", 30, "cell_text"), ("№ а\\к", 8, "cell_number"), ("№ курса", 7, "cell_number"),
+        ("Начало", 11, "cell_date"), ("Окончание", 11, "cell_date"), ("Процедур", 9, "cell_number"),
+        ("Доза УФА, Дж/см²", 10, "cell_dose"), ("PASI до", 8, "cell_number"), ("PASI после", 8, "cell_number"),
+        ("PASI, улучшение %", 11, "cell_percent"), ("SCORAD до", 8, "cell_number"),
+        ("SCORAD после", 8, "cell_number"), ("SCORAD, улучшение %", 11, "cell_percent"),
+        ("PASI 50", 7, "cell_center"), ("PASI 75", 7, "cell_center"), ("PASI 90", 7, "cell_center"),
+        ("SCORAD 50", 8, "cell_center"), ("SCORAD 75", 8, "cell_center"), ("Ремиссия, дн.", 10, "cell_number")])
+    return [summary, courses]
+
+
+def workbook(path, sheets, title="Амбулаторная карта", formats=None):
     strings = []
     sheet_parts = [(f"xl/worksheets/sheet{i}.xml", sheet.xml(strings)) for i, sheet in enumerate(sheets, start=1)]
     names = ""
@@ -375,11 +429,11 @@ def workbook(path, sheets):
     write_package(path, [
         ("[Content_Types].xml", types),
         ("_rels/.rels", package_rels("xl/workbook.xml")),
-        ("docProps/core.xml", core_props("Амбулаторная карта")),
+        ("docProps/core.xml", core_props(title)),
         ("docProps/app.xml", app_props()),
         ("xl/workbook.xml", book),
         ("xl/_rels/workbook.xml.rels", book_rels),
-        ("xl/styles.xml", styles_xml()),
+        ("xl/styles.xml", styles_xml(formats)),
         ("xl/sharedStrings.xml", shared),
     ] + sheet_parts)
 
@@ -490,6 +544,7 @@ def main():
     # The older card has no procedure sheet: its card sheet tells the procedures in the text.
     workbook(os.path.join(out, "karta.xlsx"), [title_sheet(), diagnoses_sheet(), diary_sheet(True)])
     vipiska(os.path.join(out, "vipiska.docx"))
+    workbook(os.path.join(out, "itogi.xlsx"), outcome_sheets(), "Итоги лечения", OUTCOME_FORMATS)
 
 
 if __name__ == "__main__":

@@ -7,6 +7,7 @@
 #include "maintain.h"
 #include "migrate.h"
 #include "options.h"
+#include "outcomes_command.h"
 #include "report.h"
 
 #include "database.h"
@@ -38,7 +39,7 @@ QString usage()
         "  pelorin-cli check --data ПАПКА\n"
         "      проверяет целостность файла и ищет записи, чьих пациентов или осмотров больше нет;\n"
         "      вместо --data ПАПКА — --db postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА: записи на сервере;\n") +
-           reportUsage() + maintainUsage() + backupUsage() + auditUsage() + migrateUsage() +
+           reportUsage() + maintainUsage() + backupUsage() + auditUsage() + migrateUsage() + outcomesUsage() +
            QStringLiteral(
                "  pelorin-cli --help\n"
                "      эта справка.\n"
@@ -257,6 +258,11 @@ int main(int argc, char *argv[])
         QStringList words = args.mid(1);
         words.removeAt(at - 1);
         return runAudit(words, out, err);
+    }
+    if (const qsizetype at = commandAt(args); at > 0 && args.at(at) == QLatin1String("outcomes")) {
+        QStringList words = args.mid(1);
+        words.removeAt(at - 1);
+        return runOutcomes(words, out, err);
     }
     if (const qsizetype at = commandAt(args); at > 0 && args.at(at) == QLatin1String("migrate")) {
         QStringList words = args.mid(1);
