@@ -814,7 +814,7 @@ void Form1::attach(AppContext &context, Form_settings *settings, QWidget *logs, 
         connect(settings, &Form_settings::patientArchiveChanged, this, &Form1::applyPatientArchive);
         connect(settings, &Form_settings::examArchiveChanged, this, &Form1::applyExamArchive);
         connect(settings, &Form_settings::closedByUser, this, [this] {
-            applyPatientArchive(false);
+            applyPatientArchive();
             applyExamArchive();
         });
         connect(settings, &Form_settings::showLogsRequested, this, [this] {
@@ -930,21 +930,17 @@ void Form1::selectTab(int tab)
     const QDate today = clock::today();
     const qint64 current = reg.asInteger(QStringLiteral("ID_man"));
     const PatientListView view = patientListView(tab, current, s.patientArchive, s.patientArchiveDays, today);
-    if (view.toFirst) {
-        reg.setFilter(view.filter);
-        reg.setOrderField(view.orderField);
-        reg.first();
-        return;
-    }
+    // The patient the doctor works on stays current whenever the list still holds him, so nothing
+    // prepared next goes to someone else without his row being seen to move.
     reg.setOrderField(view.orderField);
-    reg.setFilter(view.filter);
+    reg.setFilterKeepingCurrent(view.filter);
 }
 
 void Form1::gridDoubleClicked()
 {
     Dialogs::instance().beep();
     db::Table &reg = *m_ctx->dm1->register_;
-    reg.setFilter(alphabetTabFilter(kTabCurrent, reg.asInteger(QStringLiteral("ID_man"))));
+    reg.setFilterKeepingCurrent(alphabetTabFilter(kTabCurrent, reg.asInteger(QStringLiteral("ID_man"))));
     selectTabSilently(kTabCurrent);
 }
 
@@ -958,24 +954,28 @@ void Form1::showAll()
     s.examArchiveSuspended = false;
     s.notifyChanged();
     if (patients) {
-        m_ctx->dm1->register_->setFilter(QString());
+        m_ctx->dm1->register_->setOrderField(QStringLiteral("Last_Name"));
+        m_ctx->dm1->register_->setFilterKeepingCurrent(QString());
         selectTabSilently(0);
     }
     if (exams)
         m_ctx->dm2->osmotr1->setFilter(QString());
 }
 
-void Form1::applyPatientArchive(bool selectFirstTab)
+void Form1::applyPatientArchive()
 {
     const db::RunSettings &s = m_ctx->settings;
-    m_ctx->dm1->register_->setFilter(s.patientArchive ? patientArchiveClause(s.patientArchiveDays, clock::today())
-                                                      : QString());
+    db::Table &reg = *m_ctx->dm1->register_;
+    // The archive alone filters the list now, as tab "*" does: that tab is shown, so the tab the
+    // doctor sees is the one in force and a click on a letter filters again.
+    reg.setOrderField(QStringLiteral("Last_Name"));
+    reg.setFilterKeepingCurrent(s.patientArchive ? patientArchiveClause(s.patientArchiveDays, clock::today())
+                                                 : QString());
     // The status of every row depends on the day count.
-    m_ctx->dm1->register_->invalidateCalc();
+    reg.invalidateCalc();
     if (m_grid)
         m_grid->repaintCells();
-    if (selectFirstTab)
-        selectTabSilently(0);
+    selectTabSilently(0);
 }
 
 void Form1::applyExamArchive()

@@ -75,7 +75,8 @@ public:
     void openSystemPanel();
 
     // The archive settings changed in the settings window.
-    void applyPatientArchive(bool selectFirstTab);
+    // The list shows tab "*" filtered by the archive alone, the current patient kept when listed.
+    void applyPatientArchive();
     void applyExamArchive();
 
 Q_SIGNALS:

@@ -115,8 +115,10 @@ private Q_SLOTS:
     void deletingTheOnlyListedPatientIsRefused();
     void showAllLiftsTheArchives();
     void settingsArchiveReplacesTheLetterFilter();
-    void closingSettingsKeepsTheTabButListsEveryone_data();
-    void closingSettingsKeepsTheTabButListsEveryone();
+    void closingSettingsShowsTabStarAndListsEveryone_data();
+    void closingSettingsShowsTabStarAndListsEveryone();
+    void filteringAgainKeepsTheCurrentPatient_data();
+    void filteringAgainKeepsTheCurrentPatient();
     void exposureSettingsKeptByTheClinic_data();
     void exposureSettingsKeptByTheClinic();
     void exposureSettingsEdited_data();
@@ -442,12 +444,14 @@ void Form1Test::deletingTheOnlyListedPatientIsRefused()
                                         "бы еще одну запись, чтобы можно было удалить эту.")});
     a->form1()->findChild<QTabBar *>(QStringLiteral("TabControl2"))->setCurrentIndex(0);
     QCOMPARE(listedNames(*a).size(), 2);
-    // With two listed, the question comes, and Yes deletes and shows everybody again.
+    // With two listed, the question comes, and Yes deletes the patient still current (Белов, kept
+    // through the change of tab) and shows everybody else again.
+    QCOMPARE(a->context().dm1->register_->asString(QStringLiteral("Last_Name")), QStringLiteral("Белов"));
     dialogs.transcript.clear();
     dialogs.answers << QStringLiteral("yes");
     a->form1()->deletePatient();
     QCOMPARE(dialogs.transcript.first(), QStringLiteral("ask: Внимание!: Вы уверены что хотите удалить данного пациента?"));
-    QCOMPARE(listedNames(*a), QStringList{QStringLiteral("Белов")});
+    QCOMPARE(listedNames(*a), QStringList{QStringLiteral("Антонов")});
 }
 
 void Form1Test::showAllLiftsTheArchives()
@@ -488,7 +492,7 @@ void Form1Test::settingsArchiveReplacesTheLetterFilter()
     QCOMPARE(listedNames(*a).size(), 3);
 }
 
-void Form1Test::closingSettingsKeepsTheTabButListsEveryone_data()
+void Form1Test::closingSettingsShowsTabStarAndListsEveryone_data()
 {
     QTest::addColumn<bool>("archive");
     QTest::addColumn<QStringList>("listed");
@@ -496,7 +500,9 @@ void Form1Test::closingSettingsKeepsTheTabButListsEveryone_data()
     QTest::newRow("archive on") << true << QStringList({"Антонов", "Борисов"});
 }
 
-void Form1Test::closingSettingsKeepsTheTabButListsEveryone()
+// The list then holds every (current) patient: the tab shown is "*", the one in force, so a click on
+// "Б" filters again.
+void Form1Test::closingSettingsShowsTabStarAndListsEveryone()
 {
     QFETCH(bool, archive);
     QFETCH(QStringList, listed);
@@ -512,10 +518,89 @@ void Form1Test::closingSettingsKeepsTheTabButListsEveryone()
     auto *settings = a->formSettings();
     settings->show();
     settings->close();
-    QCOMPARE(tabs->currentIndex(), 2);
+    QCOMPARE(tabs->currentIndex(), 0);
     QStringList names = listedNames(*a);
     names.sort();
     QCOMPARE(names, listed);
+    tabs->setCurrentIndex(2);
+    QCOMPARE(listedNames(*a).size(), archive ? 1 : 2);
+}
+
+void Form1Test::filteringAgainKeepsTheCurrentPatient_data()
+{
+    QTest::addColumn<bool>("archive");
+    QTest::addColumn<int>("startTab");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("expectedTab");
+    const int t = app::alphabetTabOf(QStringLiteral("Т"));
+    QTest::newRow("settings closed") << false << t << "Тихонов" << "close settings" << "Тихонов" << 0;
+    QTest::newRow("settings closed, archive on") << true << t << "Тихонов" << "close settings" << "Тихонов" << 0;
+    QTest::newRow("log opened from the settings") << false << t << "Тихонов" << "log from settings" << "Тихонов" << 0;
+    QTest::newRow("archive switched on") << false << t << "Тихонов" << "archive" << "Тихонов" << 0;
+    QTest::newRow("archive day count") << true << t << "Тихонов" << "days" << "Тихонов" << 0;
+    QTest::newRow("letter tab chosen") << false << 0 << "Тихонов" << "tab Т" << "Тихонов" << t;
+    QTest::newRow("tab № chosen") << false << 0 << "Тихонов" << "tab №" << "Тихонов" << app::kTabNumber;
+    QTest::newRow("tab * chosen") << false << t << "Тихонов" << "tab *" << "Тихонов" << 0;
+    QTest::newRow("show all") << true << t << "Тихонов" << "show all" << "Тихонов" << 0;
+    // A patient the new list does not hold cannot stay: the list starts at its first row.
+    QTest::newRow("archived away") << false << 0 << "Белов" << "archive" << "Антонов" << 0;
+    QTest::newRow("not of the letter") << false << 0 << "Белов" << "tab Т" << "Тарасов" << t;
+}
+
+void Form1Test::filteringAgainKeepsTheCurrentPatient()
+{
+    QFETCH(bool, archive);
+    QFETCH(int, startTab);
+    QFETCH(QString, current);
+    QFETCH(QString, action);
+    QFETCH(QString, expected);
+    QFETCH(int, expectedTab);
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов"), kToday.addDays(-100), kToday.addDays(-110)},
+                        {QStringLiteral("Белов"), kToday.addDays(-200), kToday.addDays(-210)},
+                        {QStringLiteral("Тарасов")},
+                        {QStringLiteral("Тихонов")}},
+                       dialogs);
+    QVERIFY(a);
+    auto *settings = a->formSettings();
+    if (archive)
+        settings->findChild<QCheckBox *>(QStringLiteral("CheckBox4"))->click();
+    auto *tabs = a->form1()->findChild<QTabBar *>(QStringLiteral("TabControl2"));
+    tabs->setCurrentIndex(startTab);
+    db::Table &r = *a->context().dm1->register_;
+    QVERIFY(r.locate(QStringLiteral("Last_Name"), current));
+    const qint64 id = r.asInteger(QStringLiteral("ID_man"));
+
+    if (action == QLatin1String("close settings")) {
+        settings->show();
+        settings->close();
+    } else if (action == QLatin1String("log from settings")) {
+        settings->show();
+        buttonOf(settings, "Button2")->click();
+        a->window(QStringLiteral("Form_logs"))->close();
+        settings->close();
+    } else if (action == QLatin1String("archive")) {
+        settings->findChild<QCheckBox *>(QStringLiteral("CheckBox4"))->click();
+    } else if (action == QLatin1String("days")) {
+        settings->findChild<QSpinBox *>(QStringLiteral("SpinEdit4"))->setValue(300);
+    } else if (action.startsWith(QLatin1String("tab "))) {
+        tabs->setCurrentIndex(app::alphabetTabOf(action.mid(4)));
+    } else if (action == QLatin1String("show all")) {
+        buttonOf(a->form1(), "Button61")->click();
+    }
+    QCOMPARE(r.asString(QStringLiteral("Last_Name")), expected);
+    QCOMPARE(tabs->currentIndex(), expectedTab);
+    if (expected == current)
+        QCOMPARE(r.asInteger(QStringLiteral("ID_man")), id);
+    // The tab shown is the one in force: choosing it again (from a tab that lists everyone) lists
+    // what it lists now.
+    const QStringList shown = listedNames(*a);
+    tabs->setCurrentIndex(expectedTab == 0 ? app::kTabNumber : 0);
+    tabs->setCurrentIndex(expectedTab);
+    QCOMPARE(listedNames(*a), shown);
+    QCOMPARE(r.asString(QStringLiteral("Last_Name")), expected);
 }
 
 void Form1Test::exposureSettingsKeptByTheClinic_data()
