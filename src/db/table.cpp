@@ -1415,6 +1415,9 @@ void Table::masterChanged()
             return;
         }
     }
+    // Read again for the same master (F5): the record the doctor stood on stays current where it
+    // still exists, rather than the first of the list.
+    const qint64 keep = m_linkLoaded || !sameValue(key, m_linkValue) ? 0 : currentRowKey();
     m_linkValue = key;
     QString error;
     if (!loadRows(&error)) {
@@ -1423,8 +1426,8 @@ void Table::masterChanged()
                                     QStringLiteral("Ошибка"), Dialogs::Kind::Error);
     }
     m_linkLoaded = true;
-    rebuildView(0);
-    m_bof = true;
+    rebuildView(keep);
+    m_bof = m_cur <= 0;
     m_eof = m_view.empty();
     m_calcDirty = true;
     Q_EMIT rowsChanged();

@@ -108,6 +108,8 @@ private Q_SLOTS:
     void archiveHidesLongDischarged();
     void doubleClickShowsOnePatientUntilTabStar();
     void f5ReadsWhatWasWrittenElsewhere();
+    void f5KeepsEveryCurrentRecord_data();
+    void f5KeepsEveryCurrentRecord();
     void rowColours_data();
     void rowColours();
     void leavingTheCardPostsIt();
@@ -345,6 +347,76 @@ void Form1Test::f5ReadsWhatWasWrittenElsewhere()
     QCOMPARE(r.asString(QStringLiteral("Telephone_home")), QStringLiteral("8-800"));
     QCOMPARE(a->context().dm2->osmotr1->recordCount(), 1);
     QVERIFY(dialogs.transcript.isEmpty());
+}
+
+void Form1Test::f5KeepsEveryCurrentRecord_data()
+{
+    QTest::addColumn<bool>("examGoneElsewhere");
+    QTest::newRow("records still there") << false;
+    QTest::newRow("current examination deleted elsewhere") << true;
+}
+
+// Every table stands on the record it stood on before F5, found by its key; one removed meanwhile
+// gives way to the first of its list.
+void Form1Test::f5KeepsEveryCurrentRecord()
+{
+    QFETCH(bool, examGoneElsewhere);
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}, {QStringLiteral("Белов")}}, dialogs);
+    QVERIFY(a);
+    db::Table &r = *a->context().dm1->register_;
+    db::DM2 &dm2 = *a->context().dm2;
+    QVERIFY(r.locate(QStringLiteral("Last_Name"), QStringLiteral("Белов")));
+    // Three examinations, the newest with two elements; three procedures and two diagnoses.
+    for (int day : {1, 5, 9}) {
+        dm2.osmotr1->append();
+        dm2.osmotr1->setValue("Date", QDate(2026, 12, day));
+        QVERIFY(dm2.osmotr1->post());
+    }
+    for (const QString &element : {QStringLiteral("Папула"), QStringLiteral("Бляшка")}) {
+        dm2.osmotr_elem->append();
+        dm2.osmotr_elem->setValue("Name_elem", element);
+        QVERIFY(dm2.osmotr_elem->post());
+    }
+    for (int course : {1, 1, 2}) {
+        dm2.lech_puva->append();
+        dm2.lech_puva->setValue("Id_kurs", course);
+        QVERIFY(dm2.lech_puva->post());
+    }
+    for (const QDate day : {QDate(2026, 12, 1), QDate(2026, 12, 9)}) {
+        dm2.diagnoz->append();
+        dm2.diagnoz->setValue("Data", day);
+        QVERIFY(dm2.diagnoz->post());
+    }
+    QVERIFY(dm2.osmotr1->locate(QStringLiteral("Date"), QDate(2026, 12, 9)));
+    dm2.osmotr_elem->last();
+    dm2.lech_puva->setRecNo(2);
+    dm2.diagnoz->last();
+    QVERIFY(dm2.osmotr1->recNo() > 1 && dm2.osmotr_elem->recNo() > 1 && dm2.diagnoz->recNo() > 1);
+    const qint64 patient = r.asInteger(QStringLiteral("ID_man"));
+    const QList<db::Table *> tables = {dm2.osmotr1, dm2.osmotr_elem, dm2.lech_puva, dm2.diagnoz};
+    QList<qint64> before;
+    for (db::Table *t : tables)
+        before << t->currentRowKey();
+    if (examGoneElsewhere) {
+        QSqlQuery q(a->context().database.sql());
+        QVERIFY(q.prepare(QStringLiteral("DELETE FROM osmotr_1 WHERE \"ID\" = ?")));
+        q.addBindValue(before[0]);
+        QVERIFY(q.exec());
+    }
+    a->form1()->findChild<QAction *>(QStringLiteral("ActionRefresh"))->trigger();
+    QCOMPARE(r.asInteger(QStringLiteral("ID_man")), patient);
+    if (examGoneElsewhere) {
+        QCOMPARE(dm2.osmotr1->recordCount(), 2);
+        QCOMPARE(dm2.osmotr1->recNo(), 1);
+        QCOMPARE(dm2.osmotr_elem->recordCount(), 0);
+    } else {
+        QCOMPARE(dm2.osmotr1->currentRowKey(), before[0]);
+        QCOMPARE(dm2.osmotr_elem->currentRowKey(), before[1]);
+        QCOMPARE(dm2.osmotr_elem->asString(QStringLiteral("Name_elem")), QStringLiteral("Бляшка"));
+    }
+    QCOMPARE(dm2.lech_puva->currentRowKey(), before[2]);
+    QCOMPARE(dm2.diagnoz->currentRowKey(), before[3]);
 }
 
 void Form1Test::rowColours_data()
