@@ -276,6 +276,8 @@ void Form1::buildSections()
     buildAnamnesisPair(m_sections[AnamnezLive], "HostAnamnezLive", "BitBtn5", "BitBtn6", "anamnez_life");
     m_osmotrHost = new QWidget(m_sections[Osmotr]);
     m_sections[Osmotr]->setTitle(QStringLiteral("Осмотр пациента"));
+    for (int i = 0; i < SectionCount; ++i)
+        m_sectionTitles[i] = m_sections[i]->title();
     m_sections[Osmotr]->layout()->addWidget(m_osmotrHost);
     new QVBoxLayout(m_osmotrHost);
     m_osmotrHost->layout()->setContentsMargins(0, 0, 0, 0);
@@ -797,6 +799,14 @@ void Form1::attach(AppContext &context, Form_settings *settings, QWidget *logs, 
     m_cardHost->layout()->addWidget(buildRegistrationCard());
     m_osmotrHost->layout()->addWidget(buildExaminationPanel());
 
+    // Every section names the patient it shows, so a paper is never prepared for someone only the
+    // highlight of the list tells.
+    connect(reg, &db::Table::currentChanged, this, &Form1::updateSectionTitles);
+    connect(reg, &db::Table::rowsChanged, this, &Form1::updateSectionTitles);
+    connect(reg, &db::Table::stateChanged, this, &Form1::updateSectionTitles);
+    connect(reg, &db::Table::recordChanged, this, &Form1::updateSectionTitles);
+    updateSectionTitles();
+
     // The caption tells when a card number was changed, until the program ends.
     const int ambIndex = reg->fieldIndex(QStringLiteral("Amb_karta"));
     connect(reg, &db::Table::recordChanged, this, [this, reg, ambIndex](int field) {
@@ -861,6 +871,34 @@ std::optional<QColor> Form1::rowColour(const QString &flag, const QVariant &flag
     if (flag == QLatin1String("!"))
         colour = QColor(255, 178, 178);
     return colour;
+}
+
+QString Form1::patientCaption(const QString &lastName, const QString &firstName, const QString &fatherName,
+                              const QString &card)
+{
+    QString name = lastName.trimmed();
+    if (name.isEmpty())
+        name = QStringLiteral("фамилия не указана");
+    for (const QString &given : {firstName.trimmed(), fatherName.trimmed()}) {
+        if (!given.isEmpty())
+            name += QLatin1Char(' ') + given.left(1).toUpper() + QLatin1Char('.');
+    }
+    const QString number = card.trimmed();
+    return name + (number.isEmpty() || number == QLatin1String("0") ? QStringLiteral(", карта не указана")
+                                                                   : QStringLiteral(", карта ") + number);
+}
+
+void Form1::updateSectionTitles()
+{
+    const db::Table &reg = *m_ctx->dm1->register_;
+    QString who;
+    if (reg.state() == db::TableState::Insert && reg.asString(QStringLiteral("Last_Name")).trimmed().isEmpty())
+        who = QStringLiteral("новый пациент");
+    else if (!reg.isEmpty())
+        who = patientCaption(reg.asString(QStringLiteral("Last_Name")), reg.asString(QStringLiteral("First_Name")),
+                             reg.asString(QStringLiteral("Father_Name")), reg.asString(QStringLiteral("Amb_karta")));
+    for (int i = 0; i < SectionCount; ++i)
+        m_sections[i]->setTitle(who.isEmpty() ? m_sectionTitles[i] : m_sectionTitles[i] + QStringLiteral(" — ") + who);
 }
 
 void Form1::setPatientCount(int count)

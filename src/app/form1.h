@@ -61,6 +61,10 @@ public:
     // Background of a patient row by its status; nullopt for the standard look.
     static std::optional<QColor> rowColour(const QString &flag, const QVariant &flagDay, bool focused);
 
+    // "Тихонов А. Б., карта 1074": the patient as the section headers name him.
+    static QString patientCaption(const QString &lastName, const QString &firstName, const QString &fatherName,
+                                  const QString &card);
+
     void setPatientCount(int count);
     // The label set from the database again, after a patient came or went.
     void countPatients();
@@ -98,6 +102,7 @@ private:
     void buildAnamnesisPair(QGroupBox *box, const char *hostName, const char *apply, const char *cancel,
                             const char *tableName);
     void hideAllSections();
+    void updateSectionTitles();
     void updateApplyButtons();
     QPushButton *visibleApply() const;
     QPushButton *visibleCancel() const;
@@ -108,6 +113,7 @@ private:
     QWidget *m_maintenance = nullptr;
     QWidget *m_registerDocs = nullptr;
     QGroupBox *m_sections[SectionCount] = {};
+    QString m_sectionTitles[SectionCount];
     QAbstractButton *m_sectionButtons[SectionCount] = {};
     QButtonGroup *m_sectionGroup = nullptr;
     Section m_current = Register;

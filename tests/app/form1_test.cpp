@@ -40,6 +40,8 @@ struct Patient
     QDate vipDate = {}; // discharge, blank when never discharged
     QDate datPosl = {}; // last visit
     int ambKarta = 0;
+    QString firstName = {};
+    QString fatherName = {};
 };
 
 // A data folder with the given patients, written before the program starts.
@@ -61,6 +63,10 @@ void seed(const QString &folder, const QList<Patient> &patients)
             r.setValue("Dat_posl", p.datPosl);
         if (p.ambKarta)
             r.setValue("Amb_karta", p.ambKarta);
+        if (!p.firstName.isEmpty())
+            r.setValue("First_Name", p.firstName);
+        if (!p.fatherName.isEmpty())
+            r.setValue("Father_Name", p.fatherName);
         QVERIFY(r.post());
     }
 }
@@ -110,6 +116,9 @@ private Q_SLOTS:
     void f5ReadsWhatWasWrittenElsewhere();
     void f5KeepsEveryCurrentRecord_data();
     void f5KeepsEveryCurrentRecord();
+    void patientCaption_data();
+    void patientCaption();
+    void sectionHeadersNameThePatient();
     void rowColours_data();
     void rowColours();
     void leavingTheCardPostsIt();
@@ -417,6 +426,60 @@ void Form1Test::f5KeepsEveryCurrentRecord()
     }
     QCOMPARE(dm2.lech_puva->currentRowKey(), before[2]);
     QCOMPARE(dm2.diagnoz->currentRowKey(), before[3]);
+}
+
+void Form1Test::patientCaption_data()
+{
+    QTest::addColumn<QStringList>("name"); // surname, first name, father's name, card
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("whole") << QStringList{"Тихонов", "Андрей", "Борисович", "1074"} << "Тихонов А. Б., карта 1074";
+    QTest::newRow("no father's name") << QStringList{"Smith", "john", "", "7"} << "Smith J., карта 7";
+    QTest::newRow("no card") << QStringList{"Антонов", "", "", ""} << "Антонов, карта не указана";
+    QTest::newRow("card 0") << QStringList{"Антонов", "", "", "0"} << "Антонов, карта не указана";
+    QTest::newRow("blanks around") << QStringList{" Ёлкин ", " ян", "", " 12 "} << "Ёлкин Я., карта 12";
+    QTest::newRow("no surname") << QStringList{"", "Анна", "", "3"} << "фамилия не указана А., карта 3";
+}
+
+void Form1Test::patientCaption()
+{
+    QFETCH(QStringList, name);
+    QFETCH(QString, caption);
+    QCOMPARE(app::Form1::patientCaption(name[0], name[1], name[2], name[3]), caption);
+}
+
+// Each section's header names the current patient, follows him through the list and a change of his
+// card, and an empty list leaves the plain header.
+void Form1Test::sectionHeadersNameThePatient()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")},
+                        {QStringLiteral("Тихонов"), {}, {}, 1074, QStringLiteral("Андрей"), QStringLiteral("Борисович")}},
+                       dialogs);
+    QVERIFY(a);
+    app::Form1 *form = a->form1();
+    db::Table &r = *a->context().dm1->register_;
+    auto titles = [form] {
+        QStringList all;
+        for (int s = 0; s < app::Form1::SectionCount; ++s)
+            all << form->sectionBox(app::Form1::Section(s))->title();
+        return all;
+    };
+    QVERIFY(r.locate(QStringLiteral("Last_Name"), QStringLiteral("Тихонов")));
+    QCOMPARE(form->sectionBox(app::Form1::Docs)->title(), QStringLiteral("Документы — Тихонов А. Б., карта 1074"));
+    for (const QString &title : titles())
+        QVERIFY2(title.endsWith(QStringLiteral(" — Тихонов А. Б., карта 1074")), qPrintable(title));
+    QCOMPARE(form->sectionBox(app::Form1::Osmotr)->title(), QStringLiteral("Осмотр пациента — Тихонов А. Б., карта 1074"));
+    r.first();
+    for (const QString &title : titles())
+        QVERIFY2(title.endsWith(QStringLiteral(" — Антонов, карта не указана")), qPrintable(title));
+    // The card changed on the registration card shows at once.
+    r.edit();
+    r.setValue(QStringLiteral("Amb_karta"), 2001);
+    QVERIFY(r.post());
+    QCOMPARE(form->sectionBox(app::Form1::Register)->title(), QStringLiteral("Регистрация пациента — Антонов, карта 2001"));
+    // A list that holds nobody names nobody.
+    form->findChild<QTabBar *>(QStringLiteral("TabControl2"))->setCurrentIndex(app::alphabetTabOf(QStringLiteral("Я")));
+    QCOMPARE(form->sectionBox(app::Form1::Docs)->title(), QStringLiteral("Документы"));
 }
 
 void Form1Test::rowColours_data()
