@@ -231,10 +231,10 @@ Application::Start Application::start()
         if (!reg->isOpen() || reg->isEmpty() || reg->state() == db::TableState::Insert)
             return {};
         return {reg->value(QStringLiteral("ID_man")),
-                QStringList{reg->asString(QStringLiteral("Last_Name")), reg->asString(QStringLiteral("First_Name")),
-                            reg->asString(QStringLiteral("Father_Name"))}
-                    .join(QLatin1Char(' '))
-                    .simplified()};
+                Form1::patientCaption(reg->asString(QStringLiteral("Last_Name")),
+                                      reg->asString(QStringLiteral("First_Name")),
+                                      reg->asString(QStringLiteral("Father_Name")),
+                                      reg->asString(QStringLiteral("Amb_karta")))};
     });
     createWindow(m_logs);
     auto *osmOb = new examination::Form_osm_ob(dm2, settings, m_form1);
