@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "archive.h"
 #include "backups.h"
 #include "clock.h"
 #include "dbcontrols.h"
@@ -339,6 +340,7 @@ Application::Start Application::start()
     createWindow(createAreaWindow(*this, QStringLiteral("Form_osm_compare")));
     m_form1->attach(m_ctx, m_settings, m_logs, window(QStringLiteral("Form_register_docks")));
     m_form1->setMaintenancePanel(maintenance);
+    maintenance->setListTab([this] { return alphabetTabLetter(m_form1->currentTab()); });
     QObject::connect(maintenance, &Form_sys::examArchiveToReapply, m_form1, &Form1::applyExamArchive);
     wireAnamnesis(*this);
     wireClinical(*this);

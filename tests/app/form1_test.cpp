@@ -902,12 +902,33 @@ void Form1Test::maintenancePanelRunsOverTheList()
         return values;
     };
     QCOMPARE(gridBornDays(), QStringList({"", ""}));
+    // The doctor is told which list is walked; a No leaves everything as it was.
+    const QString question = QStringLiteral("ask: Внимание!: Будут перебраны пациенты списка, как он отобран сейчас: "
+                                            "вкладка «Б», пациентов 2.\nНачать обход?");
+    dialogs.transcript.clear();
+    dialogs.answers << QStringLiteral("no");
+    buttonOf(sys, "Button1")->click();
+    QCOMPARE(dialogs.transcript, QStringList{question});
+    QCOMPARE(gridBornDays(), QStringList({"", ""}));
+    dialogs.transcript.clear();
+    dialogs.answers << QStringLiteral("yes");
     buttonOf(sys, "Button1")->click();
     QCOMPARE(gridBornDays(), QStringList({"1", "0"}));
     QVERIFY(a->form1()->updatesEnabled());
     QVERIFY(!a->window(QStringLiteral("Form_wait"))->isVisible());
     QVERIFY(sys->isEnabled());
-    QVERIFY(dialogs.transcript.filter(QStringLiteral("message:")).isEmpty());
+    // It ends with the line the command line prints.
+    QCOMPARE(dialogs.transcript,
+             QStringList({question, QStringLiteral("message: Пелорин.: Обход 1 закончен: пациентов 2 из 2.")}));
+    // With the archive on, the question says who stays out.
+    a->formSettings()->findChild<QCheckBox *>(QStringLiteral("CheckBox4"))->click();
+    dialogs.transcript.clear();
+    dialogs.answers << QStringLiteral("no");
+    buttonOf(sys, "Button1")->click();
+    QCOMPARE(dialogs.transcript,
+             QStringList{QStringLiteral("ask: Внимание!: Будут перебраны пациенты списка, как он отобран сейчас: "
+                                        "вкладка «*», пациентов 3.\nПациенты, выписанные более 150 дн. назад, в архиве "
+                                        "и не войдут.\nНачать обход?")});
     QCOMPARE(reg.asString("Last_Name"), QStringLiteral("Борисов"));
     QSqlQuery q(a->context().database.sql());
     QVERIFY(q.exec("SELECT Last_Name, ifnull(Born_Day, '-'), ifnull(ID_age_cat, '-') FROM register ORDER BY Last_Name"));
