@@ -516,6 +516,7 @@ QWidget *Form1::buildRegistrationCard()
                                      events);
     diagnoses->setObjectName(QStringLiteral("DBGrid7"));
     diagnoses->setColumnWidthChars(0, 16);
+    diagnoses->setColumnWidthFor(0, {QStringLiteral("Поступил впервые"), QStringLiteral("Поступил"), QStringLiteral("Выписан")});
     diagnoses->setColumnWidthChars(1, 12);
     diagnoses->horizontalHeader()->setStretchLastSection(true);
     diagnoses->setToolTip(QStringLiteral(

@@ -119,6 +119,7 @@ private Q_SLOTS:
     void patientCaption_data();
     void patientCaption();
     void sectionHeadersNameThePatient();
+    void admissionsGridShowsWholeEvents();
     void rowColours_data();
     void rowColours();
     void leavingTheCardPostsIt();
@@ -480,6 +481,26 @@ void Form1Test::sectionHeadersNameThePatient()
     // A list that holds nobody names nobody.
     form->findChild<QTabBar *>(QStringLiteral("TabControl2"))->setCurrentIndex(app::alphabetTabOf(QStringLiteral("Я")));
     QCOMPARE(form->sectionBox(app::Form1::Docs)->title(), QStringLiteral("Документы"));
+}
+
+// "Поступил впервые" is read whole in the registration card's grid of admissions and discharges.
+void Form1Test::admissionsGridShowsWholeEvents()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}}, dialogs);
+    QVERIFY(a);
+    db::Table &diagnoz = *a->context().dm2->diagnoz;
+    diagnoz.append();
+    diagnoz.setValue("Data", kToday);
+    diagnoz.setValue("Text", QStringLiteral("Диагноз при первом поступлении"));
+    QVERIFY(diagnoz.post());
+    auto *grid = a->form1()->findChild<QTableView *>(QStringLiteral("DBGrid7"));
+    QVERIFY(grid);
+    const QString event = grid->model()->index(0, 0).data().toString();
+    QCOMPARE(event, QStringLiteral("Поступил впервые"));
+    const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+    QVERIFY2(grid->columnWidth(0) - 2 * margin >= grid->fontMetrics().horizontalAdvance(event),
+             qPrintable(QStringLiteral("%1 < %2").arg(grid->columnWidth(0)).arg(grid->fontMetrics().horizontalAdvance(event))));
 }
 
 void Form1Test::rowColours_data()
