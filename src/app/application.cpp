@@ -6,6 +6,7 @@
 #include "dbcontrols.h"
 #include "dialogs.h"
 #include "form1.h"
+#include "form_help.h"
 #include "form_logs.h"
 #include "form_settings.h"
 #include "form_sys.h"
@@ -338,8 +339,11 @@ Application::Start Application::start()
     }
     // Windows of our own that the earlier versions did not have come after theirs.
     createWindow(createAreaWindow(*this, QStringLiteral("Form_osm_compare")));
+    auto *help = new Form_help;
+    createWindow(help);
     m_form1->attach(m_ctx, m_settings, m_logs, window(QStringLiteral("Form_register_docks")));
     m_form1->setMaintenancePanel(maintenance);
+    m_form1->setHelpWindow(help);
     maintenance->setListTab([this] { return alphabetTabLetter(m_form1->currentTab()); });
     QObject::connect(maintenance, &Form_sys::examArchiveToReapply, m_form1, &Form1::applyExamArchive);
     wireAnamnesis(*this);

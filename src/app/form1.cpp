@@ -775,6 +775,12 @@ void Form1::attach(AppContext &context, Form_settings *settings, QWidget *logs, 
     refreshAction->setShortcutContext(Qt::WindowShortcut);
     addAction(refreshAction);
     connect(refreshAction, &QAction::triggered, this, [this] { refreshRecords(); });
+    auto *helpAction = new QAction(QStringLiteral("Справка"), this);
+    helpAction->setObjectName(QStringLiteral("ActionHelp"));
+    helpAction->setShortcut(QKeySequence(Qt::Key_F1));
+    helpAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(helpAction);
+    connect(helpAction, &QAction::triggered, this, &Form1::showHelp);
     for (const char *hidden : {"Reg_date", "Born_Day", "Vip_date", "ID_age_cat", "flag_day", "flagold", "flagoldstr"})
         m_grid->setFieldHidden(QString::fromLatin1(hidden), true);
     const int widths[] = {7, 16, 13, 15, 12, 22, 12, 12, 21, 7, 3};
@@ -1087,6 +1093,15 @@ QPushButton *Form1::visibleCancel() const
                                                       : m_current == AnamnezLive ? "BitBtn6" : nullptr;
     auto *b = name ? findChild<QPushButton *>(QString::fromLatin1(name)) : nullptr;
     return b && b->isEnabled() && b->isVisible() ? b : nullptr;
+}
+
+void Form1::showHelp()
+{
+    if (!m_help)
+        return;
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
 }
 
 void Form1::refreshRecords()

@@ -38,6 +38,9 @@ public:
     void refreshRecords();
     // "Панель автоматических действий" of the system panel shows this window.
     void setMaintenancePanel(QWidget *panel) { m_maintenance = panel; }
+    // "Справка" (F1) shows this window: the doctor's guide.
+    void setHelpWindow(QWidget *help) { m_help = help; }
+    void showHelp();
 
     // Hide-all-sections step, then the section; the section button goes down with it.
     void showSection(Section section);
@@ -111,6 +114,7 @@ private:
     Form_settings *m_settings = nullptr;
     QWidget *m_logs = nullptr;
     QWidget *m_maintenance = nullptr;
+    QWidget *m_help = nullptr;
     QWidget *m_registerDocs = nullptr;
     QGroupBox *m_sections[SectionCount] = {};
     QString m_sectionTitles[SectionCount];

@@ -24,6 +24,8 @@
 #include <QFileInfo>
 #include <QTabBar>
 #include <QTableView>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -120,6 +122,7 @@ private Q_SLOTS:
     void patientCaption();
     void sectionHeadersNameThePatient();
     void admissionsGridShowsWholeEvents();
+    void f1ShowsTheGuideWithItsPictures();
     void rowColours_data();
     void rowColours();
     void leavingTheCardPostsIt();
@@ -226,7 +229,8 @@ void Form1Test::startUpCreatesWindowsAndLoadsLists()
                           "Form_lech_puva_edit", "Form_osmotr_zalobi", "Form_osm_img", "Form_osmotr_proizv",
                           "Form_diagnoz", "Form_analyz", "Form_lech_lekar", "Form_diagnoz_lite",
                           "Form_lech_puva_edit_osmotr", "Form_osmotr_edit_puva", "Form_lech_puva_edit_script",
-                          "Form_osmotr_index1", "Form_register_docks", "Form_recomend", "Form_osm_compare"}));
+                          "Form_osmotr_index1", "Form_register_docks", "Form_recomend", "Form_osm_compare",
+                          "Form_help"}));
     app::Form1 *f = a->form1();
     QVERIFY(f->isVisible());
     QVERIFY(!a->window(QStringLiteral("Form_wait"))->isVisible());
@@ -501,6 +505,58 @@ void Form1Test::admissionsGridShowsWholeEvents()
     const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
     QVERIFY2(grid->columnWidth(0) - 2 * margin >= grid->fontMetrics().horizontalAdvance(event),
              qPrintable(QStringLiteral("%1 < %2").arg(grid->columnWidth(0)).arg(grid->fontMetrics().horizontalAdvance(event))));
+}
+
+// "Справка" (F1) shows the doctor's guide inside the program, every picture of it found.
+void Form1Test::f1ShowsTheGuideWithItsPictures()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}}, dialogs);
+    QVERIFY(a);
+    auto *help = a->form1()->findChild<QAction *>(QStringLiteral("ActionHelp"));
+    QVERIFY(help);
+    QCOMPARE(help->text(), QStringLiteral("Справка"));
+    QCOMPARE(help->shortcut(), QKeySequence(Qt::Key_F1));
+    help->trigger();
+    QWidget *window = a->window(QStringLiteral("Form_help"));
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Пелорин. Справка."));
+    auto *browser = window->findChild<QTextBrowser *>(QStringLiteral("TextBrowserGuide"));
+    QVERIFY(browser);
+    const QString text = browser->toPlainText();
+    for (const QString &chapter : {QStringLiteral("Первый запуск"), QStringLiteral("Пароль"),
+                                   QStringLiteral("Рабочий день врача"), QStringLiteral("Документы и печать"),
+                                   QStringLiteral("Резервные копии и восстановление"),
+                                   QStringLiteral("Несколько рабочих мест"),
+                                   QStringLiteral("Системная панель и обход пациентов"),
+                                   QStringLiteral("Если появилось сообщение")})
+        QVERIFY2(text.contains(chapter), qPrintable(chapter));
+    QStringList pictures;
+    QStringList links;
+    QStringList anchors;
+    for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (format.isImageFormat())
+                pictures << format.toImageFormat().name();
+            if (format.anchorHref().startsWith(QLatin1Char('#')))
+                links << format.anchorHref().mid(1);
+            anchors << format.anchorNames();
+        }
+    }
+    // Every link of the contents leads to its chapter.
+    QVERIFY(links.size() >= 8);
+    for (const QString &link : std::as_const(links))
+        QVERIFY2(anchors.contains(link), qPrintable(link));
+    QVERIFY(pictures.size() >= 5);
+    for (const QString &picture : std::as_const(pictures)) {
+        const QVariant data = browser->loadResource(QTextDocument::ImageResource, QUrl(picture));
+        const QImage image = data.typeId() == QMetaType::QImage ? data.value<QImage>() : QImage::fromData(data.toByteArray());
+        QVERIFY2(!image.isNull(), qPrintable(picture));
+    }
+    // Esc closes it.
+    QTest::keyClick(browser, Qt::Key_Escape);
+    QVERIFY(!window->isVisible());
 }
 
 void Form1Test::rowColours_data()
