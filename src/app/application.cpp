@@ -1,10 +1,12 @@
 #include "application.h"
 
+#include "archive.h"
 #include "backups.h"
 #include "clock.h"
 #include "dbcontrols.h"
 #include "dialogs.h"
 #include "form1.h"
+#include "form_help.h"
 #include "form_logs.h"
 #include "form_settings.h"
 #include "form_outcomes.h"
@@ -232,10 +234,10 @@ Application::Start Application::start()
         if (!reg->isOpen() || reg->isEmpty() || reg->state() == db::TableState::Insert)
             return {};
         return {reg->value(QStringLiteral("ID_man")),
-                QStringList{reg->asString(QStringLiteral("Last_Name")), reg->asString(QStringLiteral("First_Name")),
-                            reg->asString(QStringLiteral("Father_Name"))}
-                    .join(QLatin1Char(' '))
-                    .simplified()};
+                Form1::patientCaption(reg->asString(QStringLiteral("Last_Name")),
+                                      reg->asString(QStringLiteral("First_Name")),
+                                      reg->asString(QStringLiteral("Father_Name")),
+                                      reg->asString(QStringLiteral("Amb_karta")))};
     });
     createWindow(m_logs);
     auto *osmOb = new examination::Form_osm_ob(dm2, settings, m_form1);
@@ -338,8 +340,12 @@ Application::Start Application::start()
     }
     // Windows of our own that the earlier versions did not have come after theirs.
     createWindow(createAreaWindow(*this, QStringLiteral("Form_osm_compare")));
+    auto *help = new Form_help;
+    createWindow(help);
     m_form1->attach(m_ctx, m_settings, m_logs, window(QStringLiteral("Form_register_docks")));
     m_form1->setMaintenancePanel(maintenance);
+    m_form1->setHelpWindow(help);
+    maintenance->setListTab([this] { return alphabetTabLetter(m_form1->currentTab()); });
     auto *outcomes = new Form_outcomes(m_ctx.database);
     createWindow(outcomes);
     m_form1->setOutcomesWindow(outcomes);

@@ -276,6 +276,8 @@ void Form1::buildSections()
     buildAnamnesisPair(m_sections[AnamnezLive], "HostAnamnezLive", "BitBtn5", "BitBtn6", "anamnez_life");
     m_osmotrHost = new QWidget(m_sections[Osmotr]);
     m_sections[Osmotr]->setTitle(QStringLiteral("Осмотр пациента"));
+    for (int i = 0; i < SectionCount; ++i)
+        m_sectionTitles[i] = m_sections[i]->title();
     m_sections[Osmotr]->layout()->addWidget(m_osmotrHost);
     new QVBoxLayout(m_osmotrHost);
     m_osmotrHost->layout()->setContentsMargins(0, 0, 0, 0);
@@ -527,6 +529,7 @@ QWidget *Form1::buildRegistrationCard()
                                      events);
     diagnoses->setObjectName(QStringLiteral("DBGrid7"));
     diagnoses->setColumnWidthChars(0, 16);
+    diagnoses->setColumnWidthFor(0, {QStringLiteral("Поступил впервые"), QStringLiteral("Поступил"), QStringLiteral("Выписан")});
     diagnoses->setColumnWidthChars(1, 12);
     diagnoses->horizontalHeader()->setStretchLastSection(true);
     diagnoses->setToolTip(QStringLiteral(
@@ -785,6 +788,12 @@ void Form1::attach(AppContext &context, Form_settings *settings, QWidget *logs, 
     refreshAction->setShortcutContext(Qt::WindowShortcut);
     addAction(refreshAction);
     connect(refreshAction, &QAction::triggered, this, [this] { refreshRecords(); });
+    auto *helpAction = new QAction(QStringLiteral("Справка"), this);
+    helpAction->setObjectName(QStringLiteral("ActionHelp"));
+    helpAction->setShortcut(QKeySequence(Qt::Key_F1));
+    helpAction->setShortcutContext(Qt::WindowShortcut);
+    addAction(helpAction);
+    connect(helpAction, &QAction::triggered, this, &Form1::showHelp);
     for (const char *hidden : {"Reg_date", "Born_Day", "Vip_date", "ID_age_cat", "flag_day", "flagold", "flagoldstr"})
         m_grid->setFieldHidden(QString::fromLatin1(hidden), true);
     const int widths[] = {7, 16, 13, 15, 12, 22, 12, 12, 21, 7, 3};
@@ -810,6 +819,14 @@ void Form1::attach(AppContext &context, Form_settings *settings, QWidget *logs, 
     m_cardHost->layout()->addWidget(buildRegistrationCard());
     m_osmotrHost->layout()->addWidget(buildExaminationPanel());
 
+    // Every section names the patient it shows, so a paper is never prepared for someone only the
+    // highlight of the list tells.
+    connect(reg, &db::Table::currentChanged, this, &Form1::updateSectionTitles);
+    connect(reg, &db::Table::rowsChanged, this, &Form1::updateSectionTitles);
+    connect(reg, &db::Table::stateChanged, this, &Form1::updateSectionTitles);
+    connect(reg, &db::Table::recordChanged, this, &Form1::updateSectionTitles);
+    updateSectionTitles();
+
     // The caption tells when a card number was changed, until the program ends.
     const int ambIndex = reg->fieldIndex(QStringLiteral("Amb_karta"));
     connect(reg, &db::Table::recordChanged, this, [this, reg, ambIndex](int field) {
@@ -827,7 +844,7 @@ void Form1::attach(AppContext &context, Form_settings *settings, QWidget *logs, 
         connect(settings, &Form_settings::patientArchiveChanged, this, &Form1::applyPatientArchive);
         connect(settings, &Form_settings::examArchiveChanged, this, &Form1::applyExamArchive);
         connect(settings, &Form_settings::closedByUser, this, [this] {
-            applyPatientArchive(false);
+            applyPatientArchive();
             applyExamArchive();
         });
         connect(settings, &Form_settings::showLogsRequested, this, [this] {
@@ -874,6 +891,34 @@ std::optional<QColor> Form1::rowColour(const QString &flag, const QVariant &flag
     if (flag == QLatin1String("!"))
         colour = QColor(255, 178, 178);
     return colour;
+}
+
+QString Form1::patientCaption(const QString &lastName, const QString &firstName, const QString &fatherName,
+                              const QString &card)
+{
+    QString name = lastName.trimmed();
+    if (name.isEmpty())
+        name = QStringLiteral("фамилия не указана");
+    for (const QString &given : {firstName.trimmed(), fatherName.trimmed()}) {
+        if (!given.isEmpty())
+            name += QLatin1Char(' ') + given.left(1).toUpper() + QLatin1Char('.');
+    }
+    const QString number = card.trimmed();
+    return name + (number.isEmpty() || number == QLatin1String("0") ? QStringLiteral(", карта не указана")
+                                                                   : QStringLiteral(", карта ") + number);
+}
+
+void Form1::updateSectionTitles()
+{
+    const db::Table &reg = *m_ctx->dm1->register_;
+    QString who;
+    if (reg.state() == db::TableState::Insert && reg.asString(QStringLiteral("Last_Name")).trimmed().isEmpty())
+        who = QStringLiteral("новый пациент");
+    else if (!reg.isEmpty())
+        who = patientCaption(reg.asString(QStringLiteral("Last_Name")), reg.asString(QStringLiteral("First_Name")),
+                             reg.asString(QStringLiteral("Father_Name")), reg.asString(QStringLiteral("Amb_karta")));
+    for (int i = 0; i < SectionCount; ++i)
+        m_sections[i]->setTitle(who.isEmpty() ? m_sectionTitles[i] : m_sectionTitles[i] + QStringLiteral(" — ") + who);
 }
 
 void Form1::setPatientCount(int count)
@@ -943,21 +988,17 @@ void Form1::selectTab(int tab)
     const QDate today = clock::today();
     const qint64 current = reg.asInteger(QStringLiteral("ID_man"));
     const PatientListView view = patientListView(tab, current, s.patientArchive, s.patientArchiveDays, today);
-    if (view.toFirst) {
-        reg.setFilter(view.filter);
-        reg.setOrderField(view.orderField);
-        reg.first();
-        return;
-    }
+    // The patient the doctor works on stays current whenever the list still holds him, so nothing
+    // prepared next goes to someone else without his row being seen to move.
     reg.setOrderField(view.orderField);
-    reg.setFilter(view.filter);
+    reg.setFilterKeepingCurrent(view.filter);
 }
 
 void Form1::gridDoubleClicked()
 {
     Dialogs::instance().beep();
     db::Table &reg = *m_ctx->dm1->register_;
-    reg.setFilter(alphabetTabFilter(kTabCurrent, reg.asInteger(QStringLiteral("ID_man"))));
+    reg.setFilterKeepingCurrent(alphabetTabFilter(kTabCurrent, reg.asInteger(QStringLiteral("ID_man"))));
     selectTabSilently(kTabCurrent);
 }
 
@@ -984,24 +1025,28 @@ void Form1::showAll()
     s.examArchiveSuspended = false;
     s.notifyChanged();
     if (patients) {
-        m_ctx->dm1->register_->setFilter(QString());
+        m_ctx->dm1->register_->setOrderField(QStringLiteral("Last_Name"));
+        m_ctx->dm1->register_->setFilterKeepingCurrent(QString());
         selectTabSilently(0);
     }
     if (exams)
         m_ctx->dm2->osmotr1->setFilter(QString());
 }
 
-void Form1::applyPatientArchive(bool selectFirstTab)
+void Form1::applyPatientArchive()
 {
     const db::RunSettings &s = m_ctx->settings;
-    m_ctx->dm1->register_->setFilter(s.patientArchive ? patientArchiveClause(s.patientArchiveDays, clock::today())
-                                                      : QString());
+    db::Table &reg = *m_ctx->dm1->register_;
+    // The archive alone filters the list now, as tab "*" does: that tab is shown, so the tab the
+    // doctor sees is the one in force and a click on a letter filters again.
+    reg.setOrderField(QStringLiteral("Last_Name"));
+    reg.setFilterKeepingCurrent(s.patientArchive ? patientArchiveClause(s.patientArchiveDays, clock::today())
+                                                 : QString());
     // The status of every row depends on the day count.
-    m_ctx->dm1->register_->invalidateCalc();
+    reg.invalidateCalc();
     if (m_grid)
         m_grid->repaintCells();
-    if (selectFirstTab)
-        selectTabSilently(0);
+    selectTabSilently(0);
 }
 
 void Form1::applyExamArchive()
@@ -1074,6 +1119,15 @@ QPushButton *Form1::visibleCancel() const
                                                       : m_current == AnamnezLive ? "BitBtn6" : nullptr;
     auto *b = name ? findChild<QPushButton *>(QString::fromLatin1(name)) : nullptr;
     return b && b->isEnabled() && b->isVisible() ? b : nullptr;
+}
+
+void Form1::showHelp()
+{
+    if (!m_help)
+        return;
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
 }
 
 void Form1::refreshRecords()

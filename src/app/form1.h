@@ -43,6 +43,9 @@ public:
     // Makes the patient (register ID_man) the current one, shown alone as the tab "(*)" shows him.
     // False when the register cannot move (its pending edit was refused) or has no such patient.
     bool showPatient(qint64 patientId);
+    // "Справка" (F1) shows this window: the doctor's guide.
+    void setHelpWindow(QWidget *help) { m_help = help; }
+    void showHelp();
 
     // Hide-all-sections step, then the section; the section button goes down with it.
     void showSection(Section section);
@@ -66,6 +69,10 @@ public:
     // Background of a patient row by its status; nullopt for the standard look.
     static std::optional<QColor> rowColour(const QString &flag, const QVariant &flagDay, bool focused);
 
+    // "Тихонов А. Б., карта 1074": the patient as the section headers name him.
+    static QString patientCaption(const QString &lastName, const QString &firstName, const QString &fatherName,
+                                  const QString &card);
+
     void setPatientCount(int count);
     // The label set from the database again, after a patient came or went.
     void countPatients();
@@ -80,7 +87,8 @@ public:
     void openSystemPanel();
 
     // The archive settings changed in the settings window.
-    void applyPatientArchive(bool selectFirstTab);
+    // The list shows tab "*" filtered by the archive alone, the current patient kept when listed.
+    void applyPatientArchive();
     void applyExamArchive();
 
 Q_SIGNALS:
@@ -102,6 +110,7 @@ private:
     void buildAnamnesisPair(QGroupBox *box, const char *hostName, const char *apply, const char *cancel,
                             const char *tableName);
     void hideAllSections();
+    void updateSectionTitles();
     void updateApplyButtons();
     QPushButton *visibleApply() const;
     QPushButton *visibleCancel() const;
@@ -111,8 +120,10 @@ private:
     QWidget *m_logs = nullptr;
     QWidget *m_maintenance = nullptr;
     QWidget *m_outcomes = nullptr;
+    QWidget *m_help = nullptr;
     QWidget *m_registerDocs = nullptr;
     QGroupBox *m_sections[SectionCount] = {};
+    QString m_sectionTitles[SectionCount];
     QAbstractButton *m_sectionButtons[SectionCount] = {};
     QButtonGroup *m_sectionGroup = nullptr;
     Section m_current = Register;

@@ -4,6 +4,7 @@
 #include "changelog.h"
 #include "clock.h"
 #include "database.h"
+#include "journalwords.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,15 +31,9 @@ QDateEdit *dateEdit(QWidget *parent, const char *name)
     return d;
 }
 
-QString journalLine(const db::AuditEntry &e)
+QString journalLine(db::JournalWords &words, const db::AuditEntry &e)
 {
-    QString where = e.patient.isNull() ? QStringLiteral("пациент не указан")
-                                       : QStringLiteral("пациент № %1").arg(e.patient.toLongLong());
-    if (!e.table.isEmpty())
-        where += QStringLiteral(", ") + e.table;
-    if (!e.seat.isEmpty())
-        where += QStringLiteral(", рабочее место ") + e.seat;
-    return e.text + QStringLiteral("   [") + where + QLatin1Char(']');
+    return e.text + QStringLiteral("   [") + words.place(e) + QLatin1Char(']');
 }
 
 } // namespace
@@ -50,7 +45,8 @@ Form_logs::Form_logs(db::ChangeLog &log, QWidget *parent) : QWidget(parent, Qt::
     m_memo = new QPlainTextEdit(this);
     m_memo->setObjectName(QStringLiteral("Memo1"));
     m_memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long lines wrap: the doctor reads each whole without scrolling sideways.
+    m_memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
 
     m_all = new QCheckBox(QStringLiteral("Весь журнал"), this);
     m_all->setObjectName(QStringLiteral("CheckBoxAll"));
@@ -86,7 +82,7 @@ Form_logs::Form_logs(db::ChangeLog &log, QWidget *parent) : QWidget(parent, Qt::
     m_journal->setObjectName(QStringLiteral("MemoJournal"));
     m_journal->setReadOnly(true);
     m_journal->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_journal->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_journal->setLineWrapMode(QPlainTextEdit::WidgetWidth);
 
     // The run's memo keeps whatever the user typed in it while the journal is looked at.
     m_pages = new QStackedWidget(this);
@@ -156,7 +152,7 @@ void Form_logs::switchView()
     m_patient->clear();
     m_patient->addItem(QStringLiteral("все пациенты"));
     if (!id.isNull())
-        m_patient->addItem(QStringLiteral("текущий: %1 (№ %2)").arg(name).arg(id.toLongLong()), id);
+        m_patient->addItem(QStringLiteral("текущий: %1").arg(name), id);
 
     // Lines still waiting for their post belong in what is shown.
     m_database->flushJournal();
@@ -209,8 +205,9 @@ void Form_logs::showJournal()
     } else if (rows.isEmpty()) {
         lines << QStringLiteral("За выбранные дни записей нет.");
     }
+    db::JournalWords words(m_database->sql());
     for (const db::AuditEntry &e : rows)
-        lines << journalLine(e);
+        lines << journalLine(words, e);
     m_journal->setPlainText(lines.join(QLatin1Char('\n')));
     m_journal->moveCursor(QTextCursor::End);
 }

@@ -86,6 +86,20 @@ MaintenanceResult Form_sys::runMaintenance(MaintenanceRun which)
 {
     if (m_running || !m_ctx.dm1 || !m_ctx.dm2)
         return {};
+    // The buttons say "all patients", yet a run walks the list as it is filtered now: the doctor is
+    // told which list that is before anything is changed.
+    const int listed = m_ctx.dm1->register_->recordCount();
+    if (listed > 0) {
+        QString question = QStringLiteral("Будут перебраны пациенты списка, как он отобран сейчас: вкладка «%1», "
+                                          "пациентов %2.")
+                               .arg(m_listTab ? m_listTab() : QStringLiteral("*"))
+                               .arg(listed);
+        if (m_ctx.settings.patientArchive)
+            question += QStringLiteral("\nПациенты, выписанные более %1 дн. назад, в архиве и не войдут.")
+                            .arg(m_ctx.settings.patientArchiveDays);
+        if (!Dialogs::instance().ask(question + QStringLiteral("\nНачать обход?")))
+            return {};
+    }
     m_running = true;
     setEnabled(false);
     Maintenance maintenance(*m_ctx.dm1, *m_ctx.dm2, m_ctx.settings, m_ctx.log);
@@ -139,14 +153,21 @@ MaintenanceResult Form_sys::runMaintenance(MaintenanceRun which)
         m_wait->hideWaiting();
     setEnabled(true);
     m_running = false;
+    // The same closing line as pelorin-cli maintain prints.
+    const QString closing = QStringLiteral("Обход %1 закончен: пациентов %2 из %3.")
+                                .arg(int(which))
+                                .arg(result.done)
+                                .arg(result.patients);
     if (!result.failures.isEmpty()) {
         // The doctor learns which patients keep their old values; a long list is cut for the box.
         QStringList shownLines = result.failures.mid(0, 15);
         if (result.failures.size() > shownLines.size())
             shownLines << QStringLiteral("… и ещё %1.").arg(result.failures.size() - shownLines.size());
-        Dialogs::instance().message(QStringLiteral("Обход пациентов закончен, но не все записи сохранены:\n") +
+        Dialogs::instance().message(closing + QStringLiteral("\nНе все записи сохранены:\n") +
                                         shownLines.join(QLatin1Char('\n')),
                                     QStringLiteral("Пелорин."), Dialogs::Kind::Warning);
+    } else {
+        Dialogs::instance().message(closing, QStringLiteral("Пелорин."));
     }
     return result;
 }

@@ -1273,6 +1273,16 @@ void Table::computeCalc(const Row &row, std::vector<QVariant> &out) const
 
 bool Table::setFilter(const QString &text, QString *error)
 {
+    return applyFilter(text, error, false);
+}
+
+bool Table::setFilterKeepingCurrent(const QString &text, QString *error)
+{
+    return applyFilter(text, error, true);
+}
+
+bool Table::applyFilter(const QString &text, QString *error, bool keepCurrent)
+{
     std::unique_ptr<Filter> parsed;
     if (!text.trimmed().isEmpty()) {
         QString why;
@@ -1301,8 +1311,8 @@ bool Table::setFilter(const QString &text, QString *error)
     m_filterText = text.trimmed().isEmpty() ? QString() : text;
     m_filter = std::move(parsed);
     const Row *old = currentRow();
-    rebuildView(0);
-    m_bof = true;
+    rebuildView(keepCurrent ? currentRowKey() : 0);
+    m_bof = m_cur <= 0;
     m_eof = m_view.empty();
     m_calcDirty = true;
     Q_EMIT rowsChanged();
@@ -1405,6 +1415,9 @@ void Table::masterChanged()
             return;
         }
     }
+    // Read again for the same master (F5): the record the doctor stood on stays current where it
+    // still exists, rather than the first of the list.
+    const qint64 keep = m_linkLoaded || !sameValue(key, m_linkValue) ? 0 : currentRowKey();
     m_linkValue = key;
     QString error;
     if (!loadRows(&error)) {
@@ -1413,8 +1426,8 @@ void Table::masterChanged()
                                     QStringLiteral("Ошибка"), Dialogs::Kind::Error);
     }
     m_linkLoaded = true;
-    rebuildView(0);
-    m_bof = true;
+    rebuildView(keep);
+    m_bof = m_cur <= 0;
     m_eof = m_view.empty();
     m_calcDirty = true;
     Q_EMIT rowsChanged();

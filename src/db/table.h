@@ -151,6 +151,9 @@ public:
     // Sets the filter text; the empty text removes it. A malformed expression is refused with a
     // message in *error, and the previous filter stays.
     bool setFilter(const QString &text, QString *error = nullptr);
+    // The same, staying on the current record when it still passes the new filter (the patient list
+    // filtered again under the doctor's eyes); otherwise on the first.
+    bool setFilterKeepingCurrent(const QString &text, QString *error = nullptr);
     QString filter() const { return m_filterText; }
     // Orders the rows by one field (text case-insensitive, ties by key); empty = by key.
     void setOrderField(const QString &fieldName);
@@ -202,6 +205,7 @@ private:
     friend class Field;
     void fire(const Handler &h) { if (h) h(*this); }
     bool loadRows(QString *error);
+    bool applyFilter(const QString &text, QString *error, bool keepCurrent);
     // A stored value of a row without reading anything: the row is complete or the field resident.
     const QVariant &storedValue(const Row &row, int index) const
     {

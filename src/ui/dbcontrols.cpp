@@ -681,6 +681,10 @@ DBDatePicker::DBDatePicker(db::Table *table, const QString &fieldName, QWidget *
     // The calendar sets the date from its own window; while it is open every change is the user's.
     if (QCalendarWidget *calendar = calendarWidget())
         calendar->window()->installEventFilter(this);
+    // A click on the day, the month or the year selects that part, as every date box of the desktop
+    // does, so the digits typed next replace it; left at a bare cursor they would make a part too
+    // long, and the box would refuse them without a word.
+    lineEdit()->installEventFilter(this);
     if (!fieldIsWritable())
         setReadOnly(true);
     connect(this, &QDateEdit::dateChanged, this, &DBDatePicker::onDateChanged);
@@ -695,6 +699,21 @@ bool DBDatePicker::event(QEvent *event)
 
 bool DBDatePicker::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == lineEdit()) {
+        // The press has placed the cursor; a drag has selected what it wanted.
+        if (event->type() == QEvent::MouseButtonRelease && !lineEdit()->hasSelectedText()) {
+            // The part under the cursor: as many separators before it as parts before it.
+            const QString text = lineEdit()->text();
+            const int cursor = std::min(int(lineEdit()->cursorPosition()), int(text.size()));
+            int part = 0;
+            for (int i = 0; i < cursor; ++i) {
+                if (!text[i].isLetterOrNumber() && (i == 0 || text[i - 1].isLetterOrNumber()))
+                    ++part;
+            }
+            setSelectedSection(sectionAt(std::min(part, sectionCount() - 1)));
+        }
+        return QDateEdit::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::Show) {
         m_popupOpen = true;
     } else if (event->type() == QEvent::Hide) {

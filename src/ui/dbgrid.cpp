@@ -95,6 +95,14 @@ void DBGrid::setColumnWidthChars(int column, int chars)
     setColumnWidth(column, std::max(std::max(1, chars) * charWidth() + cellMargin(), captionWidth(column)));
 }
 
+void DBGrid::setColumnWidthFor(int column, const QStringList &texts)
+{
+    int widest = 0;
+    for (const QString &text : texts)
+        widest = std::max(widest, fontMetrics().horizontalAdvance(text));
+    setColumnWidth(column, std::max({columnWidth(column), widest + cellMargin() + 2, captionWidth(column)}));
+}
+
 int DBGrid::captionWidth(int column) const
 {
     const QString caption = m_model->headerData(column, Qt::Horizontal).toString();

@@ -33,6 +33,9 @@ public:
     void setFieldHidden(const QString &fieldName, bool hidden);
     // Column width in characters of the grid's font.
     void setColumnWidthChars(int column, int chars);
+    // Wide enough for the longest text the column ever holds, measured in the grid's own font:
+    // a count of average characters falls short for words of wide Cyrillic letters.
+    void setColumnWidthFor(int column, const QStringList &texts);
     // The width the column's caption needs to be read whole.
     int captionWidth(int column) const;
     int charWidth() const;

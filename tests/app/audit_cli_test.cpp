@@ -31,7 +31,8 @@ Run audit(const QStringList &words)
     return r;
 }
 
-// A data folder whose journal has three lines: patient 1 on 09.12, patient 2 and no patient on 10.12.
+// A data folder whose journal has three lines: patient 1 (card 1074, Тихонов) on 09.12, patient 2 (removed
+// since) and no patient on 10.12.
 struct JournalFolder
 {
     QTemporaryDir dir;
@@ -42,6 +43,10 @@ struct JournalFolder
         QString error;
         if (!database.open(dir.path(), &error))
             qFatal("%s", qPrintable(error));
+        QSqlQuery card(database.sql());
+        if (!card.exec(QStringLiteral("INSERT INTO register (\"ID_man\", \"Amb_karta\", \"Last_Name\") "
+                                      "VALUES (1, 1074, 'Тихонов')")))
+            qFatal("no patient");
         db::ChangeLog log;
         db::AuditLog journal(database, log);
         QVariant patient;
@@ -72,7 +77,8 @@ struct JournalFolder
     }
 };
 
-const QString kFirst = QStringLiteral("1\t09.12.2026 10:00:00\t1\tregister\tсреда, Декабрь 9, 2026, 10:00:00 - первая");
+const QString kFirst = QStringLiteral(
+    "1\t09.12.2026 10:00:00\tкарта 1074, Тихонов\tрегистрационная карта\tсреда, Декабрь 9, 2026, 10:00:00 - первая");
 
 } // namespace
 
@@ -96,6 +102,7 @@ void AuditCliTest::printsTheJournalAndItsVerdict_data()
 
     QTest::newRow("everything") << QStringList() << QList<int>{1, 2, 3};
     QTest::newRow("one patient") << QStringList{QStringLiteral("--patient"), QStringLiteral("2")} << QList<int>{2};
+    QTest::newRow("by card") << QStringList{QStringLiteral("--card"), QStringLiteral("1074")} << QList<int>{1};
     QTest::newRow("from a day") << QStringList{QStringLiteral("--from"), QStringLiteral("10.12.2026")}
                                 << QList<int>{2, 3};
     QTest::newRow("up to a day, ISO") << QStringList{QStringLiteral("--to=2026-12-09")} << QList<int>{1};
@@ -117,8 +124,11 @@ void AuditCliTest::printsTheJournalAndItsVerdict()
         QVERIFY2(lines[i].startsWith(QString::number(ids[i]) + QLatin1Char('\t')), qPrintable(lines[i]));
     if (!ids.isEmpty() && ids.first() == 1)
         QCOMPARE(lines.first(), kFirst);
+    if (ids.contains(2))
+        QVERIFY2(lines[ids.indexOf(2)].contains(QStringLiteral("\tудалённый пациент (запись 2)\tосмотр\t")),
+                 qPrintable(lines[ids.indexOf(2)]));
     if (ids.contains(3))
-        QVERIFY(lines[ids.indexOf(3)].contains(QStringLiteral("\t-\t-\t")));
+        QVERIFY(lines[ids.indexOf(3)].contains(QStringLiteral("\tпациент не указан\t-\t")));
     QCOMPARE(lines[ids.size()], QStringLiteral("Записей показано: %1.").arg(ids.size()));
     // The chain is checked over the whole journal, whatever the filter shows.
     QCOMPARE(lines[ids.size() + 1], QStringLiteral("Цепочка записей журнала цела: записей 3."));
@@ -143,6 +153,13 @@ void AuditCliTest::refusesWrongArguments_data()
                           << QStringLiteral("Ошибка: --from: нужна дата вида ДД.ММ.ГГГГ, а не «31.02.2026».");
     QTest::newRow("patient") << QStringList{QStringLiteral("--patient"), QStringLiteral("abc")}
                              << QStringLiteral("Ошибка: --patient");
+    QTest::newRow("card") << QStringList{QStringLiteral("--card"), QStringLiteral("abc")}
+                          << QStringLiteral("Ошибка: --card");
+    QTest::newRow("card nobody has") << QStringList{QStringLiteral("--card"), QStringLiteral("99")}
+                                     << QStringLiteral("Ошибка: пациента с картой 99 в базе нет.");
+    QTest::newRow("card and key") << QStringList{QStringLiteral("--card"), QStringLiteral("1074"),
+                                                 QStringLiteral("--patient"), QStringLiteral("1")}
+                                  << QStringLiteral("Ошибка: укажите либо --card, либо --patient.");
     QTest::newRow("order") << QStringList{QStringLiteral("--from"), QStringLiteral("10.12.2026"), QStringLiteral("--to"),
                                           QStringLiteral("09.12.2026")}
                            << QStringLiteral("Ошибка: дата --from позже даты --to.");

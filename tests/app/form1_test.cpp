@@ -24,6 +24,8 @@
 #include <QFileInfo>
 #include <QTabBar>
 #include <QTableView>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -40,6 +42,8 @@ struct Patient
     QDate vipDate = {}; // discharge, blank when never discharged
     QDate datPosl = {}; // last visit
     int ambKarta = 0;
+    QString firstName = {};
+    QString fatherName = {};
 };
 
 // A data folder with the given patients, written before the program starts.
@@ -61,6 +65,10 @@ void seed(const QString &folder, const QList<Patient> &patients)
             r.setValue("Dat_posl", p.datPosl);
         if (p.ambKarta)
             r.setValue("Amb_karta", p.ambKarta);
+        if (!p.firstName.isEmpty())
+            r.setValue("First_Name", p.firstName);
+        if (!p.fatherName.isEmpty())
+            r.setValue("Father_Name", p.fatherName);
         QVERIFY(r.post());
     }
 }
@@ -108,6 +116,13 @@ private Q_SLOTS:
     void archiveHidesLongDischarged();
     void doubleClickShowsOnePatientUntilTabStar();
     void f5ReadsWhatWasWrittenElsewhere();
+    void f5KeepsEveryCurrentRecord_data();
+    void f5KeepsEveryCurrentRecord();
+    void patientCaption_data();
+    void patientCaption();
+    void sectionHeadersNameThePatient();
+    void admissionsGridShowsWholeEvents();
+    void f1ShowsTheGuideWithItsPictures();
     void rowColours_data();
     void rowColours();
     void leavingTheCardPostsIt();
@@ -115,8 +130,10 @@ private Q_SLOTS:
     void deletingTheOnlyListedPatientIsRefused();
     void showAllLiftsTheArchives();
     void settingsArchiveReplacesTheLetterFilter();
-    void closingSettingsKeepsTheTabButListsEveryone_data();
-    void closingSettingsKeepsTheTabButListsEveryone();
+    void closingSettingsShowsTabStarAndListsEveryone_data();
+    void closingSettingsShowsTabStarAndListsEveryone();
+    void filteringAgainKeepsTheCurrentPatient_data();
+    void filteringAgainKeepsTheCurrentPatient();
     void exposureSettingsKeptByTheClinic_data();
     void exposureSettingsKeptByTheClinic();
     void exposureSettingsEdited_data();
@@ -213,7 +230,7 @@ void Form1Test::startUpCreatesWindowsAndLoadsLists()
                           "Form_diagnoz", "Form_analyz", "Form_lech_lekar", "Form_diagnoz_lite",
                           "Form_lech_puva_edit_osmotr", "Form_osmotr_edit_puva", "Form_lech_puva_edit_script",
                           "Form_osmotr_index1", "Form_register_docks", "Form_recomend", "Form_osm_compare",
-                          "Form_outcomes"}));
+                          "Form_help", "Form_outcomes"}));
     app::Form1 *f = a->form1();
     QVERIFY(f->isVisible());
     QVERIFY(!a->window(QStringLiteral("Form_wait"))->isVisible());
@@ -346,6 +363,202 @@ void Form1Test::f5ReadsWhatWasWrittenElsewhere()
     QVERIFY(dialogs.transcript.isEmpty());
 }
 
+void Form1Test::f5KeepsEveryCurrentRecord_data()
+{
+    QTest::addColumn<bool>("examGoneElsewhere");
+    QTest::newRow("records still there") << false;
+    QTest::newRow("current examination deleted elsewhere") << true;
+}
+
+// Every table stands on the record it stood on before F5, found by its key; one removed meanwhile
+// gives way to the first of its list.
+void Form1Test::f5KeepsEveryCurrentRecord()
+{
+    QFETCH(bool, examGoneElsewhere);
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}, {QStringLiteral("Белов")}}, dialogs);
+    QVERIFY(a);
+    db::Table &r = *a->context().dm1->register_;
+    db::DM2 &dm2 = *a->context().dm2;
+    QVERIFY(r.locate(QStringLiteral("Last_Name"), QStringLiteral("Белов")));
+    // Three examinations, the newest with two elements; three procedures and two diagnoses.
+    for (int day : {1, 5, 9}) {
+        dm2.osmotr1->append();
+        dm2.osmotr1->setValue("Date", QDate(2026, 12, day));
+        QVERIFY(dm2.osmotr1->post());
+    }
+    for (const QString &element : {QStringLiteral("Папула"), QStringLiteral("Бляшка")}) {
+        dm2.osmotr_elem->append();
+        dm2.osmotr_elem->setValue("Name_elem", element);
+        QVERIFY(dm2.osmotr_elem->post());
+    }
+    for (int course : {1, 1, 2}) {
+        dm2.lech_puva->append();
+        dm2.lech_puva->setValue("Id_kurs", course);
+        QVERIFY(dm2.lech_puva->post());
+    }
+    for (const QDate day : {QDate(2026, 12, 1), QDate(2026, 12, 9)}) {
+        dm2.diagnoz->append();
+        dm2.diagnoz->setValue("Data", day);
+        QVERIFY(dm2.diagnoz->post());
+    }
+    QVERIFY(dm2.osmotr1->locate(QStringLiteral("Date"), QDate(2026, 12, 9)));
+    dm2.osmotr_elem->last();
+    dm2.lech_puva->setRecNo(2);
+    dm2.diagnoz->last();
+    QVERIFY(dm2.osmotr1->recNo() > 1 && dm2.osmotr_elem->recNo() > 1 && dm2.diagnoz->recNo() > 1);
+    const qint64 patient = r.asInteger(QStringLiteral("ID_man"));
+    const QList<db::Table *> tables = {dm2.osmotr1, dm2.osmotr_elem, dm2.lech_puva, dm2.diagnoz};
+    QList<qint64> before;
+    for (db::Table *t : tables)
+        before << t->currentRowKey();
+    if (examGoneElsewhere) {
+        QSqlQuery q(a->context().database.sql());
+        QVERIFY(q.prepare(QStringLiteral("DELETE FROM osmotr_1 WHERE \"ID\" = ?")));
+        q.addBindValue(before[0]);
+        QVERIFY(q.exec());
+    }
+    a->form1()->findChild<QAction *>(QStringLiteral("ActionRefresh"))->trigger();
+    QCOMPARE(r.asInteger(QStringLiteral("ID_man")), patient);
+    if (examGoneElsewhere) {
+        QCOMPARE(dm2.osmotr1->recordCount(), 2);
+        QCOMPARE(dm2.osmotr1->recNo(), 1);
+        QCOMPARE(dm2.osmotr_elem->recordCount(), 0);
+    } else {
+        QCOMPARE(dm2.osmotr1->currentRowKey(), before[0]);
+        QCOMPARE(dm2.osmotr_elem->currentRowKey(), before[1]);
+        QCOMPARE(dm2.osmotr_elem->asString(QStringLiteral("Name_elem")), QStringLiteral("Бляшка"));
+    }
+    QCOMPARE(dm2.lech_puva->currentRowKey(), before[2]);
+    QCOMPARE(dm2.diagnoz->currentRowKey(), before[3]);
+}
+
+void Form1Test::patientCaption_data()
+{
+    QTest::addColumn<QStringList>("name"); // surname, first name, father's name, card
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("whole") << QStringList{"Тихонов", "Андрей", "Борисович", "1074"} << "Тихонов А. Б., карта 1074";
+    QTest::newRow("no father's name") << QStringList{"Smith", "john", "", "7"} << "Smith J., карта 7";
+    QTest::newRow("no card") << QStringList{"Антонов", "", "", ""} << "Антонов, карта не указана";
+    QTest::newRow("card 0") << QStringList{"Антонов", "", "", "0"} << "Антонов, карта не указана";
+    QTest::newRow("blanks around") << QStringList{" Ёлкин ", " ян", "", " 12 "} << "Ёлкин Я., карта 12";
+    QTest::newRow("no surname") << QStringList{"", "Анна", "", "3"} << "фамилия не указана А., карта 3";
+}
+
+void Form1Test::patientCaption()
+{
+    QFETCH(QStringList, name);
+    QFETCH(QString, caption);
+    QCOMPARE(app::Form1::patientCaption(name[0], name[1], name[2], name[3]), caption);
+}
+
+// Each section's header names the current patient, follows him through the list and a change of his
+// card, and an empty list leaves the plain header.
+void Form1Test::sectionHeadersNameThePatient()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")},
+                        {QStringLiteral("Тихонов"), {}, {}, 1074, QStringLiteral("Андрей"), QStringLiteral("Борисович")}},
+                       dialogs);
+    QVERIFY(a);
+    app::Form1 *form = a->form1();
+    db::Table &r = *a->context().dm1->register_;
+    auto titles = [form] {
+        QStringList all;
+        for (int s = 0; s < app::Form1::SectionCount; ++s)
+            all << form->sectionBox(app::Form1::Section(s))->title();
+        return all;
+    };
+    QVERIFY(r.locate(QStringLiteral("Last_Name"), QStringLiteral("Тихонов")));
+    QCOMPARE(form->sectionBox(app::Form1::Docs)->title(), QStringLiteral("Документы — Тихонов А. Б., карта 1074"));
+    for (const QString &title : titles())
+        QVERIFY2(title.endsWith(QStringLiteral(" — Тихонов А. Б., карта 1074")), qPrintable(title));
+    QCOMPARE(form->sectionBox(app::Form1::Osmotr)->title(), QStringLiteral("Осмотр пациента — Тихонов А. Б., карта 1074"));
+    r.first();
+    for (const QString &title : titles())
+        QVERIFY2(title.endsWith(QStringLiteral(" — Антонов, карта не указана")), qPrintable(title));
+    // The card changed on the registration card shows at once.
+    r.edit();
+    r.setValue(QStringLiteral("Amb_karta"), 2001);
+    QVERIFY(r.post());
+    QCOMPARE(form->sectionBox(app::Form1::Register)->title(), QStringLiteral("Регистрация пациента — Антонов, карта 2001"));
+    // A list that holds nobody names nobody.
+    form->findChild<QTabBar *>(QStringLiteral("TabControl2"))->setCurrentIndex(app::alphabetTabOf(QStringLiteral("Я")));
+    QCOMPARE(form->sectionBox(app::Form1::Docs)->title(), QStringLiteral("Документы"));
+}
+
+// "Поступил впервые" is read whole in the registration card's grid of admissions and discharges.
+void Form1Test::admissionsGridShowsWholeEvents()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}}, dialogs);
+    QVERIFY(a);
+    db::Table &diagnoz = *a->context().dm2->diagnoz;
+    diagnoz.append();
+    diagnoz.setValue("Data", kToday);
+    diagnoz.setValue("Text", QStringLiteral("Диагноз при первом поступлении"));
+    QVERIFY(diagnoz.post());
+    auto *grid = a->form1()->findChild<QTableView *>(QStringLiteral("DBGrid7"));
+    QVERIFY(grid);
+    const QString event = grid->model()->index(0, 0).data().toString();
+    QCOMPARE(event, QStringLiteral("Поступил впервые"));
+    const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+    QVERIFY2(grid->columnWidth(0) - 2 * margin >= grid->fontMetrics().horizontalAdvance(event),
+             qPrintable(QStringLiteral("%1 < %2").arg(grid->columnWidth(0)).arg(grid->fontMetrics().horizontalAdvance(event))));
+}
+
+// "Справка" (F1) shows the doctor's guide inside the program, every picture of it found.
+void Form1Test::f1ShowsTheGuideWithItsPictures()
+{
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов")}}, dialogs);
+    QVERIFY(a);
+    auto *help = a->form1()->findChild<QAction *>(QStringLiteral("ActionHelp"));
+    QVERIFY(help);
+    QCOMPARE(help->text(), QStringLiteral("Справка"));
+    QCOMPARE(help->shortcut(), QKeySequence(Qt::Key_F1));
+    help->trigger();
+    QWidget *window = a->window(QStringLiteral("Form_help"));
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Пелорин. Справка."));
+    auto *browser = window->findChild<QTextBrowser *>(QStringLiteral("TextBrowserGuide"));
+    QVERIFY(browser);
+    const QString text = browser->toPlainText();
+    for (const QString &chapter : {QStringLiteral("Первый запуск"), QStringLiteral("Пароль"),
+                                   QStringLiteral("Рабочий день врача"), QStringLiteral("Документы и печать"),
+                                   QStringLiteral("Резервные копии и восстановление"),
+                                   QStringLiteral("Несколько рабочих мест"),
+                                   QStringLiteral("Системная панель и обход пациентов"),
+                                   QStringLiteral("Если появилось сообщение")})
+        QVERIFY2(text.contains(chapter), qPrintable(chapter));
+    QStringList pictures;
+    QStringList links;
+    QStringList anchors;
+    for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (format.isImageFormat())
+                pictures << format.toImageFormat().name();
+            if (format.anchorHref().startsWith(QLatin1Char('#')))
+                links << format.anchorHref().mid(1);
+            anchors << format.anchorNames();
+        }
+    }
+    // Every link of the contents leads to its chapter.
+    QVERIFY(links.size() >= 8);
+    for (const QString &link : std::as_const(links))
+        QVERIFY2(anchors.contains(link), qPrintable(link));
+    QVERIFY(pictures.size() >= 5);
+    for (const QString &picture : std::as_const(pictures)) {
+        const QVariant data = browser->loadResource(QTextDocument::ImageResource, QUrl(picture));
+        const QImage image = data.typeId() == QMetaType::QImage ? data.value<QImage>() : QImage::fromData(data.toByteArray());
+        QVERIFY2(!image.isNull(), qPrintable(picture));
+    }
+    // Esc closes it.
+    QTest::keyClick(browser, Qt::Key_Escape);
+    QVERIFY(!window->isVisible());
+}
+
 void Form1Test::rowColours_data()
 {
     QTest::addColumn<QString>("flag");
@@ -443,12 +656,14 @@ void Form1Test::deletingTheOnlyListedPatientIsRefused()
                                         "бы еще одну запись, чтобы можно было удалить эту.")});
     a->form1()->findChild<QTabBar *>(QStringLiteral("TabControl2"))->setCurrentIndex(0);
     QCOMPARE(listedNames(*a).size(), 2);
-    // With two listed, the question comes, and Yes deletes and shows everybody again.
+    // With two listed, the question comes, and Yes deletes the patient still current (Белов, kept
+    // through the change of tab) and shows everybody else again.
+    QCOMPARE(a->context().dm1->register_->asString(QStringLiteral("Last_Name")), QStringLiteral("Белов"));
     dialogs.transcript.clear();
     dialogs.answers << QStringLiteral("yes");
     a->form1()->deletePatient();
     QCOMPARE(dialogs.transcript.first(), QStringLiteral("ask: Внимание!: Вы уверены что хотите удалить данного пациента?"));
-    QCOMPARE(listedNames(*a), QStringList{QStringLiteral("Белов")});
+    QCOMPARE(listedNames(*a), QStringList{QStringLiteral("Антонов")});
 }
 
 void Form1Test::showAllLiftsTheArchives()
@@ -489,7 +704,7 @@ void Form1Test::settingsArchiveReplacesTheLetterFilter()
     QCOMPARE(listedNames(*a).size(), 3);
 }
 
-void Form1Test::closingSettingsKeepsTheTabButListsEveryone_data()
+void Form1Test::closingSettingsShowsTabStarAndListsEveryone_data()
 {
     QTest::addColumn<bool>("archive");
     QTest::addColumn<QStringList>("listed");
@@ -497,7 +712,9 @@ void Form1Test::closingSettingsKeepsTheTabButListsEveryone_data()
     QTest::newRow("archive on") << true << QStringList({"Антонов", "Борисов"});
 }
 
-void Form1Test::closingSettingsKeepsTheTabButListsEveryone()
+// The list then holds every (current) patient: the tab shown is "*", the one in force, so a click on
+// "Б" filters again.
+void Form1Test::closingSettingsShowsTabStarAndListsEveryone()
 {
     QFETCH(bool, archive);
     QFETCH(QStringList, listed);
@@ -513,10 +730,89 @@ void Form1Test::closingSettingsKeepsTheTabButListsEveryone()
     auto *settings = a->formSettings();
     settings->show();
     settings->close();
-    QCOMPARE(tabs->currentIndex(), 2);
+    QCOMPARE(tabs->currentIndex(), 0);
     QStringList names = listedNames(*a);
     names.sort();
     QCOMPARE(names, listed);
+    tabs->setCurrentIndex(2);
+    QCOMPARE(listedNames(*a).size(), archive ? 1 : 2);
+}
+
+void Form1Test::filteringAgainKeepsTheCurrentPatient_data()
+{
+    QTest::addColumn<bool>("archive");
+    QTest::addColumn<int>("startTab");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("expectedTab");
+    const int t = app::alphabetTabOf(QStringLiteral("Т"));
+    QTest::newRow("settings closed") << false << t << "Тихонов" << "close settings" << "Тихонов" << 0;
+    QTest::newRow("settings closed, archive on") << true << t << "Тихонов" << "close settings" << "Тихонов" << 0;
+    QTest::newRow("log opened from the settings") << false << t << "Тихонов" << "log from settings" << "Тихонов" << 0;
+    QTest::newRow("archive switched on") << false << t << "Тихонов" << "archive" << "Тихонов" << 0;
+    QTest::newRow("archive day count") << true << t << "Тихонов" << "days" << "Тихонов" << 0;
+    QTest::newRow("letter tab chosen") << false << 0 << "Тихонов" << "tab Т" << "Тихонов" << t;
+    QTest::newRow("tab № chosen") << false << 0 << "Тихонов" << "tab №" << "Тихонов" << app::kTabNumber;
+    QTest::newRow("tab * chosen") << false << t << "Тихонов" << "tab *" << "Тихонов" << 0;
+    QTest::newRow("show all") << true << t << "Тихонов" << "show all" << "Тихонов" << 0;
+    // A patient the new list does not hold cannot stay: the list starts at its first row.
+    QTest::newRow("archived away") << false << 0 << "Белов" << "archive" << "Антонов" << 0;
+    QTest::newRow("not of the letter") << false << 0 << "Белов" << "tab Т" << "Тарасов" << t;
+}
+
+void Form1Test::filteringAgainKeepsTheCurrentPatient()
+{
+    QFETCH(bool, archive);
+    QFETCH(int, startTab);
+    QFETCH(QString, current);
+    QFETCH(QString, action);
+    QFETCH(QString, expected);
+    QFETCH(int, expectedTab);
+    ScopedScriptedDialogs dialogs;
+    auto a = startWith({{QStringLiteral("Антонов"), kToday.addDays(-100), kToday.addDays(-110)},
+                        {QStringLiteral("Белов"), kToday.addDays(-200), kToday.addDays(-210)},
+                        {QStringLiteral("Тарасов")},
+                        {QStringLiteral("Тихонов")}},
+                       dialogs);
+    QVERIFY(a);
+    auto *settings = a->formSettings();
+    if (archive)
+        settings->findChild<QCheckBox *>(QStringLiteral("CheckBox4"))->click();
+    auto *tabs = a->form1()->findChild<QTabBar *>(QStringLiteral("TabControl2"));
+    tabs->setCurrentIndex(startTab);
+    db::Table &r = *a->context().dm1->register_;
+    QVERIFY(r.locate(QStringLiteral("Last_Name"), current));
+    const qint64 id = r.asInteger(QStringLiteral("ID_man"));
+
+    if (action == QLatin1String("close settings")) {
+        settings->show();
+        settings->close();
+    } else if (action == QLatin1String("log from settings")) {
+        settings->show();
+        buttonOf(settings, "Button2")->click();
+        a->window(QStringLiteral("Form_logs"))->close();
+        settings->close();
+    } else if (action == QLatin1String("archive")) {
+        settings->findChild<QCheckBox *>(QStringLiteral("CheckBox4"))->click();
+    } else if (action == QLatin1String("days")) {
+        settings->findChild<QSpinBox *>(QStringLiteral("SpinEdit4"))->setValue(300);
+    } else if (action.startsWith(QLatin1String("tab "))) {
+        tabs->setCurrentIndex(app::alphabetTabOf(action.mid(4)));
+    } else if (action == QLatin1String("show all")) {
+        buttonOf(a->form1(), "Button61")->click();
+    }
+    QCOMPARE(r.asString(QStringLiteral("Last_Name")), expected);
+    QCOMPARE(tabs->currentIndex(), expectedTab);
+    if (expected == current)
+        QCOMPARE(r.asInteger(QStringLiteral("ID_man")), id);
+    // The tab shown is the one in force: choosing it again (from a tab that lists everyone) lists
+    // what it lists now.
+    const QStringList shown = listedNames(*a);
+    tabs->setCurrentIndex(expectedTab == 0 ? app::kTabNumber : 0);
+    tabs->setCurrentIndex(expectedTab);
+    QCOMPARE(listedNames(*a), shown);
+    QCOMPARE(r.asString(QStringLiteral("Last_Name")), expected);
 }
 
 void Form1Test::exposureSettingsKeptByTheClinic_data()
@@ -683,12 +979,33 @@ void Form1Test::maintenancePanelRunsOverTheList()
         return values;
     };
     QCOMPARE(gridBornDays(), QStringList({"", ""}));
+    // The doctor is told which list is walked; a No leaves everything as it was.
+    const QString question = QStringLiteral("ask: Внимание!: Будут перебраны пациенты списка, как он отобран сейчас: "
+                                            "вкладка «Б», пациентов 2.\nНачать обход?");
+    dialogs.transcript.clear();
+    dialogs.answers << QStringLiteral("no");
+    buttonOf(sys, "Button1")->click();
+    QCOMPARE(dialogs.transcript, QStringList{question});
+    QCOMPARE(gridBornDays(), QStringList({"", ""}));
+    dialogs.transcript.clear();
+    dialogs.answers << QStringLiteral("yes");
     buttonOf(sys, "Button1")->click();
     QCOMPARE(gridBornDays(), QStringList({"1", "0"}));
     QVERIFY(a->form1()->updatesEnabled());
     QVERIFY(!a->window(QStringLiteral("Form_wait"))->isVisible());
     QVERIFY(sys->isEnabled());
-    QVERIFY(dialogs.transcript.filter(QStringLiteral("message:")).isEmpty());
+    // It ends with the line the command line prints.
+    QCOMPARE(dialogs.transcript,
+             QStringList({question, QStringLiteral("message: Пелорин.: Обход 1 закончен: пациентов 2 из 2.")}));
+    // With the archive on, the question says who stays out.
+    a->formSettings()->findChild<QCheckBox *>(QStringLiteral("CheckBox4"))->click();
+    dialogs.transcript.clear();
+    dialogs.answers << QStringLiteral("no");
+    buttonOf(sys, "Button1")->click();
+    QCOMPARE(dialogs.transcript,
+             QStringList{QStringLiteral("ask: Внимание!: Будут перебраны пациенты списка, как он отобран сейчас: "
+                                        "вкладка «*», пациентов 3.\nПациенты, выписанные более 150 дн. назад, в архиве "
+                                        "и не войдут.\nНачать обход?")});
     QCOMPARE(reg.asString("Last_Name"), QStringLiteral("Борисов"));
     QSqlQuery q(a->context().database.sql());
     QVERIFY(q.exec("SELECT Last_Name, ifnull(Born_Day, '-'), ifnull(ID_age_cat, '-') FROM register ORDER BY Last_Name"));

@@ -15,6 +15,7 @@
 #include "uitest.h"
 
 #include <QSqlQuery>
+#include <QLineEdit>
 #include <QtTest>
 #include <memory>
 
@@ -153,6 +154,8 @@ private Q_SLOTS:
     void typingIntoEmptyTableInserts();
     void datePickerFollowsRecord();
     void datePickerUserPick();
+    void datePickerTypedAfterOneClick_data();
+    void datePickerTypedAfterOneClick();
     void comboShowsUnlistedValue();
     void longItemDoesNotWidenTheCombo();
     void radioGroupValuesAndClear();
@@ -587,6 +590,48 @@ void DBControlsTest::datePickerFollowsRecord()
     QCOMPARE(picker.date(), QDate(1991, 11, 12));
     QCOMPARE(r.state(), db::TableState::Browse);
     QCOMPARE(edit.text(), QStringLiteral("12.11.1991"));
+}
+
+void DBControlsTest::datePickerTypedAfterOneClick_data()
+{
+    QTest::addColumn<int>("character"); // where the click puts the cursor in "12.11.1991"
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QDate>("date");
+    QTest::newRow("day, before it") << 0 << "15" << QDate(1991, 11, 15);
+    QTest::newRow("day, inside") << 1 << "03" << QDate(1991, 11, 3);
+    QTest::newRow("month") << 4 << "02" << QDate(1991, 2, 12);
+    QTest::newRow("month, after it") << 5 << "07" << QDate(1991, 7, 12);
+    QTest::newRow("year") << 8 << "2001" << QDate(2001, 11, 12);
+}
+
+// One click on a part of the date, then digits: that part is replaced, and the field takes it.
+void DBControlsTest::datePickerTypedAfterOneClick()
+{
+    QFETCH(int, character);
+    QFETCH(QString, typed);
+    QFETCH(QDate, date);
+    Clinic clinic;
+    QVERIFY(clinic.open());
+    db::Table &r = clinic.reg();
+    ui::DBDatePicker picker(&r, QStringLiteral("Born_dat"));
+    picker.resize(160, picker.sizeHint().height());
+    picker.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&picker));
+    auto *edit = picker.findChild<QLineEdit *>();
+    QVERIFY(edit);
+    QCOMPARE(edit->text(), QStringLiteral("12.11.1991"));
+    // A point where a click puts the cursor at that character, as the line edit lays its text out.
+    QList<int> xs;
+    for (int x = 0; x < edit->width(); ++x) {
+        if (edit->cursorPositionAt(QPoint(x, edit->height() / 2)) == character)
+            xs << x;
+    }
+    QVERIFY(!xs.isEmpty());
+    QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(xs[xs.size() / 2], edit->height() / 2));
+    QTest::keyClicks(&picker, typed);
+    QCOMPARE(picker.date(), date);
+    QCOMPARE(r.asDate("Born_dat"), date);
+    QCOMPARE(r.state(), db::TableState::Edit);
 }
 
 void DBControlsTest::datePickerUserPick()

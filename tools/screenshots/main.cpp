@@ -5,11 +5,19 @@
 //
 //     QT_QPA_PLATFORM=offscreen pelorin-screenshots DATA OUT [window...]
 //
+// With --guide first it takes instead the few pictures of the doctor's guide (docs/guide/images),
+// each named as the guide shows it, over a patient of the data who has examinations, procedures
+// and diagnoses; scripts/guide-pictures.sh runs it over a demo clinic made afresh.
+//
+//     QT_QPA_PLATFORM=offscreen pelorin-screenshots --guide DATA OUT
+//
 // The offscreen screen is 800 × 600 unless told otherwise; a laptop's 1366 × 768 less its task bar:
 //     QT_QPA_PLATFORM=offscreen:configfile=laptop.json, with
 //     {"windowFrameMargins": false, "screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1366,
 //      "height": 728, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]}
+#include "appcontext.h"
 #include "application.h"
+#include "datamodules.h"
 #include "dialogs.h"
 #include "form1.h"
 #include "form_analyz.h"
@@ -22,7 +30,9 @@
 #include "puva_windows.h"
 #include "windowfit.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QImage>
@@ -92,15 +102,110 @@ private:
     int m_faults = 0;
 };
 
+// The guide's pictures are read on a page about a thousand pixels wide: larger ones are scaled down.
+constexpr int kGuideWidth = 1000;
+
+void saveForGuide(QWidget *w, const QString &out, const QString &name)
+{
+    settle();
+    QImage picture = w->grab().toImage();
+    if (picture.width() > kGuideWidth)
+        picture = picture.scaledToWidth(kGuideWidth, Qt::SmoothTransformation);
+    picture = picture.convertToFormat(QImage::Format_RGB888);
+    const QString path = QStringLiteral("%1/%2.png").arg(out, name);
+    if (!picture.save(path, "PNG", 9))
+        qWarning("cannot write %s", qPrintable(path));
+    qInfo("%s: %dx%d", qPrintable(path), picture.width(), picture.height());
+}
+
+// A patient who shows what the guide speaks of: examinations, procedures and diagnoses.
+bool moveToShowcasePatient(app::Application &program)
+{
+    db::Table &reg = *program.context().dm1->register_;
+    const db::DM2 &dm2 = *program.context().dm2;
+    for (int row = 1; row <= reg.recordCount(); ++row) {
+        reg.setRecNo(row);
+        if (dm2.osmotr1->recordCount() >= 2 && dm2.lech_puva->recordCount() >= 3 && dm2.diagnoz->recordCount() >= 2 &&
+            !reg.asString(QStringLiteral("Amb_karta")).isEmpty())
+            return true;
+    }
+    reg.first();
+    return false;
+}
+
+int guidePictures(app::Application &program, ScopedScriptedDialogs &dialogs, const QString &out)
+{
+    app::Form1 *form = program.form1();
+    settle();
+    if (!moveToShowcasePatient(program))
+        qWarning("no patient with examinations, procedures and diagnoses: the first one is shown");
+    // The list starts at the chosen patient, as a doctor scrolls to him.
+    if (auto *grid = form->findChild<QAbstractItemView *>(QStringLiteral("DBGrid1")))
+        grid->scrollTo(grid->currentIndex(), QAbstractItemView::PositionAtTop);
+    form->showSection(app::Form1::Register);
+    saveForGuide(form, out, QStringLiteral("glavnoe-okno"));
+
+    form->showSection(app::Form1::Osmotr);
+    program.context().dm2->osmotr1->last();
+    saveForGuide(form, out, QStringLiteral("osmotr"));
+
+    form->showSection(app::Form1::Docs);
+    saveForGuide(form, out, QStringLiteral("dokumenty"));
+
+    form->showSection(app::Form1::Lech);
+    if (auto *open = form->findChild<QPushButton *>(QStringLiteral("Button16"))) {
+        open->click();
+        if (QWidget *editor = program.window(QStringLiteral("Form_lech_puva_edit"))) {
+            saveForGuide(editor, out, QStringLiteral("puva"));
+            editor->close();
+        }
+    }
+    form->showSection(app::Form1::Register);
+
+    if (QWidget *settings = program.window(QStringLiteral("Form_settings"))) {
+        settings->show();
+        saveForGuide(settings, out, QStringLiteral("nastroyki"));
+        settings->close();
+    }
+    if (QWidget *panel = program.window(QStringLiteral("Form_sys"))) {
+        panel->show();
+        saveForGuide(panel, out, QStringLiteral("panel-obhoda"));
+        panel->close();
+    }
+    // A few records stored, as in a working day, so the journal has lines to show.
+    const db::DM2 &dm2 = *program.context().dm2;
+    for (db::Table *t : {program.context().dm1->register_, dm2.osmotr1, dm2.lech_puva, dm2.diagnoz}) {
+        if (t->isEmpty())
+            continue;
+        t->edit();
+        t->post();
+    }
+    if (QWidget *logs = program.window(QStringLiteral("Form_logs"))) {
+        logs->resize(980, 520);
+        logs->show();
+        if (auto *all = logs->findChild<QCheckBox *>(QStringLiteral("CheckBoxAll")))
+            all->setChecked(true);
+        saveForGuide(logs, out, QStringLiteral("zhurnal"));
+        logs->close();
+    }
+    settle();
+    for (const QString &line : dialogs.transcript)
+        qInfo("%s", qPrintable(line));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication qt(argc, argv);
     ui::keepWindowsOnScreen(&qt);
-    const QStringList args = qt.arguments();
+    QStringList args = qt.arguments();
+    const bool guide = args.size() > 1 && args[1] == QLatin1String("--guide");
+    if (guide)
+        args.removeAt(1);
     if (args.size() < 3) {
-        qWarning("usage: pelorin-screenshots DATA OUT [window...]");
+        qWarning("usage: pelorin-screenshots [--guide] DATA OUT [window...]");
         return 2;
     }
     ScopedScriptedDialogs dialogs;
@@ -114,6 +219,8 @@ int main(int argc, char *argv[])
     }
     const QString out = args[2];
     QDir().mkpath(out);
+    if (guide)
+        return guidePictures(program, dialogs, out);
     Shooter shooter(out);
     app::Form1 *form = program.form1();
     settle();

@@ -2,10 +2,12 @@
 
 #include "auditlog.h"
 #include "database.h"
+#include "journalwords.h"
 #include "options.h"
 
 #include <QDate>
 #include <QDir>
+#include <QSqlQuery>
 #include <QTextStream>
 
 namespace pelorin::cli {
@@ -43,9 +45,10 @@ QString stampForPeople(const QString &stamp)
 QString auditUsage()
 {
     return QStringLiteral(
-        "  pelorin-cli audit   --data ПАПКА [--patient НОМЕР] [--from ДАТА] [--to ДАТА]\n"
-        "      печатает постоянный журнал изменений (номер записи, время, номер пациента, таблица, строка)\n"
-        "      для всех пациентов или одного (ID_man), за дни с ДАТА по ДАТА (ДД.ММ.ГГГГ), и проверяет\n"
+        "  pelorin-cli audit   --data ПАПКА [--card НОМЕР | --patient КЛЮЧ] [--from ДАТА] [--to ДАТА]\n"
+        "      печатает постоянный журнал изменений (номер записи, время, пациент: номер карты и фамилия,\n"
+        "      запись: осмотр, процедура ПУВА, диагноз…, строка) для всех пациентов или одного (по номеру\n"
+        "      амбулаторной карты или по ключу ID_man), за дни с ДАТА по ДАТА (ДД.ММ.ГГГГ), и проверяет\n"
         "      цепочку SHA-256 по всему журналу: код 1, если запись изменена или удалена; хэш последней\n"
         "      записи стоит записать вне файла: по нему видно и удаление записей с конца журнала;\n"
         "      вместо --data ПАПКА — --db postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА: журнал на сервере\n"
@@ -57,6 +60,7 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
     QString folder;
     QString server;
     db::AuditLog::Filter filter;
+    qint64 card = 0;
     bool help = false;
     auto onFlag = [&help](const QString &) {
         help = true;
@@ -75,6 +79,10 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
                 !problem.isEmpty())
                 return problem;
             filter.patient = id;
+        } else if (option == QLatin1String("--card")) {
+            if (QString problem = wholeNumberOption(option, value, 1, std::numeric_limits<qint64>::max(), &card);
+                !problem.isEmpty())
+                return problem;
         } else if (option == QLatin1String("--from") || option == QLatin1String("--to")) {
             const QDate day = dayOf(value);
             if (!day.isValid())
@@ -119,13 +127,27 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
         return kAuditSound;
     }
 
+    if (card > 0) {
+        if (!filter.patient.isNull())
+            return fail(err, QStringLiteral("Ошибка: укажите либо --card, либо --patient."));
+        QSqlQuery q(database.sql());
+        q.prepare(QStringLiteral("SELECT \"ID_man\" FROM register WHERE \"Amb_karta\" = ?"));
+        q.addBindValue(card);
+        if (!q.exec() || !q.next())
+            return fail(err, QStringLiteral("Ошибка: пациента с картой %1 в базе нет.").arg(card));
+        filter.patient = q.value(0).toLongLong();
+        if (q.next())
+            return fail(err, QStringLiteral("Ошибка: карта %1 записана у нескольких пациентов; укажите --patient.").arg(card));
+    }
+
     QList<db::AuditEntry> rows;
     if (!db::AuditLog::read(database.sql(), filter, &rows, &error))
         return fail(err, error);
+    db::JournalWords said(database.sql());
     for (const db::AuditEntry &e : rows) {
-        out << e.id << '\t' << stampForPeople(e.stamp) << '\t'
-            << (e.patient.isNull() ? QStringLiteral("-") : QString::number(e.patient.toLongLong())) << '\t'
-            << (e.table.isEmpty() ? QStringLiteral("-") : e.table) << '\t' << e.text;
+        const QString kind = db::JournalWords::record(e.table);
+        out << e.id << '\t' << stampForPeople(e.stamp) << '\t' << said.patient(e.patient) << '\t'
+            << (kind.isEmpty() ? QStringLiteral("-") : kind) << '\t' << e.text;
         // Rows of a server name the seat that wrote them.
         if (!e.seat.isEmpty())
             out << '\t' << e.seat;

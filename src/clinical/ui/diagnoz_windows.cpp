@@ -74,6 +74,7 @@ Form_diagnoz::Form_diagnoz(db::DM1 &, db::DM2 &dm2, db::RunSettings &settings, D
     grid->setColumnWidthChars(1, 8);
     grid->setColumnWidthChars(2, 30);
     grid->setColumnWidthChars(3, 16);
+    grid->setColumnWidthFor(3, {QStringLiteral("Поступил впервые"), QStringLiteral("Поступил"), QStringLiteral("Выписан")});
     grid->setMinimumHeight(120);
     connect(grid, &QAbstractItemView::clicked, this, &Form_diagnoz::syncCalendar);
     top->addWidget(grid, 3);
