@@ -87,7 +87,7 @@ void AtomicOperationsTest::everyWriteIsInsideOneTransaction()
     std::vector<db::Table *> tables = f.dm1->tables();
     tables.insert(tables.end(), f.dm2->tables().begin(), f.dm2->tables().end());
     for (db::Table *t : tables)
-        QObject::connect(t, &db::Table::rowsChanged, t, [&] { writes << f.db.inTransaction(); });
+        QObject::connect(t, &db::Table::rowsChanged, t, [w = &writes, d = &f.db] { *w << d->inTransaction(); });
 
     bool ok = true;
     if (operation == QLatin1String("new patient")) {

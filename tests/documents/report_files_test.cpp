@@ -161,7 +161,8 @@ void ReportFilesTest::cardReadBackCellByCell()
     // One new card in reports/, named after the patient's card number and surname and the moment, shown once.
     const QStringList cards = program.files(QStringLiteral("reports"));
     QCOMPARE(cards.size(), 1);
-    QVERIFY2(QRegularExpression(QStringLiteral("^karta1_42_Сидоров_\\d{8}-\\d{6}\\.xlsx$")).match(cards.first()).hasMatch(),
+    static const QRegularExpression cardName(QStringLiteral("^karta1_42_Сидоров_\\d{8}-\\d{6}\\.xlsx$"));
+    QVERIFY2(cardName.match(cards.first()).hasMatch(),
              qPrintable(cards.first()));
     QCOMPARE(QFileInfo(r.cardPath).fileName(), cards.first());
     QCOMPARE(w.viewer.opened, QStringList{r.cardPath});
@@ -310,7 +311,8 @@ void ReportFilesTest::summaryReadBackTextByText()
     QCOMPARE(w.viewer.opened, QStringList{r.summaryPath});
     QCOMPARE(QFileInfo(r.summaryPath).absolutePath(),
              QFileInfo(program.path(QStringLiteral("sourses/reports"))).absoluteFilePath());
-    QVERIFY2(QRegularExpression(QStringLiteral("^vipiska_\\d{1,6}\\.docx$"))
+    static const QRegularExpression summaryName(QStringLiteral("^vipiska_\\d{1,6}\\.docx$"));
+    QVERIFY2(summaryName
                  .match(QFileInfo(r.summaryPath).fileName())
                  .hasMatch(),
              qPrintable(r.summaryPath));
