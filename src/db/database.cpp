@@ -3,10 +3,12 @@
 #include "auditlog.h"
 #include "dialogs.h"
 #include "programfolder.h"
+#include "safefile.h"
 #include "schema.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QFileInfo>
 #include <QSqlError>
@@ -321,7 +323,7 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
     // already, and writing an empty clinic over it would hide that.
     if (info.exists() && info.size() == 0)
         return refuse(damaged.arg(QStringLiteral("файл пуст")));
-    if (mode == OpenMode::Create && !QDir().mkpath(folder)) {
+    if (mode == OpenMode::Create && !safefile::makeFolder(folder)) {
         return refuse(QStringLiteral("Не удалось создать папку данных «%1».").arg(QDir::toNativeSeparators(folder)));
     }
     const bool readOnly = mode == OpenMode::ReadOnly;
@@ -330,6 +332,14 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
                                : QStringLiteral("Нет прав на чтение и запись этого файла."));
     if (!readOnly && !QFileInfo(folder).isWritable())
         return refuse(QStringLiteral("Нет прав на запись в папку данных «%1».").arg(QDir::toNativeSeparators(folder)));
+    // SQLite would make a new file readable by everyone; an empty file of the program's own is taken
+    // as a new database, and its -wal and -shm get its mode.
+    bool madeEmpty = false;
+    if (!info.exists()) {
+        if (QString why; !safefile::createEmpty(path, &why))
+            return refuse(why);
+        madeEmpty = true;
+    }
 
     auto connect = [&](bool immutable) {
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
@@ -349,6 +359,9 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
     };
     auto fail = [&](const QString &why) {
         close();
+        // The empty file made above would be taken for a damaged database at the next start.
+        if (madeEmpty && QFileInfo(path).size() == 0)
+            QFile::remove(path);
         return refuse(why);
     };
     if (!connect(false))

@@ -11,6 +11,7 @@
 
 #include "database.h"
 #include "programfolder.h"
+#include "safefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -221,7 +222,7 @@ int runCheck(const QString &folder, QTextStream &out, QTextStream &err)
         print(err, {QStringLiteral("Файл базы данных не найден: %1.").arg(QDir::toNativeSeparators(path))});
         return kExitFailure;
     }
-    const CheckResult result = checkFolder(folder, folder::root());
+    const CheckResult result = checkFolder(folder, photoRoot);
     print(result.openError.isEmpty() ? out : err, describeCheck(result));
     return result.exitCode();
 }

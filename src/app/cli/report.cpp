@@ -20,6 +20,7 @@
 #include "legacy_card.h"
 #include "report_files.h"
 #include "rtfwriter.h"
+#include "safefile.h"
 #include "settings.h"
 #include "table.h"
 
@@ -366,7 +367,7 @@ int runReport(const QStringList &words, QTextStream &out, QTextStream &err)
 
     documents::ReportFilesOptions options;
     if (!a.outFolder.isEmpty()) {
-        if (!QDir().mkpath(a.outFolder))
+        if (!safefile::makeFolder(a.outFolder))
             return fail(err,
                         QStringLiteral("Не удалось создать папку «%1».").arg(QDir::toNativeSeparators(a.outFolder)));
         options.cardFolder = a.outFolder;
