@@ -11,6 +11,7 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QDir>
+#include <QProcess>
 #include <QtTest>
 
 using namespace pelorin;
@@ -110,6 +111,10 @@ private Q_SLOTS:
     void checkChangesNothing_data();
     void checkChangesNothing();
     void checkFindsPhotoRowsAndFilesThatDoNotMatch();
+    void checkHoldsEveryLinkAgainstThePhotoFolder_data();
+    void checkHoldsEveryLinkAgainstThePhotoFolder();
+    void checkTakesThePhotoFolderAsTheProgramDoes_data();
+    void checkTakesThePhotoFolderAsTheProgramDoes();
 };
 
 void CliTest::initIsIdempotent()
@@ -551,6 +556,91 @@ void CliTest::checkFindsPhotoRowsAndFilesThatDoNotMatch()
     const QString text = describeCheck(c).join(QLatin1Char('\n'));
     QVERIFY2(text.contains(QStringLiteral("osmotr_img, Id = 2: поле Link пустое")), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("foto\\12\\осмотр1-фото9.jpg: файл фотографии не указан")), qPrintable(text));
+}
+
+void CliTest::checkHoldsEveryLinkAgainstThePhotoFolder_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("finding"); // empty when the row is sound
+    QTest::newRow("copy in place") << "foto\\12\\осмотр1-фото1.jpg" << "";
+    QTest::newRow("copy lost") << "foto\\12\\осмотр1-фото2.jpg" << "файла фотографии «foto\\12\\осмотр1-фото2.jpg» нет";
+    QTest::newRow("folder lost") << "foto\\13\\осмотр1-фото1.jpg" << "файла фотографии «foto\\13\\осмотр1-фото1.jpg» нет";
+    QTest::newRow("dot-dot out") << "foto\\..\\..\\victim.txt" << "ведёт за пределы папки фотографий";
+    QTest::newRow("not under foto") << "victim.txt" << "ведёт за пределы папки фотографий";
+    QTest::newRow("absolute path") << "/etc/hostname" << "ведёт за пределы папки фотографий";
+    QTest::newRow("a link pointing out") << "foto\\12\\ссылка.jpg" << "ведёт за пределы папки фотографий";
+}
+
+void CliTest::checkHoldsEveryLinkAgainstThePhotoFolder()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, finding);
+    QTemporaryDir data;
+    QTemporaryDir program;
+    db::Database database;
+    QString error;
+    QVERIFY2(database.open(data.path(), &error), qPrintable(error));
+    QSqlQuery q(database.sql());
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO register (ID_man, Last_Name) VALUES (1, 'Антонов')")));
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO osmotr_1 (ID, ID_man, Nom_osm) VALUES (1, 1, 1)")));
+    QVERIFY(q.prepare(QStringLiteral("INSERT INTO osmotr_img (Id, Id_man, Link) VALUES (1, 1, ?)")));
+    q.addBindValue(link);
+    QVERIFY(q.exec());
+    QVERIFY(QDir(program.path()).mkpath(QStringLiteral("foto/12")));
+    QFile copy(program.filePath(QStringLiteral("foto/12/осмотр1-фото1.jpg")));
+    QVERIFY(copy.open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(QStringLiteral("/etc/hostname"), program.filePath(QStringLiteral("foto/12/ссылка.jpg"))));
+    const CheckResult c = checkDatabase(database, program.path());
+    const QString text = describeCheck(c).join(QLatin1Char('\n'));
+    QCOMPARE(c.photosOutside.size() + c.photosMissing.size(), finding.isEmpty() ? 0 : 1);
+    // The copy and the planted link are files no row names, but for the one this row names.
+    const bool namesAFile = link.contains(QStringLiteral("ссылка")) || link.endsWith(QStringLiteral("12\\осмотр1-фото1.jpg"));
+    QCOMPARE(c.strayPhotoFiles.size(), namesAFile ? 1 : 2);
+    if (!finding.isEmpty())
+        QVERIFY2(text.contains(QStringLiteral("osmotr_img, Id = 1: ")) && text.contains(finding), qPrintable(text));
+}
+
+void CliTest::checkTakesThePhotoFolderAsTheProgramDoes_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("--photos") << "option";
+    QTest::newRow("PELORIN_PHOTOS") << "environment";
+}
+
+void CliTest::checkTakesThePhotoFolderAsTheProgramDoes()
+{
+    QFETCH(QString, how);
+    QTemporaryDir data;
+    QTemporaryDir shared;
+    {
+        db::Database database;
+        QString error;
+        QVERIFY2(database.open(data.path(), &error), qPrintable(error));
+        QSqlQuery q(database.sql());
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO register (ID_man, Last_Name) VALUES (1, 'Антонов')")));
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO osmotr_1 (ID, ID_man, Nom_osm) VALUES (1, 1, 1)")));
+        QVERIFY(q.exec(QStringLiteral(
+            "INSERT INTO osmotr_img (Id, Id_man, Link) VALUES (1, 1, 'foto\\12\\осмотр1-фото1.jpg'), "
+            "(2, 1, 'foto\\12\\осмотр1-фото2.jpg')")));
+    }
+    QVERIFY(QDir(shared.path()).mkpath(QStringLiteral("foto/12")));
+    QFile copy(shared.filePath(QStringLiteral("foto/12/осмотр1-фото1.jpg")));
+    QVERIFY(copy.open(QIODevice::WriteOnly));
+    QProcess tool;
+    QStringList args{QStringLiteral("check"), QStringLiteral("--data"), data.path()};
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (how == QLatin1String("option"))
+        args << QStringLiteral("--photos") << shared.path();
+    else
+        environment.insert(QStringLiteral("PELORIN_PHOTOS"), shared.path());
+    tool.setProcessEnvironment(environment);
+    tool.start(QStringLiteral(PELORIN_PROGRAM_DIR "/pelorin-cli"), args);
+    QVERIFY(tool.waitForFinished(60000));
+    const QString out = QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+    QCOMPARE(tool.exitCode(), kExitFindings);
+    // Only the second copy is lost: the first is found in the shared folder.
+    QVERIFY2(out.contains(QStringLiteral("osmotr_img, Id = 2: файла фотографии")), qPrintable(out));
+    QVERIFY2(!out.contains(QStringLiteral("Id = 1:")), qPrintable(out));
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -1,6 +1,7 @@
 #include "check.h"
 
 #include "database.h"
+#include "safefile.h"
 #include "schema.h"
 
 #include <QDir>
@@ -103,17 +104,33 @@ void checkPhotos(QSqlDatabase &sql, const QString &programFolder, CheckResult &r
         result.integrityProblems << QStringLiteral("Не удалось проверить таблицу osmotr_img: %1").arg(q.lastError().text());
         return;
     }
+    const QDir root(programFolder);
+    const QString foto = root.absoluteFilePath(QStringLiteral("foto"));
     while (q.next()) {
         const QString link = q.value(1).toString();
-        if (link.trimmed().isEmpty())
-            result.photosWithoutLink << q.value(0).toLongLong();
-        else
-            named.insert(QString(link).replace(QLatin1Char('\\'), QLatin1Char('/')).toLower());
+        const qint64 id = q.value(0).toLongLong();
+        if (link.trimmed().isEmpty()) {
+            result.photosWithoutLink << id;
+            continue;
+        }
+        QString relative = QString(link).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        named.insert(relative.toLower());
+        if (programFolder.isEmpty())
+            continue;
+        // Resolved as the program resolves it: inside foto/ or not at all.
+        while (relative.startsWith(QLatin1Char('/')))
+            relative.remove(0, 1);
+        const QString file = relative.startsWith(QLatin1String("foto/"), Qt::CaseInsensitive)
+                                 ? safefile::inside(foto, relative.mid(5))
+                                 : QString();
+        if (file.isEmpty())
+            result.photosOutside << PhotoRow{id, link};
+        else if (!QFileInfo(file).isFile())
+            result.photosMissing << PhotoRow{id, link};
     }
     if (programFolder.isEmpty())
         return;
-    const QDir root(programFolder);
-    QDirIterator it(root.absoluteFilePath(QStringLiteral("foto")), QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(foto, QDir::Files, QDirIterator::Subdirectories);
     QStringList stray;
     while (it.hasNext()) {
         const QString relative = root.relativeFilePath(it.next());
@@ -215,6 +232,13 @@ QStringList describeCheck(const CheckResult &result)
         lines << describeOrphan(o);
     for (const qint64 id : result.photosWithoutLink)
         lines << QStringLiteral("osmotr_img, Id = %1: поле Link пустое — копии фотографии нет.").arg(id);
+    for (const PhotoRow &row : result.photosOutside)
+        lines << QStringLiteral("osmotr_img, Id = %1: поле Link «%2» ведёт за пределы папки фотографий — "
+                                "такой файл программа не читает и не удаляет.")
+                     .arg(row.id)
+                     .arg(row.link);
+    for (const PhotoRow &row : result.photosMissing)
+        lines << QStringLiteral("osmotr_img, Id = %1: файла фотографии «%2» нет.").arg(row.id).arg(row.link);
     for (const QString &file : result.strayPhotoFiles)
         lines << QStringLiteral("%1: файл фотографии не указан ни в одной записи osmotr_img.").arg(file);
 

@@ -36,8 +36,10 @@ QString usage()
         "  pelorin-cli demo  --data ПАПКА [--patients N] [--seed S] [--append]\n"
         "      записывает N демонстрационных пациентов (по умолчанию 60, зерно 1) со всеми их записями;\n"
         "      если в регистре уже есть пациенты, без --append ничего не записывает;\n"
-        "  pelorin-cli check --data ПАПКА\n"
-        "      проверяет целостность файла и ищет записи, чьих пациентов или осмотров больше нет;\n"
+        "  pelorin-cli check --data ПАПКА [--photos ПАПКА]\n"
+        "      проверяет целостность файла и ищет записи, чьих пациентов или осмотров больше нет, и фотографии:\n"
+        "      записи без файла, с путём за пределами папки foto, файлы без записи (папку foto берёт из --photos\n"
+        "      или PELORIN_PHOTOS, как программа, иначе из папки программы);\n"
         "      вместо --data ПАПКА — --db postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА: записи на сервере;\n") +
            reportUsage() + maintainUsage() + backupUsage() + auditUsage() + migrateUsage() +
            QStringLiteral(
@@ -52,7 +54,7 @@ QString usage()
 qsizetype commandAt(const QStringList &args)
 {
     static const QStringList withValue = {QStringLiteral("--data"), QStringLiteral("--patients"),
-                                          QStringLiteral("--seed")};
+                                          QStringLiteral("--seed"), QStringLiteral("--db"), QStringLiteral("--photos")};
     for (qsizetype i = 1; i < args.size(); ++i) {
         if (withValue.contains(args.at(i)))
             ++i;
@@ -67,6 +69,7 @@ struct Arguments
     QString command;
     QString dataFolder;
     QString server; // check only: the records on a PostgreSQL server
+    QString photos; // check only: the folder that holds foto/, when not the program folder
     std::optional<int> patients;
     std::optional<quint32> seed;
     bool append = false;
@@ -107,6 +110,10 @@ QString parse(const QStringList &args, Arguments *a)
             if (!db::Database::isServerAlias(value))
                 return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».").arg(value);
             a->server = value;
+        } else if (isOption(arg, QStringLiteral("--photos"))) {
+            if (QString e = valueOf(i, QStringLiteral("--photos"), &value); !e.isEmpty())
+                return e;
+            a->photos = QDir(value).absolutePath();
         } else if (isOption(arg, QStringLiteral("--patients"))) {
             if (QString e = valueOf(i, QStringLiteral("--patients"), &value); !e.isEmpty())
                 return e;
@@ -144,6 +151,8 @@ QString parse(const QStringList &args, Arguments *a)
         return QStringLiteral("--db относится только к команде check (и к report, backup, migrate).");
     if (!a->server.isEmpty() && !a->dataFolder.isEmpty())
         return QStringLiteral("укажите либо --data, либо --db.");
+    if (!a->photos.isEmpty() && a->command != QLatin1String("check"))
+        return QStringLiteral("--photos относится только к команде check.");
     if (a->command != QLatin1String("demo") && (a->patients || a->seed || a->append))
         return QStringLiteral("--patients, --seed и --append относятся только к команде demo.");
     return {};
@@ -202,7 +211,17 @@ int runDemo(const Arguments &a, QTextStream &out, QTextStream &err)
     return kExitOk;
 }
 
-int runServerCheck(const QString &server, QTextStream &out, QTextStream &err)
+// The folder that holds foto/, as the program takes it: --photos, else PELORIN_PHOTOS, else the
+// program folder.
+QString photoRootOf(const Arguments &a)
+{
+    if (!a.photos.isEmpty())
+        return a.photos;
+    const QString fromEnvironment = folder::photoRootFromArguments({});
+    return fromEnvironment.isEmpty() ? folder::root() : QDir(fromEnvironment).absolutePath();
+}
+
+int runServerCheck(const QString &server, const QString &photoRoot, QTextStream &out, QTextStream &err)
 {
     db::Database database;
     CheckResult result;
@@ -210,12 +229,12 @@ int runServerCheck(const QString &server, QTextStream &out, QTextStream &err)
         print(err, describeCheck(result));
         return kExitFailure;
     }
-    result = checkDatabase(database, folder::root());
+    result = checkDatabase(database, photoRoot);
     print(out, describeCheck(result));
     return result.exitCode();
 }
 
-int runCheck(const QString &folder, QTextStream &out, QTextStream &err)
+int runCheck(const QString &folder, const QString &photoRoot, QTextStream &out, QTextStream &err)
 {
     const QString path = QDir(folder).absoluteFilePath(db::Database::fileName());
     if (!QFileInfo::exists(path)) {
@@ -231,6 +250,8 @@ int runCheck(const QString &folder, QTextStream &out, QTextStream &err)
 
 int main(int argc, char *argv[])
 {
+    // Patient data: whatever SQLite or Qt makes for the commands is closed to others.
+    safefile::keepFromOthers();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pelorin-cli"));
     QTextStream out(stdout);
@@ -279,7 +300,7 @@ int main(int argc, char *argv[])
     if (a.server.isEmpty() && a.command == QLatin1String("check") && a.dataFolder.isEmpty())
         a.server = db::Database::resolveServerAlias(QCoreApplication::arguments()); // TARVELO=postgresql://...
     if (!a.server.isEmpty())
-        return runServerCheck(a.server, out, err);
+        return runServerCheck(a.server, photoRootOf(a), out, err);
     if (a.dataFolder.isEmpty())
         a.dataFolder = db::Database::resolveDataFolder(QCoreApplication::arguments());
 
@@ -287,5 +308,5 @@ int main(int argc, char *argv[])
         return runInit(a.dataFolder, out, err);
     if (a.command == QLatin1String("demo"))
         return runDemo(a, out, err);
-    return runCheck(a.dataFolder, out, err);
+    return runCheck(a.dataFolder, photoRootOf(a), out, err);
 }
