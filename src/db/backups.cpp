@@ -1,5 +1,6 @@
 #include "backups.h"
 
+#include "auditlog.h"
 #include "clock.h"
 #include "database.h"
 #include "safefile.h"
@@ -361,6 +362,17 @@ RestoreResult restoreDatabase(const QString &dataFolder, const QString &source)
     else
         QFile::setPermissions(staged, QFile::permissions(staged) &
                                           ~(QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
+    // The restored journal begins the chain anew: its end is the one to keep beside the file, and
+    // copies of the day made before this moment no longer speak for it.
+    auto placed = [&] {
+        AuditLog::ChainEnd end = AuditLog::chainEndOfFile(live);
+        if (end.rows >= 0) {
+            end.since = QDateTime::currentDateTime();
+            AuditLog::writeEndMark(dataFolder, end);
+        }
+        result.ok = true;
+        return result;
+    };
     Moves moves;
     if (QFileInfo::exists(live) || QFileInfo::exists(wal) || QFileInfo::exists(journal)) {
         // The replaced file's WAL holds its newest records: written into it first, the kept file is whole
@@ -394,8 +406,7 @@ RestoreResult restoreDatabase(const QString &dataFolder, const QString &source)
                                 .arg(native(live)));
             }
             result.keptFile = kept;
-            result.ok = true;
-            return result;
+            return placed();
         }
     }
     if (!QFile::rename(staged, live)) {
@@ -403,8 +414,7 @@ RestoreResult restoreDatabase(const QString &dataFolder, const QString &source)
         return fail(
             QStringLiteral("Не удалось поставить новый файл на место «%1»; прежний файл остался.").arg(native(live)));
     }
-    result.ok = true;
-    return result;
+    return placed();
 }
 
 QString keptBeforeRestore(const QString &dataFolder)

@@ -1,7 +1,9 @@
 // "pelorin-cli backup" and "restore", called in-process, and the automatic copy of the day at the
 // program's end.
 #include "backup.h"
+#include "auditlog.h"
 #include "backups.h"
+#include "changelog.h"
 #include "check.h"
 
 #include "clock.h"
@@ -36,6 +38,8 @@ struct Clinic
     QTemporaryDir dir;
     db::Database db;
     std::unique_ptr<db::DM1> dm1;
+    db::ChangeLog log;
+    std::unique_ptr<db::AuditLog> journal;
 
     explicit Clinic(const QStringList &patients = {})
     {
@@ -45,15 +49,19 @@ struct Clinic
         dm1 = std::make_unique<db::DM1>(db);
         if (!dm1->open(&error))
             qFatal("module failed: %s", qPrintable(error));
+        journal = std::make_unique<db::AuditLog>(db, log);
         for (const QString &name : patients)
             post(name);
     }
+    // As in the program, a patient's post comes with its line in the journal.
     void post(const QString &lastName)
     {
         db::Table &r = *dm1->register_;
         r.append();
         r.setValue("Last_Name", lastName);
+        log.note(QStringLiteral("Новый пациент: ") + lastName, QStringLiteral("register"));
         r.post();
+        journal->flush();
     }
     QString path() const { return dir.path(); }
     // Leaves the file as the program leaves it at its end.
@@ -376,7 +384,8 @@ void BackupTest::restoreKeepsTheReplacedFile()
     if (replaced == QLatin1String("none")) {
         QVERIFY(kept.isEmpty());
         QVERIFY(!r.out.contains(QStringLiteral("Прежний файл")));
-        QCOMPARE(names, QStringList{db::Database::fileName()});
+        // Beside the file, the end of its journal's chain.
+        QCOMPARE(names, QStringList({QStringLiteral("tarvelo.journal-end"), db::Database::fileName()}));
         return;
     }
     QCOMPARE(kept, QStringList{QStringLiteral("tarvelo.sqlite.before-restore-20250314-093015")});

@@ -137,6 +137,10 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
     const db::AuditLog::Verdict verdict = db::AuditLog::verify(database.sql());
     if (!verdict.sound)
         return fail(err, QStringLiteral("Журнал нарушен: ") + verdict.problem);
+    // A whole chain may still be a cut one: its end is held against the ends kept beside the file.
+    if (const QStringList found = db::AuditLog::findings(database.sql(), server.isEmpty() ? folder : QString());
+        !found.isEmpty())
+        return fail(err, QStringLiteral("Журнал нарушен: ") + found.join(QLatin1Char(' ')));
     out << QStringLiteral("Цепочка записей журнала цела: записей %1.").arg(verdict.rows) << '\n';
     // Rows cut off the end leave a whole chain: the last hash, noted outside the file, shows them later.
     out << QStringLiteral("Хэш последней записи: %1").arg(verdict.lastHash) << '\n';

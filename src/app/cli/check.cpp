@@ -1,5 +1,6 @@
 #include "check.h"
 
+#include "auditlog.h"
 #include "database.h"
 #include "safefile.h"
 #include "schema.h"
@@ -196,6 +197,11 @@ CheckResult checkDatabase(Database &database, const QString &programFolder)
     return result;
 }
 
+void checkJournal(Database &database, const QString &dataFolder, CheckResult &result)
+{
+    result.journalProblems = db::AuditLog::findings(database.sql(), dataFolder);
+}
+
 CheckResult checkFolder(const QString &folder, const QString &programFolder)
 {
     Database database;
@@ -203,6 +209,7 @@ CheckResult checkFolder(const QString &folder, const QString &programFolder)
     if (!database.open(folder, &result.openError, Database::OpenMode::ReadOnly))
         return result;
     result = checkDatabase(database, programFolder);
+    checkJournal(database, folder, result);
     return result;
 }
 
@@ -232,6 +239,8 @@ QStringList describeCheck(const CheckResult &result)
         lines << describeOrphan(o);
     for (const qint64 id : result.photosWithoutLink)
         lines << QStringLiteral("osmotr_img, Id = %1: поле Link пустое — копии фотографии нет.").arg(id);
+    for (const QString &problem : result.journalProblems)
+        lines << QStringLiteral("Журнал изменений: %1").arg(problem);
     for (const PhotoRow &row : result.photosOutside)
         lines << QStringLiteral("osmotr_img, Id = %1: поле Link «%2» ведёт за пределы папки фотографий — "
                                 "такой файл программа не читает и не удаляет.")

@@ -63,6 +63,7 @@ struct CheckResult
     QStringList strayPhotoFiles;     // files under foto/ that no row names, as stored paths
     QList<PhotoRow> photosOutside;   // Link leads out of the photo folder: never read, copied or deleted
     QList<PhotoRow> photosMissing;   // Link names a file that is not there
+    QStringList journalProblems;     // the journal of changes: broken, cut at its end, emptied or dropped
     int tablesChecked = 0;
     qint64 recordsChecked = 0;
     bool onServer = false; // the records were on a server, which keeps its own storage sound
@@ -71,7 +72,7 @@ struct CheckResult
     {
         return openError.isEmpty() && integrityProblems.isEmpty() && orphans.isEmpty() &&
                photosWithoutLink.isEmpty() && strayPhotoFiles.isEmpty() && photosOutside.isEmpty() &&
-               photosMissing.isEmpty();
+               photosMissing.isEmpty() && journalProblems.isEmpty();
     }
     int exitCode() const { return clean() ? kExitOk : kExitFindings; }
 };
@@ -83,6 +84,10 @@ struct CheckResult
 // photo rows are also held against the copies under its foto/: rows whose Link leads out of it or
 // names a missing file, and files that no row names.
 CheckResult checkDatabase(db::Database &database, const QString &photoRoot = QString());
+
+// Holds the journal of changes against itself and against the ends of its chain kept beside the file
+// (dataFolder; empty for a server): into result.journalProblems.
+void checkJournal(db::Database &database, const QString &dataFolder, CheckResult &result);
 
 // "pelorin-cli check": opens folder/tarvelo.sqlite read-only, changing nothing in it or beside it, and
 // looks it over; a file that cannot be looked at is a finding of its own (openError).

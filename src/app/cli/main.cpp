@@ -9,6 +9,8 @@
 #include "options.h"
 #include "report.h"
 
+#include "auditlog.h"
+#include "changelog.h"
 #include "database.h"
 #include "programfolder.h"
 #include "safefile.h"
@@ -200,6 +202,14 @@ int runDemo(const Arguments &a, QTextStream &out, QTextStream &err)
         print(err, describeDemo(result));
         return kExitFailure;
     }
+    {
+        // A clinic's records come with their journal: the demonstration's says what wrote them.
+        db::ChangeLog log;
+        db::AuditLog journal(database, log);
+        log.note(QStringLiteral("Записаны демонстрационные пациенты: %1.").arg(result.recordsOf(QStringLiteral("register"))),
+                 QStringLiteral("register"));
+        journal.flush();
+    }
     const QString path = database.filePath();
     database.close();
     const QLocale russian(QLocale::Russian, QLocale::Russia);
@@ -230,6 +240,7 @@ int runServerCheck(const QString &server, const QString &photoRoot, QTextStream 
         return kExitFailure;
     }
     result = checkDatabase(database, photoRoot);
+    checkJournal(database, QString(), result);
     print(out, describeCheck(result));
     return result.exitCode();
 }
