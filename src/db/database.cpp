@@ -254,6 +254,8 @@ bool Database::openServer(const QString &alias, QString *error, OpenMode mode)
         exec(m_db, QStringLiteral("ROLLBACK"), nullptr);
         return fail(sqlError);
     }
+    if (mode == OpenMode::CreateInOpenTransaction)
+        return true;
     if (!exec(m_db, QStringLiteral("COMMIT"), &sqlError))
         return fail(describeEngineError(sqlError));
     return true;
@@ -435,6 +437,8 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
         exec(m_db, QStringLiteral("ROLLBACK"), nullptr);
         return fail(sqlError);
     }
+    if (mode == OpenMode::CreateInOpenTransaction)
+        return true;
     if (!exec(m_db, QStringLiteral("COMMIT"), &sqlError))
         return fail(describeEngineError(sqlError));
     return true;

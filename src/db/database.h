@@ -32,6 +32,10 @@ public:
         Create,   // creates the folder and the file when they are missing
         Existing, // the file must be there already
         ReadOnly, // the file must be there; nothing in it or beside it is changed
+        // A server only: the tables are made inside a transaction left open for the caller, whose own
+        // writes join it, so that its COMMIT or ROLLBACK takes the tables with them (a move of a
+        // clinic, which must leave nothing behind when it is stopped).
+        CreateInOpenTransaction,
     };
 
     // Where the records are kept: the file of the data folder, or a PostgreSQL server shared by the

@@ -96,7 +96,9 @@ MigrateResult migrateClinic(const QString &folder, const QString &alias)
                          version.value(0).toInt() >= 2;
     version.finish();
     db::Database target;
-    if (!target.openServer(alias, &error)) {
+    // The tables are made in the move's own transaction: a move stopped at any point, a kill included,
+    // leaves the server database as empty as it found it.
+    if (!target.openServer(alias, &error, db::Database::OpenMode::CreateInOpenTransaction)) {
         r.error = error;
         return r;
     }
@@ -107,10 +109,12 @@ MigrateResult migrateClinic(const QString &folder, const QString &alias)
         QString sum;
         if (!tally(target.sql(), l, l.table != QLatin1String("clinic_settings") && l.table != QLatin1String("audit_log"),
                    &rows, &sum, &error)) {
+            QSqlQuery(target.sql()).exec(QStringLiteral("ROLLBACK"));
             r.error = error;
             return r;
         }
         if (rows > 0) {
+            QSqlQuery(target.sql()).exec(QStringLiteral("ROLLBACK"));
             r.error = QStringLiteral("База данных на сервере не пуста (в таблице %1 записей: %2): перенос делается только "
                                      "в пустую базу.")
                           .arg(l.table)
@@ -125,8 +129,6 @@ MigrateResult migrateClinic(const QString &folder, const QString &alias)
         r.error = QStringLiteral("Перенос не сделан, на сервер ничего не записано. ") + why;
         return r;
     };
-    if (!QSqlQuery(to).exec(QStringLiteral("BEGIN")))
-        return fail(to.lastError().text());
     for (const Layout &l : tables) {
         if (!layout2 && (l.table == QLatin1String("clinic_settings") || l.table == QLatin1String("audit_log")))
             continue;
