@@ -67,7 +67,8 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
             folder = QDir(value).absolutePath();
         } else if (option == QLatin1String("--db")) {
             if (!db::Database::isServerAlias(value))
-                return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».").arg(value);
+                return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».")
+                    .arg(db::Database::aliasForPeople(value));
             server = value;
         } else if (option == QLatin1String("--patient")) {
             qint64 id = 0;

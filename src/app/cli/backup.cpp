@@ -105,6 +105,8 @@ QString backupUsage()
 int backupServer(const Words &w, QTextStream &out, QTextStream &err)
 {
     const QString native = QDir::toNativeSeparators(w.file);
+    if (const QString problem = db::Database::serverAliasProblem(w.server); !problem.isEmpty())
+        return fail(err, QStringLiteral("Резервная копия не записана. ") + problem);
     if (const QString refused = safefile::refusal(w.file); !refused.isEmpty())
         return fail(err, QStringLiteral("Резервная копия не записана: %1.").arg(refused));
     if (QFileInfo::exists(w.file))

@@ -110,7 +110,8 @@ QString parse(const QStringList &args, Arguments *a)
             if (QString e = valueOf(i, QStringLiteral("--db"), &value); !e.isEmpty())
                 return e;
             if (!db::Database::isServerAlias(value))
-                return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».").arg(value);
+                return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».")
+                    .arg(db::Database::aliasForPeople(value));
             a->server = value;
         } else if (isOption(arg, QStringLiteral("--photos"))) {
             if (QString e = valueOf(i, QStringLiteral("--photos"), &value); !e.isEmpty())
