@@ -161,7 +161,7 @@ void AuditCliTest::refusesWrongArguments()
     QFETCH(QString, complaint);
     JournalFolder folder;
     const Run r = audit(QStringList{QStringLiteral("--data"), folder.path()} + words);
-    QCOMPARE(r.code, 1);
+    QCOMPARE(r.code, 2);
     QVERIFY2(r.err.startsWith(complaint), qPrintable(r.err));
     QCOMPARE(r.out, QString());
 }

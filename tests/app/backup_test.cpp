@@ -176,6 +176,8 @@ private Q_SLOTS:
     void serverBackupNeverLeavesABadDumpUnderItsName();
     void nextRunRemovesItsOwnLeftovers_data();
     void nextRunRemovesItsOwnLeftovers();
+    void restoreRefusesTheDatabaseItself_data();
+    void restoreRefusesTheDatabaseItself();
 };
 
 // "pelorin-cli check" opens the file read-only like "report": beside the program it now reads.
@@ -254,7 +256,8 @@ void BackupTest::backupRefuses()
     if (situation != QLatin1String("no target"))
         args << QStringLiteral("--to") << file;
     const Run r = run(cli::runBackup, args);
-    QCOMPARE(r.code, 1);
+    // Words that cannot be taken end with 2 in every command.
+    QCOMPARE(r.code, situation == QLatin1String("no target") ? 2 : 1);
     QVERIFY2(r.err.contains(words), qPrintable(r.err));
     QVERIFY(r.out.isEmpty());
     QCOMPARE(namesIn(target.path()), before);
@@ -636,6 +639,37 @@ void BackupTest::nextRunRemovesItsOwnLeftovers()
     const QStringList parts = namesIn(folder).filter(QStringLiteral(".part")) +
                               namesIn(QDir(folder).absoluteFilePath(QStringLiteral("backups"))).filter(QStringLiteral(".part"));
     QCOMPARE(parts.size(), notItsOwn.contains(QLatin1String(".part")) ? 1 : 0);
+}
+
+void BackupTest::restoreRefusesTheDatabaseItself_data()
+{
+    // How --from names the folder's own tarvelo.sqlite.
+    QTest::addColumn<QString>("spelling");
+    QTest::newRow("its path") << "path";
+    QTest::newRow("a path through ..") << "dotdot";
+    QTest::newRow("a link to it") << "link";
+}
+
+void BackupTest::restoreRefusesTheDatabaseItself()
+{
+    QFETCH(QString, spelling);
+    Clinic clinic({QStringLiteral("Антонов")});
+    clinic.close();
+    QTemporaryDir elsewhere;
+    const QString live = liveFile(clinic.path());
+    QString from = live;
+    if (spelling == QLatin1String("dotdot"))
+        from = clinic.path() + QStringLiteral("/../") + QFileInfo(clinic.path()).fileName() + QStringLiteral("/tarvelo.sqlite");
+    if (spelling == QLatin1String("link")) {
+        from = elsewhere.filePath(QStringLiteral("copy.sqlite"));
+        QVERIFY(QFile::link(live, from));
+    }
+    const QByteArray before = content(live);
+    const Run r = run(cli::runRestore, {QStringLiteral("--data"), clinic.path(), QStringLiteral("--from"), from});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(QStringLiteral("это сама база данных папки")), qPrintable(r.err));
+    QCOMPARE(content(live), before);
+    QVERIFY(namesIn(clinic.path()).filter(QStringLiteral("before-restore")).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(BackupTest)

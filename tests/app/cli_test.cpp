@@ -115,6 +115,9 @@ private Q_SLOTS:
     void checkHoldsEveryLinkAgainstThePhotoFolder();
     void checkTakesThePhotoFolderAsTheProgramDoes_data();
     void checkTakesThePhotoFolderAsTheProgramDoes();
+    void everyCommandRefusesWordsAlike_data();
+    void everyCommandRefusesWordsAlike();
+    void pathThatIsNotUtf8IsRefused();
 };
 
 void CliTest::initIsIdempotent()
@@ -641,6 +644,77 @@ void CliTest::checkTakesThePhotoFolderAsTheProgramDoes()
     // Only the second copy is lost: the first is found in the shared folder.
     QVERIFY2(out.contains(QStringLiteral("osmotr_img, Id = 2: файла фотографии")), qPrintable(out));
     QVERIFY2(!out.contains(QStringLiteral("Id = 1:")), qPrintable(out));
+}
+
+void CliTest::everyCommandRefusesWordsAlike_data()
+{
+    // The words after pelorin-cli (DATA: a data folder with a database), and what the refusal says;
+    // every one ends with 2 and the command's own usage.
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("complaint");
+    QTest::addColumn<QString>("usage"); // a line of the command's own usage
+    QTest::newRow("init: unknown option") << QStringList{"init", "--data", "DATA", "--bogus", "1"}
+                                          << "неизвестный параметр «--bogus»" << "pelorin-cli init";
+    QTest::newRow("demo: --patients twice") << QStringList{"demo", "--data", "DATA", "--patients", "3", "--patients", "4"}
+                                            << "параметр --patients указан дважды" << "pelorin-cli demo";
+    QTest::newRow("check: --data twice") << QStringList{"check", "--data", "DATA", "--data=DATA"}
+                                         << "параметр --data указан дважды" << "pelorin-cli check";
+    QTest::newRow("backup: --to twice") << QStringList{"backup", "--data", "DATA", "--to", "DATA/a", "--to", "DATA/b"}
+                                        << "параметр --to указан дважды" << "pelorin-cli backup";
+    QTest::newRow("restore: --from twice")
+        << QStringList{"restore", "--data", "DATA", "--from", "DATA/a", "--from=DATA/b"}
+        << "параметр --from указан дважды" << "pelorin-cli restore";
+    QTest::newRow("restore: unknown option") << QStringList{"restore", "--data", "DATA", "--to", "DATA/a"}
+                                             << "неизвестный параметр «--to»" << "pelorin-cli restore";
+    QTest::newRow("audit: --patient twice") << QStringList{"audit", "--data", "DATA", "--patient", "1", "--patient", "2"}
+                                            << "параметр --patient указан дважды" << "pelorin-cli audit";
+    QTest::newRow("maintain: --run twice") << QStringList{"maintain", "--data", "DATA", "--run", "1", "--run", "2"}
+                                           << "параметр --run указан дважды" << "pelorin-cli maintain";
+    QTest::newRow("migrate: --from twice")
+        << QStringList{"migrate", "--from", "DATA", "--from", "DATA", "--to", "postgresql://u@h/b"}
+        << "параметр --from указан дважды" << "pelorin-cli migrate";
+    QTest::newRow("report: --mode twice")
+        << QStringList{"report", "--data", "DATA", "--patient", "1", "--mode", "full-card", "--mode", "exam"}
+        << "параметр --mode указан дважды" << "pelorin-cli report";
+}
+
+void CliTest::everyCommandRefusesWordsAlike()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QString, complaint);
+    QFETCH(QString, usage);
+    QTemporaryDir data;
+    QVERIFY(initDatabase(data.path()).ok);
+    for (QString &w : words)
+        w.replace(QStringLiteral("DATA"), data.path());
+    QProcess tool;
+    tool.start(QStringLiteral(PELORIN_PROGRAM_DIR "/pelorin-cli"), words);
+    QVERIFY(tool.waitForFinished(60000));
+    const QString err = QString::fromUtf8(tool.readAllStandardError());
+    QCOMPARE(tool.exitCode(), 2);
+    QVERIFY2(err.startsWith(QStringLiteral("Ошибка: ") + complaint), qPrintable(err));
+    QVERIFY2(err.contains(usage), qPrintable(err));
+    // restore tells its own usage, not backup's.
+    if (usage.endsWith(QLatin1String("restore")))
+        QVERIFY2(!err.contains(QStringLiteral("pelorin-cli backup")), qPrintable(err));
+    QVERIFY(QFileInfo(data.filePath(QStringLiteral("a"))).exists() == false);
+}
+
+void CliTest::pathThatIsNotUtf8IsRefused()
+{
+    QTemporaryDir parent;
+    // The folder "клиника\xff": its name as bytes, which no text of the program can name again.
+    QProcess tool;
+    tool.setWorkingDirectory(parent.path());
+    tool.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exec \"$0\" init --data \"$(printf 'data\\377')\""),
+                                           QStringLiteral(PELORIN_PROGRAM_DIR "/pelorin-cli")});
+    QVERIFY(tool.waitForFinished(60000));
+    const QString err = QString::fromUtf8(tool.readAllStandardError());
+    QCOMPARE(tool.exitCode(), 2);
+    QVERIFY2(err.contains(QStringLiteral("не в кодировке UTF-8")) && err.contains(QStringLiteral("data%FF")),
+             qPrintable(err));
+    // Nothing was made, neither under that name nor under another one.
+    QCOMPARE(QDir(parent.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -88,7 +88,7 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
     };
     if (const QString problem = walkOptions(words, {QStringLiteral("--help"), QStringLiteral("-h")}, onFlag, onValue);
         !problem.isEmpty()) {
-        return fail(err, QStringLiteral("Ошибка: ") + problem + QStringLiteral("\nИспользование:\n") + auditUsage());
+        return refuseArguments(err, problem, auditUsage());
     }
     if (help) {
         out << auditUsage();
@@ -96,9 +96,9 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
         return kAuditSound;
     }
     if (filter.from.isValid() && filter.to.isValid() && filter.from > filter.to)
-        return fail(err, QStringLiteral("Ошибка: дата --from позже даты --to."));
+        return refuseArguments(err, QStringLiteral("дата --from позже даты --to."), auditUsage());
     if (!server.isEmpty() && !folder.isEmpty())
-        return fail(err, QStringLiteral("Ошибка: укажите либо --data, либо --db."));
+        return refuseArguments(err, QStringLiteral("укажите либо --data, либо --db."), auditUsage());
     if (server.isEmpty() && folder.isEmpty())
         server = db::Database::resolveServerAlias({}); // TARVELO=postgresql://...
     if (server.isEmpty() && folder.isEmpty())

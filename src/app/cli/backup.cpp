@@ -69,10 +69,12 @@ QString parseWords(const QStringList &words, const QString &fileOption, Words *w
 // Parses, answers --help and fills in the default data folder; -1 when the command is to go on.
 int prepare(const QStringList &words, const QString &fileOption, Words *w, QTextStream &out, QTextStream &err)
 {
+    // Each command tells its own usage.
+    const QString usage = fileOption == QLatin1String("--to") ? backupUsage() : restoreUsage();
     if (const QString problem = parseWords(words, fileOption, w); !problem.isEmpty())
-        return fail(err, QStringLiteral("Ошибка: ") + problem + QStringLiteral("\nИспользование:\n") + backupUsage());
+        return refuseArguments(err, problem, usage);
     if (w->help) {
-        out << backupUsage();
+        out << usage;
         out.flush();
         return kBackupOk;
     }
@@ -91,7 +93,12 @@ QString backupUsage()
         "      её (PRAGMA quick_check); можно и пока программа открыта. Автоматические копии программа\n"
         "      делает при каждом выходе в папку backups рядом с базой: одна на день, последние 30;\n"
         "  pelorin-cli backup  --db postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА --to ФАЙЛ\n"
-        "      копия базы на сервере программой pg_dump (формат custom; восстанавливает pg_restore);\n"
+        "      копия базы на сервере программой pg_dump (формат custom; восстанавливает pg_restore);\n");
+}
+
+QString restoreUsage()
+{
+    return QStringLiteral(
         "  pelorin-cli restore --data ПАПКА --from ФАЙЛ\n"
         "      ставит ФАЙЛ, если это исправная база данных программы, на место базы данных; прежний файл\n"
         "      остаётся рядом под именем tarvelo.sqlite.before-restore-ГГГГММДД-ЧЧММСС. Пока программа\n"
@@ -182,6 +189,11 @@ int runRestore(const QStringList &words, QTextStream &out, QTextStream &err)
                                         "программа сама её не заменяет."));
     if (!QFileInfo(w.file).isFile())
         return fail(err, QStringLiteral("Файл «%1» не найден.").arg(QDir::toNativeSeparators(w.file)));
+    // The database cannot be restored from itself: the copy would be taken of what it replaces.
+    const QFileInfo live(QDir(w.dataFolder).absoluteFilePath(db::Database::fileName()));
+    if (live.exists() && live.canonicalFilePath() == QFileInfo(w.file).canonicalFilePath())
+        return fail(err, QStringLiteral("Файл «%1» — это сама база данных папки %2: восстанавливают из копии.")
+                             .arg(QDir::toNativeSeparators(w.file), QDir::toNativeSeparators(w.dataFolder)));
     if (!QDir().mkpath(w.dataFolder))
         return fail(err,
                     QStringLiteral("Не удалось создать папку данных %1.").arg(QDir::toNativeSeparators(w.dataFolder)));

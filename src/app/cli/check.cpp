@@ -102,7 +102,7 @@ void checkPhotos(QSqlDatabase &sql, const QString &programFolder, CheckResult &r
     QSqlQuery q(sql);
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT \"Id\", \"Link\" FROM osmotr_img ORDER BY \"Id\""))) {
-        result.integrityProblems << QStringLiteral("Не удалось проверить таблицу osmotr_img: %1").arg(q.lastError().text());
+        result.integrityProblems << QStringLiteral("Не удалось проверить таблицу osmotr_img: %1").arg(db::describeEngineError(q.lastError().text()));
         return;
     }
     const QDir root(programFolder);
@@ -178,7 +178,7 @@ CheckResult checkDatabase(Database &database, const QString &programFolder)
                      db::quoteIdentifier(masterTable), db::quoteIdentifier(masterKey));
         if (!q.exec(text)) {
             result.integrityProblems
-                << QStringLiteral("Не удалось проверить таблицу %1: %2").arg(table, q.lastError().text());
+                << QStringLiteral("Не удалось проверить таблицу %1: %2").arg(table, db::describeEngineError(q.lastError().text()));
             continue;
         }
         while (q.next()) {

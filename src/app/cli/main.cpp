@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QTextStream>
@@ -43,12 +44,13 @@ QString usage()
         "      записи без файла, с путём за пределами папки foto, файлы без записи (папку foto берёт из --photos\n"
         "      или PELORIN_PHOTOS, как программа, иначе из папки программы);\n"
         "      вместо --data ПАПКА — --db postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА: записи на сервере;\n") +
-           reportUsage() + maintainUsage() + backupUsage() + auditUsage() + migrateUsage() +
+           reportUsage() + maintainUsage() + backupUsage() + restoreUsage() + auditUsage() + migrateUsage() +
            QStringLiteral(
                "  pelorin-cli --help\n"
                "      эта справка.\n"
                "Без --data берётся папка из переменной окружения TARVELO, иначе папка data рядом с программой.\n"
-               "Коды завершения: 0 — успешно; 1 — проверка нашла нарушения, документ не получен; 2 — ошибка.\n");
+               "Коды завершения: 0 — успешно; 1 — проверка нашла нарушения, документ или копия не получены; 2 — ошибка\n"
+               "(у каждой команды — неверные или повторённые параметры).\n");
 }
 
 // The place of the command word, passing over the options before it and their values; -1 without one.
@@ -94,8 +96,13 @@ QString parse(const QStringList &args, Arguments *a)
             return QStringLiteral("после %1 нужно значение.").arg(option);
         return {};
     };
-    auto isOption = [](const QString &arg, const QString &option) {
-        return arg == option || arg.startsWith(option + QLatin1Char('='));
+    // The last of two values would win without a word: a repeat is said instead.
+    QStringList seen;
+    auto isOption = [&seen](const QString &arg, const QString &option) {
+        const bool is = arg == option || arg.startsWith(option + QLatin1Char('='));
+        if (is)
+            seen << option;
+        return is;
     };
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString &arg = args.at(i);
@@ -133,7 +140,7 @@ QString parse(const QStringList &args, Arguments *a)
             if (!ok)
                 return QStringLiteral("--seed: нужно целое число от 0 до 4294967295, а не «%1».").arg(value);
             a->seed = s;
-        } else if (arg == QLatin1String("--append")) {
+        } else if (arg == QLatin1String("--append") && isOption(arg, arg)) {
             a->append = true;
         } else if (arg.startsWith(QLatin1Char('-'))) {
             return QStringLiteral("неизвестный параметр «%1».").arg(arg);
@@ -142,6 +149,8 @@ QString parse(const QStringList &args, Arguments *a)
         } else {
             return QStringLiteral("лишний аргумент «%1».").arg(arg);
         }
+        if (!seen.isEmpty() && seen.count(seen.last()) > 1)
+            return QStringLiteral("параметр %1 указан дважды.").arg(seen.last());
     }
     if (a->help)
         return {};
@@ -269,6 +278,19 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
 
+    // A word whose bytes are not UTF-8 cannot be named again by the program: a path of it would lead
+    // to another folder (its bytes replaced), so it is refused before anything is opened.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray word(argv[i]);
+        if (QFile::encodeName(QFile::decodeName(word)) != word) {
+            err << QStringLiteral("Ошибка: аргумент «%1» не в кодировке UTF-8; программа открывает только пути в UTF-8 "
+                                  "(переименуйте папку или файл).")
+                       .arg(QString::fromUtf8(word.toPercentEncoding("/._-")))
+                << '\n';
+            err.flush();
+            return kExitBadArguments;
+        }
+    }
     const QStringList args = QCoreApplication::arguments();
     if (const qsizetype at = commandAt(args); at > 0 && args.at(at) == QLatin1String("report")) {
         QStringList words = args.mid(1);
@@ -302,7 +324,7 @@ int main(int argc, char *argv[])
     if (const QString problem = parse(QCoreApplication::arguments(), &a); !problem.isEmpty()) {
         err << QStringLiteral("Ошибка: ") << problem << "\n\n" << usage();
         err.flush();
-        return kExitFailure;
+        return kExitBadArguments;
     }
     if (a.help) {
         out << usage();

@@ -129,7 +129,7 @@ int runMaintain(const QStringList &words, QTextStream &out, QTextStream &err)
 {
     MaintainArguments a;
     if (const QString problem = parseMaintainArguments(words, &a); !problem.isEmpty())
-        return fail(err, QStringLiteral("Ошибка: ") + problem + QStringLiteral("\nИспользование:\n") + maintainUsage());
+        return refuseArguments(err, problem, maintainUsage());
     if (a.help) {
         out << maintainUsage();
         out.flush();

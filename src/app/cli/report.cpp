@@ -303,7 +303,7 @@ int runReport(const QStringList &words, QTextStream &out, QTextStream &err)
 {
     ReportArguments a;
     if (const QString problem = parseReportArguments(words, &a); !problem.isEmpty())
-        return fail(err, QStringLiteral("Ошибка: ") + problem + QStringLiteral("\nИспользование:\n") + reportUsage());
+        return refuseArguments(err, problem, reportUsage());
     if (a.help) {
         out << QStringLiteral("Использование:\n") << reportUsage();
         out.flush();
