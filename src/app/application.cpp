@@ -17,6 +17,7 @@
 #include "placeholder.h"
 #include "programfolder.h"
 #include "reflist.h"
+#include "safefile.h"
 #include "session.h"
 #include "wiring.h"
 
@@ -189,13 +190,13 @@ Application::Start Application::start()
     // With a server one copy runs per seat: the lock is in the seat's own folder, and the clinic's
     // other seats work beside it.
     if (!server.isEmpty())
-        QDir().mkpath(dataFolder);
+        safefile::makeFolder(dataFolder);
     if (!lockDataFolder(dataFolder))
         return Start::Failed;
     // Photo copies go where every seat reaches them when the records are shared: the folder
     // --photos (or PELORIN_PHOTOS) names, holding foto\ as the program folder would.
     if (const QString photos = folder::photoRootFromArguments(m_arguments); !photos.isEmpty()) {
-        if (!QDir().mkpath(QDir(photos).absoluteFilePath(QStringLiteral("foto")))) {
+        if (!safefile::makeFolder(QDir(photos).absoluteFilePath(QStringLiteral("foto")))) {
             Dialogs::instance().message(QStringLiteral("Папка снимков %1 недоступна для записи.").arg(QDir::toNativeSeparators(photos)),
                                         QStringLiteral("Пелорин."), Dialogs::Kind::Error);
             return Start::Failed;
@@ -257,8 +258,21 @@ Application::Start Application::start()
     } else if (!db::Database::existsIn(folder)) {
         // A mistyped folder must not quietly start an empty clinic that new patients then go into.
         m_wait->hideWaiting();
-        if (!Dialogs::instance().ask(QStringLiteral("В папке %1 нет базы данных. Создать новую базу?")
-                                         .arg(QDir::toNativeSeparators(folder))))
+        // The clinic's file may be there under the name a restore keeps it by: that comes first.
+        bool broughtBack = false;
+        if (const QString kept = db::keptBeforeRestore(folder);
+            !kept.isEmpty() &&
+            Dialogs::instance().ask(QStringLiteral("В папке %1 нет базы данных, но есть прежний файл «%2», отложенный "
+                                                   "при восстановлении из копии. Поставить его на место базы данных?")
+                                        .arg(QDir::toNativeSeparators(folder), QFileInfo(kept).fileName()))) {
+            if (!db::bringBackKept(folder, kept, &error)) {
+                Dialogs::instance().message(error, QStringLiteral("Пелорин."), Dialogs::Kind::Error);
+                return Start::Failed;
+            }
+            broughtBack = true;
+        }
+        if (!broughtBack && !Dialogs::instance().ask(QStringLiteral("В папке %1 нет базы данных. Создать новую базу?")
+                                                         .arg(QDir::toNativeSeparators(folder))))
             return Start::Cancelled;
         m_wait->showWaiting();
     }

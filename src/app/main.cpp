@@ -1,6 +1,7 @@
 #include "application.h"
 #include "dialogs.h"
 #include "qtdialogs.h"
+#include "safefile.h"
 #include "windowfit.h"
 
 #include <QApplication>
@@ -9,6 +10,8 @@ using namespace pelorin;
 
 int main(int argc, char *argv[])
 {
+    // Patient data: whatever SQLite or Qt makes for the program is closed to others.
+    safefile::keepFromOthers();
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Пелорин"));
     ui::installRussianTranslations(qapp);

@@ -72,7 +72,8 @@ MaintenanceResult Maintenance::run(MaintenanceRun which)
 
     std::optional<db::Transaction> batch;
     batch.emplace(m_dm1.database());
-    int inBatch = 0;
+    // The patients of the batch not yet committed: a batch the file refuses takes them all back.
+    QStringList inBatch;
     int place = 0; // where the next patient is expected in the list
     for (const qint64 id : patients) {
         if (place < reg.recordCount() && reg.valueAt(place, idIndex).toLongLong() == id) {
@@ -103,29 +104,40 @@ MaintenanceResult Maintenance::run(MaintenanceRun which)
             result.failures << who + QStringLiteral(": ") +
                                    (refused.isEmpty() ? QStringLiteral("не все записи сохранены.") : refused);
         ++result.done;
+        inBatch << who;
         // The patient stayed in the list: the next one follows him.
         if (reg.recNo() - 1 == place && reg.asInteger(kIdMan) == id)
             ++place;
         if (progress)
             progress(result.done, result.patients);
-        if (++inBatch >= batchSize) {
-            inBatch = 0;
+        if (inBatch.size() >= batchSize) {
             if (!batch->commit()) {
                 result.stopped = true;
                 break;
             }
+            result.stored += int(inBatch.size());
+            inBatch.clear();
             batch.emplace(m_dm1.database());
         }
     }
-    if (!batch->commit())
-        result.stopped = true;
+    if (!result.stopped) {
+        if (batch->commit())
+            result.stored += int(inBatch.size());
+        else
+            result.stopped = true;
+    }
     batch.reset();
     if (result.stopped) {
         // What the tables hold in memory is no longer what the file holds.
         reg.refresh();
-        result.failures << QStringLiteral("Файл базы данных не принял изменения; обход остановлен после %1 из %2.")
-                               .arg(result.done)
-                               .arg(result.patients);
+        result.rolledBack = inBatch;
+        result.failures << QStringLiteral("Файл базы данных не принял изменения; обход остановлен. Сохранены "
+                                          "изменения пациентов: %1 из %2; изменения этих %3 отменены, обход нужно "
+                                          "повторить:")
+                               .arg(result.stored)
+                               .arg(result.patients)
+                               .arg(inBatch.size());
+        result.failures << inBatch;
     }
 
     // The doctor comes back to the patient he was on.

@@ -32,6 +32,8 @@ struct MaintenanceResult
 {
     int patients = 0;      // listed when the run started
     int done = 0;          // walked
+    int stored = 0;        // walked and committed to the file
+    QStringList rolledBack; // the patients of the batch the file refused, "Фамилия Имя (№ ID)"
     QStringList failures;  // one line for each patient whose records could not all be stored
     bool stopped = false;  // the file refused a batch of writes: the run ended there
 };

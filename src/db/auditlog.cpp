@@ -3,9 +3,15 @@
 #include "changelog.h"
 #include "clock.h"
 #include "database.h"
+#include "safefile.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QUuid>
 #include <QSqlError>
 #include <QSysInfo>
 #include <QTimer>
@@ -155,6 +161,7 @@ bool AuditLog::flush()
 void AuditLog::closing()
 {
     flush();
+    keepEndBeside();
     m_last.reset();
     m_insert.reset();
     m_chainEnd.clear();
@@ -315,6 +322,150 @@ AuditLog::Verdict AuditLog::verify(QSqlDatabase &sql)
     }
     v.lastHash = previous;
     return v;
+}
+
+AuditLog::ChainEnd AuditLog::chainEnd(QSqlDatabase &sql)
+{
+    ChainEnd end;
+    if (!present(sql))
+        return end;
+    QSqlQuery q(sql);
+    if (q.exec(QStringLiteral("SELECT count(*) FROM audit_log")) && q.next())
+        end.rows = q.value(0).toLongLong();
+    q.finish();
+    if (q.exec(QStringLiteral("SELECT Hash FROM audit_log ORDER BY ID DESC LIMIT 1")) && q.next())
+        end.hash = q.value(0).toString();
+    return end;
+}
+
+AuditLog::ChainEnd AuditLog::chainEndOfFile(const QString &path)
+{
+    ChainEnd end;
+    end.rows = -1;
+    const QString connection = QStringLiteral("journal-end-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery q(db);
+            if (q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && q.next())
+                end = chainEnd(db);
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return end;
+}
+
+QString AuditLog::endMarkPath(const QString &dataFolder)
+{
+    return QDir(dataFolder).absoluteFilePath(QStringLiteral("tarvelo.journal-end"));
+}
+
+bool AuditLog::readEndMark(const QString &dataFolder, ChainEnd *end)
+{
+    QFile file(endMarkPath(dataFolder));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    ChainEnd read;
+    bool rows = false;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QString text = QString::fromUtf8(line).trimmed();
+        if (text.startsWith(QLatin1String("rows ")))
+            read.rows = text.mid(5).toLongLong(&rows);
+        else if (text.startsWith(QLatin1String("hash ")))
+            read.hash = text.mid(5);
+        else if (text.startsWith(QLatin1String("since ")))
+            read.since = QDateTime::fromString(text.mid(6), Qt::ISODateWithMs);
+    }
+    if (!rows)
+        return false;
+    *end = read;
+    return true;
+}
+
+bool AuditLog::writeEndMark(const QString &dataFolder, const ChainEnd &end)
+{
+    QByteArray text = "rows " + QByteArray::number(end.rows) + "\nhash " + end.hash.toLatin1() + '\n';
+    if (end.since.isValid())
+        text += "since " + end.since.toString(Qt::ISODateWithMs).toLatin1() + '\n';
+    return safefile::write(endMarkPath(dataFolder), text, nullptr);
+}
+
+QString AuditLog::compareWithEnd(QSqlDatabase &sql, const ChainEnd &end, const QString &where)
+{
+    if (end.rows <= 0)
+        return {};
+    const ChainEnd now = chainEnd(sql);
+    // Numbers go 1, 2, 3... without gaps (verify sees to that): the noted last row is row number `rows`.
+    QSqlQuery q(sql);
+    q.prepare(QStringLiteral("SELECT Hash FROM audit_log WHERE ID = ?"));
+    q.addBindValue(end.rows);
+    if (!present(sql) || !q.exec() || !q.next())
+        return QStringLiteral("Из журнала изменений удалены последние записи: %1 их было %2, в журнале %3.")
+            .arg(where)
+            .arg(end.rows)
+            .arg(now.rows);
+    if (q.value(0).toString() != end.hash)
+        return QStringLiteral("Журнал изменений не сходится с концом цепочки, отмеченным %1: запись %2 другая.")
+            .arg(where)
+            .arg(end.rows);
+    return {};
+}
+
+QStringList AuditLog::findings(QSqlDatabase &sql, const QString &dataFolder)
+{
+    const Verdict verdict = verify(sql);
+    if (!verdict.sound)
+        return {verdict.problem};
+    QStringList found;
+    if (present(sql) && verdict.rows == 0) {
+        QSqlQuery q(sql);
+        if (q.exec(QStringLiteral("SELECT count(*) FROM register")) && q.next() && q.value(0).toLongLong() > 0)
+            found << QStringLiteral("Журнал изменений пуст, хотя в базе есть пациенты (%1): его записи удалены.")
+                         .arg(q.value(0).toLongLong());
+    }
+    if (dataFolder.isEmpty())
+        return found;
+    ChainEnd mark;
+    const bool marked = readEndMark(dataFolder, &mark);
+    if (marked) {
+        if (const QString problem = compareWithEnd(sql, mark, QStringLiteral("в файле tarvelo.journal-end"));
+            !problem.isEmpty())
+            found << problem;
+    }
+    // The newest copy of the day, unless a restore has begun the records anew since it was made.
+    static const QRegularExpression dated(QStringLiteral("^tarvelo-\\d{4}-\\d{2}-\\d{2}\\.sqlite$"));
+    const QDir backups(QDir(dataFolder).absoluteFilePath(QStringLiteral("backups")));
+    QStringList names = backups.entryList(QDir::Files, QDir::Name | QDir::Reversed).filter(dated);
+    if (!names.isEmpty()) {
+        const QFileInfo newest(backups.absoluteFilePath(names.first()));
+        if (!marked || !mark.since.isValid() || newest.lastModified() > mark.since) {
+            const ChainEnd copied = chainEndOfFile(newest.absoluteFilePath());
+            if (const QString problem =
+                    compareWithEnd(sql, copied, QStringLiteral("в копии «%1»").arg(newest.fileName()));
+                copied.rows > 0 && !problem.isEmpty())
+                found << problem;
+        }
+    }
+    return found;
+}
+
+void AuditLog::keepEndBeside()
+{
+    if (!m_db.isOpen() || m_db.backend() != Database::Backend::SQLite || m_db.folder().isEmpty())
+        return;
+    QSqlDatabase &sql = m_db.sql();
+    if (!present(sql))
+        return;
+    // A cut found once stays on record: the mark is not moved back to the shorter journal.
+    ChainEnd mark;
+    if (readEndMark(m_db.folder(), &mark) && !compareWithEnd(sql, mark, QString()).isEmpty())
+        return;
+    ChainEnd end = chainEnd(sql);
+    end.since = mark.since;
+    writeEndMark(m_db.folder(), end);
 }
 
 } // namespace pelorin::db

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
+#include <QStringList>
 #include <QList>
 #include <QObject>
 #include <QSqlDatabase>
@@ -86,11 +88,37 @@ public:
         QString lastHash;       // of the last row, when sound: what a later check compares with
     };
     static Verdict verify(QSqlDatabase &sql);
+
+    // The end of the chain: how many rows, and the last one's hash (empty without rows). Rows cut off
+    // the end leave a whole chain behind, so the end is kept where the same cut cannot reach it: in
+    // tarvelo.journal-end beside the database (renewed whenever the program closes the file, unless
+    // the journal no longer reaches the end noted there) and in every backup, which holds the journal.
+    struct ChainEnd
+    {
+        qint64 rows = 0;
+        QString hash;
+        QDateTime since; // in the mark: when a restore began a new chain of records; invalid otherwise
+    };
+    static ChainEnd chainEnd(QSqlDatabase &sql);
+    // The end in the journal of a database file (a backup), read-only; rows < 0 when it cannot be read.
+    static ChainEnd chainEndOfFile(const QString &path);
+    static QString endMarkPath(const QString &dataFolder);
+    static bool readEndMark(const QString &dataFolder, ChainEnd *end);
+    static bool writeEndMark(const QString &dataFolder, const ChainEnd &end);
+    // Empty when the journal reaches `end` (has its last row, unchanged); else the Russian finding,
+    // naming where the end was noted.
+    static QString compareWithEnd(QSqlDatabase &sql, const ChainEnd &end, const QString &where);
+    // Everything wrong with the journal of a database: its chain (verify), an empty journal beside
+    // stored patients, and, for a file (dataFolder given), the ends kept beside it and in the newest
+    // copy of the day. Empty when sound.
+    static QStringList findings(QSqlDatabase &sql, const QString &dataFolder);
     // True when the file has the journal's table (a file of an older layout opened read-only has not).
     static bool present(QSqlDatabase &sql);
 
 private:
     bool writeNow(const AuditEntry &entry);
+    // Notes the end of the chain beside the file as the program lets it go.
+    void keepEndBeside();
 
     Database &m_db;
     ChangeLog &m_log;

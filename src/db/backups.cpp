@@ -1,7 +1,9 @@
 #include "backups.h"
 
+#include "auditlog.h"
 #include "clock.h"
 #include "database.h"
+#include "safefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +22,8 @@
 #include <vector>
 
 #ifdef Q_OS_UNIX
+#include <cstdio>
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -45,26 +49,21 @@ void syncToDisk(const QString &path)
 #endif
 }
 
-// A name beside `target` that nothing has yet, for the copy while it is being written and checked.
-QString partNameFor(const QString &target)
-{
-    const QFileInfo info(target);
-    QString part;
-    do {
-        part = info.dir().absoluteFilePath(
-            QStringLiteral(".%1.%2.part").arg(info.fileName(), QUuid::createUuid().toString(QUuid::Id128).left(8)));
-    } while (QFileInfo::exists(part));
-    return part;
-}
-
 // Writes a consistent copy of the folder's database to `part` (not existing yet) and checks it. On
 // failure `part` is gone again.
 bool writeCheckedCopy(const QString &dataFolder, const QString &part, QString *error)
 {
     QString why;
+    // The copy's file is made by the program, for its owner and group only, and never through a link
+    // planted at its name; VACUUM INTO fills an empty file it is given.
+    if (!safefile::createEmpty(part, &why)) {
+        *error = QStringLiteral("Не удалось записать копию: %1.").arg(why);
+        return false;
+    }
     {
         Database source;
         if (!source.open(dataFolder, &why, Database::OpenMode::ReadOnly)) {
+            QFile::remove(part);
             *error = why;
             return false;
         }
@@ -146,6 +145,36 @@ private:
     std::vector<std::pair<QString, QString>> m_done;
 };
 
+// Puts `staged` in place of `live` and keeps `live` as `kept`, so that at every moment `live` names
+// a whole database. The old file first gets its second name as a hard link, then the new one is
+// renamed over the first; a file system without hard links exchanges the two names in one step
+// (the new file waits under the kept name for it). Where neither is possible, the old two renames.
+bool swapIn(const QString &staged, const QString &live, const QString &kept)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray s = QFile::encodeName(staged), l = QFile::encodeName(live), k = QFile::encodeName(kept);
+    if (::link(l.constData(), k.constData()) == 0) {
+        if (::rename(s.constData(), l.constData()) == 0)
+            return true;
+        ::unlink(k.constData());
+        return false;
+    }
+#ifdef RENAME_EXCHANGE
+    if (::rename(s.constData(), k.constData()) == 0) {
+        if (::renameat2(AT_FDCWD, k.constData(), AT_FDCWD, l.constData(), RENAME_EXCHANGE) == 0)
+            return true;
+        ::rename(k.constData(), s.constData());
+    }
+#endif
+#endif
+    if (!QFile::rename(live, kept))
+        return false;
+    if (QFile::rename(staged, live))
+        return true;
+    QFile::rename(kept, live);
+    return false;
+}
+
 } // namespace
 
 QStringList quickCheckFile(const QString &path)
@@ -190,12 +219,15 @@ bool writeBackup(const QString &dataFolder, const QString &target, QString *erro
             *error = why;
         return false;
     };
-    if (to.exists() || to.isSymLink())
+    if (to.isSymLink())
+        return fail(QStringLiteral("Копия не записана: %1.").arg(safefile::refusal(path)));
+    if (to.exists())
         return fail(
             QStringLiteral("Файл «%1» уже есть; он не заменяется. Укажите для копии новое имя.").arg(native(path)));
     if (!to.absoluteDir().exists())
         return fail(QStringLiteral("Папки «%1» нет.").arg(native(to.absolutePath())));
-    const QString part = partNameFor(path);
+    removeKilledCopiesOf(path);
+    const QString part = safefile::partNameFor(path);
     QString why;
     if (!writeCheckedCopy(dataFolder, part, &why))
         return fail(why);
@@ -205,6 +237,14 @@ bool writeBackup(const QString &dataFolder, const QString &target, QString *erro
         return fail(QStringLiteral("Не удалось записать копию под именем «%1».").arg(native(path)));
     }
     return true;
+}
+
+void removeKilledCopiesOf(const QString &target)
+{
+    const QFileInfo info(target);
+    safefile::removeLeftovers(info.absolutePath(),
+                              QStringLiteral("\\.%1\\.[0-9a-f]{8}\\.part").arg(QRegularExpression::escape(info.fileName())),
+                              QDateTime::currentDateTime());
 }
 
 QString backupFolder(const QString &dataFolder)
@@ -222,12 +262,20 @@ bool backupAtExit(const QString &dataFolder, QString *error)
     QString why;
     const bool ok = [&] {
         const QDir folder(backupFolder(dataFolder));
-        if (!QDir().mkpath(folder.path())) {
+        if (!safefile::makeFolder(folder.path())) {
             why = QStringLiteral("Не удалось создать папку «%1».").arg(native(folder.path()));
             return false;
         }
         const QString target = folder.absoluteFilePath(datedBackupName(clock::today()));
-        const QString part = partNameFor(target);
+        if (const QString refused = safefile::refusal(target); !refused.isEmpty()) {
+            why = refused + QLatin1Char('.');
+            return false;
+        }
+        // The program holds the folder's lock: every copy of the day half-written before it is a
+        // killed run's.
+        safefile::removeLeftovers(folder.path(), QStringLiteral("\\.tarvelo-.+\\.sqlite\\.[0-9a-f]{8}\\.part"),
+                                  QDateTime::currentDateTime());
+        const QString part = safefile::partNameFor(target);
         if (!writeCheckedCopy(dataFolder, part, &why))
             return false;
         if (!replaceFile(part, target, &why)) {
@@ -258,6 +306,8 @@ RestoreResult restoreDatabase(const QString &dataFolder, const QString &source)
     if (!from.isFile())
         return fail(QStringLiteral("Файл «%1» не найден.").arg(native(from.absoluteFilePath())));
 
+    // The caller holds the folder's lock: a staging folder already there is a killed restore's.
+    safefile::removeLeftovers(dataFolder, QStringLiteral("\\.restore-[A-Za-z0-9]{6}"), QDateTime::currentDateTime());
     // The new file is prepared in the data folder itself, so that bringing it in is one rename on
     // the same disk.
     QTemporaryDir staging(QDir(dataFolder).absoluteFilePath(QStringLiteral(".restore-XXXXXX")));
@@ -305,6 +355,24 @@ RestoreResult restoreDatabase(const QString &dataFolder, const QString &source)
     const QString wal = live + QStringLiteral("-wal");
     const QString journal = live + QStringLiteral("-journal");
     const QString shm = live + QStringLiteral("-shm");
+    // The new file is set up as the clinic set up the one it replaces: its mode and its group. Without
+    // one, the copy keeps its source's mode, less anything for others.
+    if (QFileInfo::exists(live))
+        safefile::copyModeAndGroup(live, staged);
+    else
+        QFile::setPermissions(staged, QFile::permissions(staged) &
+                                          ~(QFile::ReadOther | QFile::WriteOther | QFile::ExeOther));
+    // The restored journal begins the chain anew: its end is the one to keep beside the file, and
+    // copies of the day made before this moment no longer speak for it.
+    auto placed = [&] {
+        AuditLog::ChainEnd end = AuditLog::chainEndOfFile(live);
+        if (end.rows >= 0) {
+            end.since = QDateTime::currentDateTime();
+            AuditLog::writeEndMark(dataFolder, end);
+        }
+        result.ok = true;
+        return result;
+    };
     Moves moves;
     if (QFileInfo::exists(live) || QFileInfo::exists(wal) || QFileInfo::exists(journal)) {
         // The replaced file's WAL holds its newest records: written into it first, the kept file is whole
@@ -326,21 +394,60 @@ RestoreResult restoreDatabase(const QString &dataFolder, const QString &source)
         };
         // The side files go first: a WAL or journal left beside the new file would be played into it.
         if (!keepAside(wal, kept + QStringLiteral("-wal")) || !keepAside(journal, kept + QStringLiteral("-journal")) ||
-            (QFileInfo::exists(shm) && !QFile::remove(shm)) || !keepAside(live, kept)) {
+            (QFileInfo::exists(shm) && !QFile::remove(shm))) {
             moves.undo();
             return fail(QStringLiteral("Не удалось отложить прежний файл базы данных «%1»; ничего не изменено.")
                             .arg(native(live)));
         }
-        if (QFileInfo::exists(kept))
+        if (QFileInfo::exists(live)) {
+            if (!swapIn(staged, live, kept)) {
+                moves.undo();
+                return fail(QStringLiteral("Не удалось поставить новый файл на место «%1»; прежний файл остался.")
+                                .arg(native(live)));
+            }
             result.keptFile = kept;
+            return placed();
+        }
     }
     if (!QFile::rename(staged, live)) {
         moves.undo();
         return fail(
             QStringLiteral("Не удалось поставить новый файл на место «%1»; прежний файл остался.").arg(native(live)));
     }
-    result.ok = true;
-    return result;
+    return placed();
+}
+
+QString keptBeforeRestore(const QString &dataFolder)
+{
+    static const QRegularExpression name(
+        QRegularExpression::anchoredPattern(QStringLiteral("tarvelo\\.sqlite\\.before-restore-\\d{8}-\\d{6}(-\\d+)?")));
+    const QDir folder(dataFolder);
+    QFileInfo newest;
+    for (const QFileInfo &file : folder.entryInfoList(QDir::Files)) {
+        if (name.match(file.fileName()).hasMatch() && file.size() > 0 &&
+            (!newest.exists() || file.lastModified() > newest.lastModified()))
+            newest = file;
+    }
+    return newest.exists() ? newest.absoluteFilePath() : QString();
+}
+
+bool bringBackKept(const QString &dataFolder, const QString &kept, QString *error)
+{
+    const QString live = QDir(dataFolder).absoluteFilePath(Database::fileName());
+    auto fail = [&] {
+        if (error)
+            *error = QStringLiteral("Не удалось поставить файл «%1» на место «%2».").arg(native(kept), native(live));
+        return false;
+    };
+    if (QFileInfo::exists(live) || QFileInfo(live).isSymLink())
+        return fail();
+    // The side files first: the database then comes with its newest records already beside it.
+    for (const char *side : {"-wal", "-journal"}) {
+        const QString from = kept + QLatin1String(side);
+        if (QFileInfo::exists(from) && !QFile::rename(from, live + QLatin1String(side)))
+            return fail();
+    }
+    return QFile::rename(kept, live) || fail();
 }
 
 } // namespace pelorin::db

@@ -18,6 +18,11 @@ QStringList quickCheckFile(const QString &path);
 // nothing is left under the target's name and *error holds the Russian reason.
 bool writeBackup(const QString &dataFolder, const QString &target, QString *error);
 
+// Removes the temporary copy ".NAME.xxxxxxxx.part" that an earlier run writing to `target` left
+// beside it when it was killed (it may be as large as the database); a run going on now is not
+// touched, as only what is older than this moment goes.
+void removeKilledCopiesOf(const QString &target);
+
 // The automatic copies: backups/ beside the database, one file tarvelo-<yyyy-MM-dd>.sqlite a day.
 QString backupFolder(const QString &dataFolder);
 QString datedBackupName(const QDate &day);
@@ -41,5 +46,11 @@ struct RestoreResult
 // program; the replaced file stays as tarvelo.sqlite.before-restore-<yyyyMMdd-HHmmss> together with
 // its WAL, and the new file comes in by a rename, so the folder never holds half of either.
 RestoreResult restoreDatabase(const QString &dataFolder, const QString &source);
+
+// The newest tarvelo.sqlite.before-restore-* of the folder; empty when there is none. A folder that
+// has one but no database was left so by a restore interrupted in an older version, or by hand.
+QString keptBeforeRestore(const QString &dataFolder);
+// Puts the kept file (and its -wal or -journal) back as the folder's database, which must be missing.
+bool bringBackKept(const QString &dataFolder, const QString &kept, QString *error);
 
 } // namespace pelorin::db

@@ -3,15 +3,20 @@
 #include "auditlog.h"
 #include "dialogs.h"
 #include "programfolder.h"
+#include "safefile.h"
 #include "schema.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QMap>
+#include <QRegularExpression>
 #include <QUrl>
+#include <QUrlQuery>
 #include <QUuid>
 
 namespace pelorin::db {
@@ -197,13 +202,47 @@ QString Database::resolveServerAlias(const QStringList &arguments)
 QString Database::filePath() const
 {
     if (m_backend == Backend::PostgreSQL)
-        return m_alias;
+        return aliasForPeople(m_alias);
     return QDir(m_folder).absoluteFilePath(fileName());
 }
 
 bool Database::isServerAlias(const QString &alias)
 {
     return alias.startsWith(QLatin1String("postgresql://")) || alias.startsWith(QLatin1String("postgres://"));
+}
+
+QString Database::aliasForPeople(const QString &alias)
+{
+    QUrl url(alias);
+    if (!url.isValid())
+        return isServerAlias(alias) ? QStringLiteral("postgresql://…") : alias;
+    url.setPassword(QString());
+    QUrlQuery query(url);
+    if (query.hasQueryItem(QStringLiteral("password"))) {
+        query.removeAllQueryItems(QStringLiteral("password"));
+        url.setQuery(query);
+    }
+    return url.toString();
+}
+
+QString Database::serverAliasProblem(const QString &alias)
+{
+    const QUrl url(alias);
+    const QString name = url.path().mid(1);
+    if (!url.isValid() || url.host().isEmpty() || name.isEmpty() || name.contains(QLatin1Char('/')))
+        return QStringLiteral("Адрес сервера должен иметь вид postgresql://пользователь@сервер:порт/база.");
+    const QString noPassword = QStringLiteral("Пароль в адресе не принимается: задайте его в ~/.pgpass или в PGPASSWORD.");
+    if (!url.password().isEmpty())
+        return noPassword;
+    static const QRegularExpression word(QStringLiteral("^[a-z_]+$"));
+    for (const auto &[key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
+        if (key == QLatin1String("password"))
+            return noPassword;
+        // Qt hands the options to libpq joined by spaces in place of the semicolons between them.
+        if (!word.match(key).hasMatch() || value.contains(QLatin1Char(';')))
+            return QStringLiteral("Параметр адреса «%1» не принимается.").arg(key);
+    }
+    return {};
 }
 
 bool Database::openServer(const QString &alias, QString *error, OpenMode mode)
@@ -213,15 +252,25 @@ bool Database::openServer(const QString &alias, QString *error, OpenMode mode)
     auto fail = [&](const QString &why) {
         close();
         if (error)
-            *error = QStringLiteral("Не удалось открыть базу данных на сервере «%1».\n%2").arg(alias, why);
+            *error = QStringLiteral("Не удалось открыть базу данных на сервере «%1».\n%2").arg(aliasForPeople(alias), why);
         return false;
     };
+    if (const QString problem = serverAliasProblem(alias); !problem.isEmpty())
+        return fail(problem);
     const QUrl url(alias);
     const QString name = url.path().mid(1);
-    if (!url.isValid() || url.host().isEmpty() || name.isEmpty() || name.contains(QLatin1Char('/')))
-        return fail(QStringLiteral("Адрес сервера должен иметь вид postgresql://пользователь@сервер:порт/база."));
-    if (!url.password().isEmpty())
-        return fail(QStringLiteral("Пароль в адресе не принимается: задайте его в ~/.pgpass или в PGPASSWORD."));
+    // Every parameter of the address goes to libpq as psql would take it (sslmode=require must not
+    // end in plain text); ours are only defaults.
+    QMap<QString, QString> options{{QStringLiteral("connect_timeout"), QStringLiteral("10")},
+                                   {QStringLiteral("application_name"), QStringLiteral("pelorin")}};
+    for (const auto &[key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded))
+        options[key] = value;
+    QStringList connectOptions;
+    for (auto it = options.cbegin(); it != options.cend(); ++it) {
+        QString quoted = it.value();
+        quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("\\'"));
+        connectOptions << it.key() + QStringLiteral("='") + quoted + QLatin1Char('\'');
+    }
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
         return fail(QStringLiteral("Нет драйвера PostgreSQL для Qt (пакет libqt6sql6-psql)."));
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connection);
@@ -231,7 +280,7 @@ bool Database::openServer(const QString &alias, QString *error, OpenMode mode)
     if (!url.userName().isEmpty())
         m_db.setUserName(url.userName());
     // The password, when the server asks for one, is libpq's business: PGPASSWORD or ~/.pgpass.
-    m_db.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=pelorin"));
+    m_db.setConnectOptions(connectOptions.join(QLatin1Char(';')));
     if (!m_db.open())
         return fail(describeEngineError(m_db.lastError().text()));
     m_backend = Backend::PostgreSQL;
@@ -252,6 +301,8 @@ bool Database::openServer(const QString &alias, QString *error, OpenMode mode)
         exec(m_db, QStringLiteral("ROLLBACK"), nullptr);
         return fail(sqlError);
     }
+    if (mode == OpenMode::CreateInOpenTransaction)
+        return true;
     if (!exec(m_db, QStringLiteral("COMMIT"), &sqlError))
         return fail(describeEngineError(sqlError));
     return true;
@@ -321,7 +372,7 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
     // already, and writing an empty clinic over it would hide that.
     if (info.exists() && info.size() == 0)
         return refuse(damaged.arg(QStringLiteral("файл пуст")));
-    if (mode == OpenMode::Create && !QDir().mkpath(folder)) {
+    if (mode == OpenMode::Create && !safefile::makeFolder(folder)) {
         return refuse(QStringLiteral("Не удалось создать папку данных «%1».").arg(QDir::toNativeSeparators(folder)));
     }
     const bool readOnly = mode == OpenMode::ReadOnly;
@@ -330,6 +381,14 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
                                : QStringLiteral("Нет прав на чтение и запись этого файла."));
     if (!readOnly && !QFileInfo(folder).isWritable())
         return refuse(QStringLiteral("Нет прав на запись в папку данных «%1».").arg(QDir::toNativeSeparators(folder)));
+    // SQLite would make a new file readable by everyone; an empty file of the program's own is taken
+    // as a new database, and its -wal and -shm get its mode.
+    bool madeEmpty = false;
+    if (!info.exists()) {
+        if (QString why; !safefile::createEmpty(path, &why))
+            return refuse(why);
+        madeEmpty = true;
+    }
 
     auto connect = [&](bool immutable) {
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
@@ -349,6 +408,9 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
     };
     auto fail = [&](const QString &why) {
         close();
+        // The empty file made above would be taken for a damaged database at the next start.
+        if (madeEmpty && QFileInfo(path).size() == 0)
+            QFile::remove(path);
         return refuse(why);
     };
     if (!connect(false))
@@ -422,6 +484,8 @@ bool Database::open(const QString &folder, QString *error, OpenMode mode)
         exec(m_db, QStringLiteral("ROLLBACK"), nullptr);
         return fail(sqlError);
     }
+    if (mode == OpenMode::CreateInOpenTransaction)
+        return true;
     if (!exec(m_db, QStringLiteral("COMMIT"), &sqlError))
         return fail(describeEngineError(sqlError));
     return true;

@@ -32,6 +32,10 @@ public:
         Create,   // creates the folder and the file when they are missing
         Existing, // the file must be there already
         ReadOnly, // the file must be there; nothing in it or beside it is changed
+        // A server only: the tables are made inside a transaction left open for the caller, whose own
+        // writes join it, so that its COMMIT or ROLLBACK takes the tables with them (a move of a
+        // clinic, which must leave nothing behind when it is stopped).
+        CreateInOpenTransaction,
     };
 
     // Where the records are kept: the file of the data folder, or a PostgreSQL server shared by the
@@ -40,6 +44,11 @@ public:
     Backend backend() const { return m_backend; }
     // "postgresql://user@host:port/dbname": the alias names a server, not a folder.
     static bool isServerAlias(const QString &alias);
+    // The alias as messages show it: any password (in the user part or ?password=) left out.
+    static QString aliasForPeople(const QString &alias);
+    // Why an alias is not taken (not of the form, a password in it, a parameter libpq could not be
+    // given); empty when it is. Its query parameters all go to libpq.
+    static QString serverAliasProblem(const QString &alias);
     // Connects to the server database the alias names and makes or checks its tables as open() does
     // for a file (ReadOnly: checks only). The password comes from PGPASSWORD or ~/.pgpass, as for
     // every PostgreSQL client; the program never keeps one.

@@ -8,6 +8,7 @@
 #include "extract_texts.h"
 #include "programfolder.h"
 #include "reflist.h"
+#include "safefile.h"
 #include "table.h"
 #include "texts.h"
 #include "workbook.h"
@@ -811,7 +812,7 @@ ReportFilesResult prepareLegacyCard(db::DM1 &dm1, db::DM2 &dm2, const LegacyCard
             return stop(error);
         fillWorkbook(book, r);
         const QString folder = options.cardFolder.isEmpty() ? folder::reports() : options.cardFolder;
-        QDir().mkpath(folder);
+        safefile::makeFolder(folder);
         // The server was told not to ask, so an earlier copy is replaced without a question.
         copyPath = QDir(folder).filePath(QStringLiteral("karta.xlsx"));
         if (!book.saveCopyAs(copyPath, &error))

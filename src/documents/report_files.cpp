@@ -8,6 +8,7 @@
 #include "documentviewer.h"
 #include "programfolder.h"
 #include "reflist.h"
+#include "safefile.h"
 #include "table.h"
 #include "worddocument.h"
 #include "workbook.h"
@@ -264,7 +265,7 @@ ReportFilesResult prepareReport(db::DM1 &dm1, db::DM2 &dm2, const ReportInput &i
     QStringList written;
     if (r.card) {
         const QString folder = folderOr(options.cardFolder, folder::reports());
-        QDir().mkpath(folder);
+        safefile::makeFolder(folder);
         QString error;
         const QString path = reserveCardFile(folder, cardFileStem(*dm1.register_),
                                              options.now.isValid() ? options.now : clock::now(), &error);
@@ -286,7 +287,7 @@ ReportFilesResult prepareReport(db::DM1 &dm1, db::DM2 &dm2, const ReportInput &i
         if (!letterheadError.isEmpty())
             return stop(letterheadError);
         const QString folder = folderOr(options.summaryFolder, folder::soursesReports());
-        QDir().mkpath(folder);
+        safefile::makeFolder(folder);
         const QString path = reserveSummaryFile(folder, options.drawNumber, &error);
         if (path.isEmpty())
             return stop(error);

@@ -1,9 +1,10 @@
 #include "rtfwriter.h"
 
+#include "safefile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -215,13 +216,11 @@ QByteArray writeRtf(const RtfDocument &document)
 
 bool saveRtfFile(const QString &path, const QByteArray &rtf, QString *error)
 {
-    QSaveFile file(path);
-    // A locked or read-only file cannot be replaced under the user's hands; say so instead.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(rtf) != rtf.size() || !file.commit()) {
+    QString reason;
+    if (!safefile::write(path, rtf, &reason)) {
         if (error)
-            *error = QStringLiteral("Не удалось записать файл «%1»: нет папки, нет прав на запись или файл занят.")
-                         .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+            *error = QStringLiteral("Не удалось записать файл «%1»: %2.")
+                         .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), reason);
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 #include "datamodules.h"
 #include "dialogs.h"
 #include "programfolder.h"
+#include "safefile.h"
 #include "table.h"
 
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 
 namespace pelorin::examination {
 
@@ -56,7 +56,16 @@ QString photoFolderPath(qint64 ambKarta)
 
 QString photoFilePath(const QString &link)
 {
-    return link.isEmpty() ? QString() : folder::toFileSystem(link);
+    // A Link is the program's own "foto\...", but it is stored where anyone with the database can
+    // change it: one that leads out of the photo folder is never read, copied or deleted.
+    QString relative = link;
+    relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (relative.startsWith(QLatin1Char('/')))
+        relative.remove(0, 1);
+    const QString prefix = QStringLiteral("foto/");
+    if (!relative.startsWith(prefix, Qt::CaseInsensitive))
+        return {};
+    return safefile::inside(folder::foto(), relative.mid(prefix.size()));
 }
 
 // ---------------------------------------------------------------- pictures
@@ -132,32 +141,31 @@ bool PhotoPicture::saveJpeg(const QString &target, QString *error) const
     };
     if (m_image.isNull())
         return fail();
-    // The previous copy of that name is replaced only by a complete new one.
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail();
-    if (!m_jpeg.isEmpty()) {
-        if (file.write(m_jpeg) != m_jpeg.size()) {
-            file.cancelWriting();
-            return fail();
-        }
-    } else {
-        // JPEG has no transparency: transparent parts go onto white, not black.
-        QImage flat(m_image.size(), QImage::Format_RGB32);
-        flat.fill(Qt::white);
-        {
-            QPainter painter(&flat);
-            painter.drawImage(0, 0, m_image);
-        }
-        QImageWriter writer(&file, "jpeg");
-        writer.setQuality(90);
-        if (!writer.write(flat)) {
-            file.cancelWriting();
-            return fail();
-        }
+    // The previous copy of that name is replaced only by a complete new one, and a link planted at
+    // its name in a folder every seat shares is refused, never written through.
+    QString reason;
+    const bool written = safefile::write(
+        target,
+        [&](QIODevice &file) {
+            if (!m_jpeg.isEmpty())
+                return file.write(m_jpeg) == m_jpeg.size();
+            // JPEG has no transparency: transparent parts go onto white, not black.
+            QImage flat(m_image.size(), QImage::Format_RGB32);
+            flat.fill(Qt::white);
+            {
+                QPainter painter(&flat);
+                painter.drawImage(0, 0, m_image);
+            }
+            QImageWriter writer(&file, "jpeg");
+            writer.setQuality(90);
+            return writer.write(flat);
+        },
+        &reason);
+    if (!written) {
+        if (error)
+            *error = failure.chopped(1) + QStringLiteral(": ") + reason + QLatin1Char('.');
+        return false;
     }
-    if (!file.commit())
-        return fail();
     return true;
 }
 
@@ -285,7 +293,7 @@ bool PhotoOps::prepareCopy(const QString &chosen, PhotoPicture &picture)
         return false;
     // foto\ itself is made too when someone has removed it from the program folder.
     const QString dir = photoFolderPath(ambKarta());
-    if (!QDir().mkpath(dir)) {
+    if (!safefile::makeFolder(dir)) {
         fail(QStringLiteral("Не удалось создать папку для фотографий пациента %1.").arg(native(dir)));
         return false;
     }

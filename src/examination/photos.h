@@ -25,7 +25,7 @@ QString photoFileName(qint64 nomOsm, qint64 photoId);
 QString photoLink(qint64 ambKarta, qint64 nomOsm, qint64 photoId);
 // The patient's photo folder in the file system: program folder + "foto/1234".
 QString photoFolderPath(qint64 ambKarta);
-// Link resolved against the program folder; empty for an empty Link.
+// Link resolved inside the photo folder; empty for an empty Link and for one that leads out of it.
 QString photoFilePath(const QString &link);
 
 // A picture the user chose, read completely before anything is stored, and written as the JPEG

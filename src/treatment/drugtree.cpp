@@ -2,10 +2,10 @@
 
 #include "dialogs.h"
 #include "reflist.h"
+#include "safefile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <functional>
 
@@ -131,19 +131,12 @@ QStringList DrugTree::toLines() const
 
 bool DrugTree::save(const QString &path, QString *error) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("Не удалось записать файл «%1»: %2").arg(path, file.errorString());
-        return false;
-    }
     QString text;
     for (const QString &line : toLines())
         text += line + QStringLiteral("\r\n");
-    file.write(encodeTextFile(text, m_encoding));
-    if (!file.commit()) {
+    if (QString reason; !safefile::write(path, encodeTextFile(text, m_encoding), &reason)) {
         if (error)
-            *error = QStringLiteral("Не удалось записать файл «%1»: %2").arg(path, file.errorString());
+            *error = QStringLiteral("Не удалось записать файл «%1»: %2").arg(path, reason);
         return false;
     }
     return true;

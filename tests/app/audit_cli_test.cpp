@@ -1,10 +1,13 @@
 // "pelorin-cli audit": what it prints, how it filters, and its verdict on the journal's chain.
 #include "audit.h"
 #include "auditlog.h"
+#include "backups.h"
+#include "check.h"
 #include "changelog.h"
 #include "clock.h"
 #include "database.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -93,6 +96,8 @@ private Q_SLOTS:
     void refusesWrongArguments_data();
     void refusesWrongArguments();
     void olderFileHasNoJournalYet();
+    void cutAtTheEndIsFound_data();
+    void cutAtTheEndIsFound();
 };
 
 void AuditCliTest::printsTheJournalAndItsVerdict_data()
@@ -174,7 +179,7 @@ void AuditCliTest::refusesWrongArguments()
     QFETCH(QString, complaint);
     JournalFolder folder;
     const Run r = audit(QStringList{QStringLiteral("--data"), folder.path()} + words);
-    QCOMPARE(r.code, 1);
+    QCOMPARE(r.code, 2);
     QVERIFY2(r.err.startsWith(complaint), qPrintable(r.err));
     QCOMPARE(r.out, QString());
 }
@@ -188,6 +193,92 @@ void AuditCliTest::olderFileHasNoJournalYet()
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out,
              QStringLiteral("В файле ещё нет постоянного журнала: его начнёт программа при следующем открытии файла.\n"));
+}
+
+void AuditCliTest::cutAtTheEndIsFound_data()
+{
+    // What happened to the three rows after the program closed the file (which noted their end
+    // beside it), what else is gone, and what audit and check say.
+    QTest::addColumn<QString>("cut");
+    QTest::addColumn<bool>("dropMark");   // tarvelo.journal-end removed too
+    QTest::addColumn<bool>("dailyCopy");  // a copy of the day was made before the cut
+    QTest::addColumn<QString>("finding"); // empty: the journal is sound
+    QTest::newRow("nothing cut") << "" << false << true << "";
+    QTest::newRow("last row deleted") << "DELETE FROM audit_log WHERE ID = 3" << false << false
+                                      << "удалены последние записи: в файле tarvelo.journal-end их было 3, в журнале 2";
+    QTest::newRow("last two deleted") << "DELETE FROM audit_log WHERE ID > 1" << false << false
+                                      << "в файле tarvelo.journal-end их было 3, в журнале 1";
+    QTest::newRow("last row rewritten whole") << "UPDATE audit_log SET Hash = 'x' WHERE ID = 3" << false << false
+                                              << "изменена после того";
+    QTest::newRow("every row deleted") << "DELETE FROM audit_log" << false << false
+                                       << "Журнал изменений пуст, хотя в базе есть пациенты (1)";
+    QTest::newRow("last row and the mark, copy of the day remains")
+        << "DELETE FROM audit_log WHERE ID = 3" << true << true
+        << "в копии «tarvelo-2026-12-11.sqlite» их было 3, в журнале 2";
+    // A restore begins the records anew from an older copy: the later copy of the day does not count.
+    QTest::newRow("restored from an earlier copy") << "<restore>" << false << true << "";
+    QTest::newRow("table dropped") << "DROP TABLE audit_log" << false << false << "Таблица журнала изменений удалена";
+}
+
+void AuditCliTest::cutAtTheEndIsFound()
+{
+    QFETCH(QString, cut);
+    QFETCH(bool, dropMark);
+    QFETCH(bool, dailyCopy);
+    QFETCH(QString, finding);
+    clock::setFixedToday(QDate(2026, 12, 11));
+    JournalFolder folder;
+    folder.tamper(QStringLiteral("INSERT INTO register (Last_Name) VALUES ('Антонов')"));
+    if (dailyCopy) {
+        QString error;
+        QVERIFY2(db::backupAtExit(folder.path(), &error), qPrintable(error));
+    }
+    QTemporaryDir copies;
+    const QString earlier = copies.filePath(QStringLiteral("earlier.sqlite"));
+    if (cut == QLatin1String("<restore>")) {
+        QString error;
+        QVERIFY2(db::writeBackup(folder.path(), earlier, &error), qPrintable(error));
+        {
+            db::Database database;
+            QVERIFY2(database.open(folder.path(), &error), qPrintable(error));
+            db::ChangeLog log;
+            db::AuditLog journal(database, log);
+            log.note(QStringLiteral("четвёртая"));
+            journal.flush();
+        }
+        QVERIFY2(db::backupAtExit(folder.path(), &error), qPrintable(error));
+        QVERIFY(db::restoreDatabase(folder.path(), earlier).ok);
+    } else if (!cut.isEmpty()) {
+        folder.tamper(cut);
+    }
+    if (dropMark)
+        QVERIFY(QFile::remove(db::AuditLog::endMarkPath(folder.path())));
+    const Run r = audit({QStringLiteral("--data"), folder.path()});
+    const cli::CheckResult checked = cli::checkFolder(folder.path(), QString());
+    const QString said = cli::describeCheck(checked).join(QLatin1Char('\n'));
+    clock::reset();
+    if (finding.isEmpty()) {
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains(QStringLiteral("Цепочка записей журнала цела: записей 3.")), qPrintable(r.out));
+        QVERIFY2(checked.journalProblems.isEmpty(), qPrintable(said));
+        return;
+    }
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(finding), qPrintable(r.err));
+    QVERIFY2(!r.out.contains(QStringLiteral("цела")), qPrintable(r.out));
+    QCOMPARE(checked.exitCode(), cli::kExitFindings);
+    QVERIFY2(said.contains(QStringLiteral("Журнал изменений: ")) && said.contains(finding), qPrintable(said));
+    // The program's next close does not move the noted end back to the shorter journal.
+    if (!dropMark && cut.startsWith(QLatin1String("DELETE"))) {
+        {
+            db::Database database;
+            QString error;
+            QVERIFY2(database.open(folder.path(), &error), qPrintable(error));
+            db::ChangeLog log;
+            db::AuditLog journal(database, log);
+        }
+        QVERIFY2(audit({QStringLiteral("--data"), folder.path()}).err.contains(finding), qPrintable(finding));
+    }
 }
 
 QTEST_GUILESS_MAIN(AuditCliTest)

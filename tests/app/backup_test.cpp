@@ -1,7 +1,9 @@
 // "pelorin-cli backup" and "restore", called in-process, and the automatic copy of the day at the
 // program's end.
 #include "backup.h"
+#include "auditlog.h"
 #include "backups.h"
+#include "changelog.h"
 #include "check.h"
 
 #include "clock.h"
@@ -36,6 +38,8 @@ struct Clinic
     QTemporaryDir dir;
     db::Database db;
     std::unique_ptr<db::DM1> dm1;
+    db::ChangeLog log;
+    std::unique_ptr<db::AuditLog> journal;
 
     explicit Clinic(const QStringList &patients = {})
     {
@@ -45,15 +49,19 @@ struct Clinic
         dm1 = std::make_unique<db::DM1>(db);
         if (!dm1->open(&error))
             qFatal("module failed: %s", qPrintable(error));
+        journal = std::make_unique<db::AuditLog>(db, log);
         for (const QString &name : patients)
             post(name);
     }
+    // As in the program, a patient's post comes with its line in the journal.
     void post(const QString &lastName)
     {
         db::Table &r = *dm1->register_;
         r.append();
         r.setValue("Last_Name", lastName);
+        log.note(QStringLiteral("Новый пациент: ") + lastName, QStringLiteral("register"));
         r.post();
+        journal->flush();
     }
     QString path() const { return dir.path(); }
     // Leaves the file as the program leaves it at its end.
@@ -164,6 +172,12 @@ private Q_SLOTS:
     void dailyBackupsKeepTheNewestThirty();
     void failedDailyBackupKeepsEveryCopy();
     void commandLineToolRunsBoth();
+    void serverBackupNeverLeavesABadDumpUnderItsName_data();
+    void serverBackupNeverLeavesABadDumpUnderItsName();
+    void nextRunRemovesItsOwnLeftovers_data();
+    void nextRunRemovesItsOwnLeftovers();
+    void restoreRefusesTheDatabaseItself_data();
+    void restoreRefusesTheDatabaseItself();
 };
 
 // "pelorin-cli check" opens the file read-only like "report": beside the program it now reads.
@@ -242,7 +256,8 @@ void BackupTest::backupRefuses()
     if (situation != QLatin1String("no target"))
         args << QStringLiteral("--to") << file;
     const Run r = run(cli::runBackup, args);
-    QCOMPARE(r.code, 1);
+    // Words that cannot be taken end with 2 in every command.
+    QCOMPARE(r.code, situation == QLatin1String("no target") ? 2 : 1);
     QVERIFY2(r.err.contains(words), qPrintable(r.err));
     QVERIFY(r.out.isEmpty());
     QCOMPARE(namesIn(target.path()), before);
@@ -372,7 +387,8 @@ void BackupTest::restoreKeepsTheReplacedFile()
     if (replaced == QLatin1String("none")) {
         QVERIFY(kept.isEmpty());
         QVERIFY(!r.out.contains(QStringLiteral("Прежний файл")));
-        QCOMPARE(names, QStringList{db::Database::fileName()});
+        // Beside the file, the end of its journal's chain.
+        QCOMPARE(names, QStringList({QStringLiteral("tarvelo.journal-end"), db::Database::fileName()}));
         return;
     }
     QCOMPARE(kept, QStringList{QStringLiteral("tarvelo.sqlite.before-restore-20250314-093015")});
@@ -529,6 +545,131 @@ void BackupTest::commandLineToolRunsBoth()
     QVERIFY2(out.contains(QStringLiteral("pelorin-cli backup  --data ПАПКА --to ФАЙЛ")) &&
                  out.contains(QStringLiteral("pelorin-cli restore --data ПАПКА --from ФАЙЛ")),
              qPrintable(out));
+}
+
+void BackupTest::serverBackupNeverLeavesABadDumpUnderItsName_data()
+{
+    // What the pg_dump found first on the PATH does with the file it is given (its 4th word).
+    QTest::addColumn<QByteArray>("pgDump");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("killed half-way") << QByteArray("printf PGDMP > \"$4\"; kill -9 $$") << QStringLiteral("pg_dump прерван");
+    QTest::newRow("fails with its reason") << QByteArray("printf PGDMP > \"$4\"; echo 'connection refused' >&2; exit 1")
+                                           << QStringLiteral("connection refused");
+    QTest::newRow("ends well but writes what pg_restore cannot read")
+        << QByteArray("printf PGDMPxxxxxxxx > \"$4\"; exit 0") << QStringLiteral("pg_restore не читает");
+    QTest::newRow("a link at the name") << QByteArray() << QStringLiteral("символическая ссылка");
+}
+
+void BackupTest::serverBackupNeverLeavesABadDumpUnderItsName()
+{
+    QFETCH(QByteArray, pgDump);
+    QFETCH(QString, said);
+    QTemporaryDir bin;
+    writeFile(bin.filePath(QStringLiteral("pg_dump")), "#!/bin/sh\n" + pgDump + '\n');
+    QVERIFY(QFile::setPermissions(bin.filePath(QStringLiteral("pg_dump")),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+    QTemporaryDir copies;
+    const QString copy = copies.filePath(QStringLiteral("clinic.dump"));
+    const QString victim = copies.filePath(QStringLiteral("victim"));
+    writeFile(victim, "kept");
+    if (pgDump.isEmpty())
+        QVERIFY(QFile::link(victim, copy));
+    const Run r = run(cli::runBackup, {QStringLiteral("--db"), QStringLiteral("postgresql://pelorin@127.0.0.1:1/clinic"),
+                                       QStringLiteral("--to"), copy});
+    qputenv("PATH", path);
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(said), qPrintable(r.err));
+    QCOMPARE(content(victim), QByteArray("kept"));
+    QStringList expected{QStringLiteral("victim")};
+    if (pgDump.isEmpty())
+        expected.prepend(QStringLiteral("clinic.dump"));
+    QCOMPARE(namesIn(copies.path()), expected);
+}
+
+void BackupTest::nextRunRemovesItsOwnLeftovers_data()
+{
+    // A leftover of a killed run (created an hour ago), one of another name or pattern that is not
+    // the command's own, and the command that is run next.
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("leftover"); // relative to the folder the command writes into
+    QTest::addColumn<QString>("notItsOwn");
+    QTest::newRow("backup by hand") << "backup" << ".copy.sqlite.1a2b3c4d.part" << ".other.sqlite.1a2b3c4d.part";
+    QTest::newRow("restore") << "restore" << ".restore-Ab12Cd" << ".restored-notes";
+    QTest::newRow("copy of the day") << "exit" << "backups/.tarvelo-2025-03-13.sqlite.1a2b3c4d.part"
+                                     << "backups/.karta.xlsx.1a2b3c4d.part";
+}
+
+void BackupTest::nextRunRemovesItsOwnLeftovers()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, leftover);
+    QFETCH(QString, notItsOwn);
+    Clinic clinic({QStringLiteral("Антонов")});
+    clinic.close();
+    QTemporaryDir copies;
+    const QString folder = command == QLatin1String("backup") ? copies.path() : clinic.path();
+    QVERIFY(QDir(folder).mkpath(QStringLiteral("backups")));
+    for (const QString &name : {leftover, notItsOwn}) {
+        const QString path = QDir(folder).absoluteFilePath(name);
+        if (name.contains(QLatin1String(".part"))) {
+            writeFile(path, "half a copy");
+        } else {
+            QVERIFY(QDir().mkpath(path));
+            writeFile(path + QStringLiteral("/tarvelo.sqlite"), "half a copy");
+        }
+        QCOMPARE(QProcess::execute(QStringLiteral("touch"), {QStringLiteral("-d"), QStringLiteral("1 hour ago"), path}), 0);
+    }
+    if (command == QLatin1String("backup")) {
+        const Run r = run(cli::runBackup, {QStringLiteral("--data"), clinic.path(), QStringLiteral("--to"),
+                                           copies.filePath(QStringLiteral("copy.sqlite"))});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+    } else if (command == QLatin1String("restore")) {
+        const QString file = backupWith(copies, {QStringLiteral("Белов")});
+        const Run r = run(cli::runRestore, {QStringLiteral("--data"), clinic.path(), QStringLiteral("--from"), file});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+    } else {
+        QString error;
+        QVERIFY2(db::backupAtExit(clinic.path(), &error), qPrintable(error));
+    }
+    QVERIFY(!QFileInfo::exists(QDir(folder).absoluteFilePath(leftover)));
+    QVERIFY(QFileInfo::exists(QDir(folder).absoluteFilePath(notItsOwn)));
+    // Nothing of the run itself is left either.
+    const QStringList parts = namesIn(folder).filter(QStringLiteral(".part")) +
+                              namesIn(QDir(folder).absoluteFilePath(QStringLiteral("backups"))).filter(QStringLiteral(".part"));
+    QCOMPARE(parts.size(), notItsOwn.contains(QLatin1String(".part")) ? 1 : 0);
+}
+
+void BackupTest::restoreRefusesTheDatabaseItself_data()
+{
+    // How --from names the folder's own tarvelo.sqlite.
+    QTest::addColumn<QString>("spelling");
+    QTest::newRow("its path") << "path";
+    QTest::newRow("a path through ..") << "dotdot";
+    QTest::newRow("a link to it") << "link";
+}
+
+void BackupTest::restoreRefusesTheDatabaseItself()
+{
+    QFETCH(QString, spelling);
+    Clinic clinic({QStringLiteral("Антонов")});
+    clinic.close();
+    QTemporaryDir elsewhere;
+    const QString live = liveFile(clinic.path());
+    QString from = live;
+    if (spelling == QLatin1String("dotdot"))
+        from = clinic.path() + QStringLiteral("/../") + QFileInfo(clinic.path()).fileName() + QStringLiteral("/tarvelo.sqlite");
+    if (spelling == QLatin1String("link")) {
+        from = elsewhere.filePath(QStringLiteral("copy.sqlite"));
+        QVERIFY(QFile::link(live, from));
+    }
+    const QByteArray before = content(live);
+    const Run r = run(cli::runRestore, {QStringLiteral("--data"), clinic.path(), QStringLiteral("--from"), from});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(QStringLiteral("это сама база данных папки")), qPrintable(r.err));
+    QCOMPARE(content(live), before);
+    QVERIFY(namesIn(clinic.path()).filter(QStringLiteral("before-restore")).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(BackupTest)

@@ -11,6 +11,7 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QDir>
+#include <QProcess>
 #include <QtTest>
 
 using namespace pelorin;
@@ -110,6 +111,13 @@ private Q_SLOTS:
     void checkChangesNothing_data();
     void checkChangesNothing();
     void checkFindsPhotoRowsAndFilesThatDoNotMatch();
+    void checkHoldsEveryLinkAgainstThePhotoFolder_data();
+    void checkHoldsEveryLinkAgainstThePhotoFolder();
+    void checkTakesThePhotoFolderAsTheProgramDoes_data();
+    void checkTakesThePhotoFolderAsTheProgramDoes();
+    void everyCommandRefusesWordsAlike_data();
+    void everyCommandRefusesWordsAlike();
+    void pathThatIsNotUtf8IsRefused();
 };
 
 void CliTest::initIsIdempotent()
@@ -551,6 +559,162 @@ void CliTest::checkFindsPhotoRowsAndFilesThatDoNotMatch()
     const QString text = describeCheck(c).join(QLatin1Char('\n'));
     QVERIFY2(text.contains(QStringLiteral("osmotr_img, Id = 2: поле Link пустое")), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("foto\\12\\осмотр1-фото9.jpg: файл фотографии не указан")), qPrintable(text));
+}
+
+void CliTest::checkHoldsEveryLinkAgainstThePhotoFolder_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("finding"); // empty when the row is sound
+    QTest::newRow("copy in place") << "foto\\12\\осмотр1-фото1.jpg" << "";
+    QTest::newRow("copy lost") << "foto\\12\\осмотр1-фото2.jpg" << "файла фотографии «foto\\12\\осмотр1-фото2.jpg» нет";
+    QTest::newRow("folder lost") << "foto\\13\\осмотр1-фото1.jpg" << "файла фотографии «foto\\13\\осмотр1-фото1.jpg» нет";
+    QTest::newRow("dot-dot out") << "foto\\..\\..\\victim.txt" << "ведёт за пределы папки фотографий";
+    QTest::newRow("not under foto") << "victim.txt" << "ведёт за пределы папки фотографий";
+    QTest::newRow("absolute path") << "/etc/hostname" << "ведёт за пределы папки фотографий";
+    QTest::newRow("a link pointing out") << "foto\\12\\ссылка.jpg" << "ведёт за пределы папки фотографий";
+}
+
+void CliTest::checkHoldsEveryLinkAgainstThePhotoFolder()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, finding);
+    QTemporaryDir data;
+    QTemporaryDir program;
+    db::Database database;
+    QString error;
+    QVERIFY2(database.open(data.path(), &error), qPrintable(error));
+    QSqlQuery q(database.sql());
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO register (ID_man, Last_Name) VALUES (1, 'Антонов')")));
+    QVERIFY(q.exec(QStringLiteral("INSERT INTO osmotr_1 (ID, ID_man, Nom_osm) VALUES (1, 1, 1)")));
+    QVERIFY(q.prepare(QStringLiteral("INSERT INTO osmotr_img (Id, Id_man, Link) VALUES (1, 1, ?)")));
+    q.addBindValue(link);
+    QVERIFY(q.exec());
+    QVERIFY(QDir(program.path()).mkpath(QStringLiteral("foto/12")));
+    QFile copy(program.filePath(QStringLiteral("foto/12/осмотр1-фото1.jpg")));
+    QVERIFY(copy.open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(QStringLiteral("/etc/hostname"), program.filePath(QStringLiteral("foto/12/ссылка.jpg"))));
+    const CheckResult c = checkDatabase(database, program.path());
+    const QString text = describeCheck(c).join(QLatin1Char('\n'));
+    QCOMPARE(c.photosOutside.size() + c.photosMissing.size(), finding.isEmpty() ? 0 : 1);
+    // The copy and the planted link are files no row names, but for the one this row names.
+    const bool namesAFile = link.contains(QStringLiteral("ссылка")) || link.endsWith(QStringLiteral("12\\осмотр1-фото1.jpg"));
+    QCOMPARE(c.strayPhotoFiles.size(), namesAFile ? 1 : 2);
+    if (!finding.isEmpty())
+        QVERIFY2(text.contains(QStringLiteral("osmotr_img, Id = 1: ")) && text.contains(finding), qPrintable(text));
+}
+
+void CliTest::checkTakesThePhotoFolderAsTheProgramDoes_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("--photos") << "option";
+    QTest::newRow("PELORIN_PHOTOS") << "environment";
+}
+
+void CliTest::checkTakesThePhotoFolderAsTheProgramDoes()
+{
+    QFETCH(QString, how);
+    QTemporaryDir data;
+    QTemporaryDir shared;
+    {
+        db::Database database;
+        QString error;
+        QVERIFY2(database.open(data.path(), &error), qPrintable(error));
+        QSqlQuery q(database.sql());
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO register (ID_man, Last_Name) VALUES (1, 'Антонов')")));
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO osmotr_1 (ID, ID_man, Nom_osm) VALUES (1, 1, 1)")));
+        QVERIFY(q.exec(QStringLiteral(
+            "INSERT INTO osmotr_img (Id, Id_man, Link) VALUES (1, 1, 'foto\\12\\осмотр1-фото1.jpg'), "
+            "(2, 1, 'foto\\12\\осмотр1-фото2.jpg')")));
+    }
+    QVERIFY(QDir(shared.path()).mkpath(QStringLiteral("foto/12")));
+    QFile copy(shared.filePath(QStringLiteral("foto/12/осмотр1-фото1.jpg")));
+    QVERIFY(copy.open(QIODevice::WriteOnly));
+    QProcess tool;
+    QStringList args{QStringLiteral("check"), QStringLiteral("--data"), data.path()};
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (how == QLatin1String("option"))
+        args << QStringLiteral("--photos") << shared.path();
+    else
+        environment.insert(QStringLiteral("PELORIN_PHOTOS"), shared.path());
+    tool.setProcessEnvironment(environment);
+    tool.start(QStringLiteral(PELORIN_PROGRAM_DIR "/pelorin-cli"), args);
+    QVERIFY(tool.waitForFinished(60000));
+    const QString out = QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+    QCOMPARE(tool.exitCode(), kExitFindings);
+    // Only the second copy is lost: the first is found in the shared folder.
+    QVERIFY2(out.contains(QStringLiteral("osmotr_img, Id = 2: файла фотографии")), qPrintable(out));
+    QVERIFY2(!out.contains(QStringLiteral("Id = 1:")), qPrintable(out));
+}
+
+void CliTest::everyCommandRefusesWordsAlike_data()
+{
+    // The words after pelorin-cli (DATA: a data folder with a database), and what the refusal says;
+    // every one ends with 2 and the command's own usage.
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("complaint");
+    QTest::addColumn<QString>("usage"); // a line of the command's own usage
+    QTest::newRow("init: unknown option") << QStringList{"init", "--data", "DATA", "--bogus", "1"}
+                                          << "неизвестный параметр «--bogus»" << "pelorin-cli init";
+    QTest::newRow("demo: --patients twice") << QStringList{"demo", "--data", "DATA", "--patients", "3", "--patients", "4"}
+                                            << "параметр --patients указан дважды" << "pelorin-cli demo";
+    QTest::newRow("check: --data twice") << QStringList{"check", "--data", "DATA", "--data=DATA"}
+                                         << "параметр --data указан дважды" << "pelorin-cli check";
+    QTest::newRow("backup: --to twice") << QStringList{"backup", "--data", "DATA", "--to", "DATA/a", "--to", "DATA/b"}
+                                        << "параметр --to указан дважды" << "pelorin-cli backup";
+    QTest::newRow("restore: --from twice")
+        << QStringList{"restore", "--data", "DATA", "--from", "DATA/a", "--from=DATA/b"}
+        << "параметр --from указан дважды" << "pelorin-cli restore";
+    QTest::newRow("restore: unknown option") << QStringList{"restore", "--data", "DATA", "--to", "DATA/a"}
+                                             << "неизвестный параметр «--to»" << "pelorin-cli restore";
+    QTest::newRow("audit: --patient twice") << QStringList{"audit", "--data", "DATA", "--patient", "1", "--patient", "2"}
+                                            << "параметр --patient указан дважды" << "pelorin-cli audit";
+    QTest::newRow("maintain: --run twice") << QStringList{"maintain", "--data", "DATA", "--run", "1", "--run", "2"}
+                                           << "параметр --run указан дважды" << "pelorin-cli maintain";
+    QTest::newRow("migrate: --from twice")
+        << QStringList{"migrate", "--from", "DATA", "--from", "DATA", "--to", "postgresql://u@h/b"}
+        << "параметр --from указан дважды" << "pelorin-cli migrate";
+    QTest::newRow("report: --mode twice")
+        << QStringList{"report", "--data", "DATA", "--patient", "1", "--mode", "full-card", "--mode", "exam"}
+        << "параметр --mode указан дважды" << "pelorin-cli report";
+}
+
+void CliTest::everyCommandRefusesWordsAlike()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QString, complaint);
+    QFETCH(QString, usage);
+    QTemporaryDir data;
+    QVERIFY(initDatabase(data.path()).ok);
+    for (QString &w : words)
+        w.replace(QStringLiteral("DATA"), data.path());
+    QProcess tool;
+    tool.start(QStringLiteral(PELORIN_PROGRAM_DIR "/pelorin-cli"), words);
+    QVERIFY(tool.waitForFinished(60000));
+    const QString err = QString::fromUtf8(tool.readAllStandardError());
+    QCOMPARE(tool.exitCode(), 2);
+    QVERIFY2(err.startsWith(QStringLiteral("Ошибка: ") + complaint), qPrintable(err));
+    QVERIFY2(err.contains(usage), qPrintable(err));
+    // restore tells its own usage, not backup's.
+    if (usage.endsWith(QLatin1String("restore")))
+        QVERIFY2(!err.contains(QStringLiteral("pelorin-cli backup")), qPrintable(err));
+    QVERIFY(QFileInfo(data.filePath(QStringLiteral("a"))).exists() == false);
+}
+
+void CliTest::pathThatIsNotUtf8IsRefused()
+{
+    QTemporaryDir parent;
+    // The folder "клиника\xff": its name as bytes, which no text of the program can name again.
+    QProcess tool;
+    tool.setWorkingDirectory(parent.path());
+    tool.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exec \"$0\" init --data \"$(printf 'data\\377')\""),
+                                           QStringLiteral(PELORIN_PROGRAM_DIR "/pelorin-cli")});
+    QVERIFY(tool.waitForFinished(60000));
+    const QString err = QString::fromUtf8(tool.readAllStandardError());
+    QCOMPARE(tool.exitCode(), 2);
+    QVERIFY2(err.contains(QStringLiteral("не в кодировке UTF-8")) && err.contains(QStringLiteral("data%FF")),
+             qPrintable(err));
+    // Nothing was made, neither under that name nor under another one.
+    QCOMPARE(QDir(parent.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
 }
 
 QTEST_GUILESS_MAIN(CliTest)

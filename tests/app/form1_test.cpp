@@ -109,6 +109,8 @@ private Q_SLOTS:
     void initTestCase();
     void cleanup();
     void password_data();
+    void keptFileOfARestoreOfferedFirst_data();
+    void keptFileOfARestoreOfferedFirst();
     void password();
     void startUpCreatesWindowsAndLoadsLists();
     void alphabetTabs_data();
@@ -214,6 +216,53 @@ void Form1Test::password()
     QCOMPARE(dialogs.transcript, transcript);
     // No database is touched before the password is right.
     QCOMPARE(QFile::exists(m_dir.filePath(db::Database::fileName())), result == int(app::Application::Start::Running));
+}
+
+void Form1Test::keptFileOfARestoreOfferedFirst_data()
+{
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<bool>("askedToCreate");
+    QTest::addColumn<int>("patients"); // in the database the program opened; -1 when none
+    QTest::newRow("kept file put back") << QStringList{"zlk", "yes"} << int(app::Application::Start::Running) << false
+                                        << 1;
+    QTest::newRow("kept file declined, new database")
+        << QStringList{"zlk", "no", "yes"} << int(app::Application::Start::Running) << true << 0;
+    QTest::newRow("both declined") << QStringList{"zlk", "no", "no"} << int(app::Application::Start::Cancelled) << true
+                                   << -1;
+}
+
+void Form1Test::keptFileOfARestoreOfferedFirst()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(int, result);
+    QFETCH(bool, askedToCreate);
+    QFETCH(int, patients);
+    // The folder as a restore interrupted between its two renames left it: the clinic's file only
+    // under the name it is kept by.
+    seed(m_dir.path(), {{QStringLiteral("Отложенный")}});
+    const QString live = m_dir.filePath(db::Database::fileName());
+    const QString kept = live + QStringLiteral(".before-restore-20250314-101500");
+    QVERIFY(QFile::rename(live, kept));
+    ScopedScriptedDialogs dialogs;
+    dialogs.answers = answers;
+    app::Application a({QStringLiteral("pelorin"), QStringLiteral("--data"), m_dir.path()});
+    QCOMPARE(int(a.start()), result);
+    const QString folder = QDir::toNativeSeparators(m_dir.path());
+    QStringList expected{QStringLiteral("input: Ввод пароля.: Введите пароль:"),
+                         QStringLiteral("message: Внимание!: Добро пожаловать в программу \"Пелорин\"."),
+                         QStringLiteral("ask: Внимание!: В папке %1 нет базы данных, но есть прежний файл «%2», "
+                                        "отложенный при восстановлении из копии. Поставить его на место базы данных?")
+                             .arg(folder, QFileInfo(kept).fileName())};
+    if (askedToCreate)
+        expected << QStringLiteral("ask: Внимание!: В папке %1 нет базы данных. Создать новую базу?").arg(folder);
+    QCOMPARE(dialogs.transcript, expected);
+    if (patients < 0) {
+        QVERIFY(!QFileInfo::exists(live));
+    } else {
+        QCOMPARE(a.context().dm1->register_->recordCount(), patients);
+        QCOMPARE(QFileInfo::exists(kept), patients == 0);
+    }
 }
 
 void Form1Test::startUpCreatesWindowsAndLoadsLists()

@@ -15,7 +15,9 @@
 #include "table.h"
 #include "testserver.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
@@ -46,6 +48,8 @@ private Q_SLOTS:
     void refusesWrongArguments_data();
     void refusesWrongArguments();
     void clinicArrivesWholeOnceOnly();
+    void stoppedMoveLeavesNoTable_data();
+    void stoppedMoveLeavesNoTable();
 };
 
 void MigrateTest::refusesWrongArguments_data()
@@ -63,7 +67,7 @@ void MigrateTest::refusesWrongArguments()
     QFETCH(QStringList, words);
     QFETCH(QString, complaint);
     QString out, err;
-    QCOMPARE(run(words, &out, &err), 1);
+    QCOMPARE(run(words, &out, &err), 2);
     QVERIFY2(err.startsWith(complaint), qPrintable(err));
     QCOMPARE(out, QString());
 }
@@ -196,6 +200,61 @@ void MigrateTest::clinicArrivesWholeOnceOnly()
     QCOMPARE(run({"--from", folder.path(), "--to", serverAlias()}, &out, &err), 1);
     QVERIFY2(err.startsWith(QStringLiteral("База данных на сервере не пуста (в таблице register записей: 13)")),
              qPrintable(err));
+}
+
+void MigrateTest::stoppedMoveLeavesNoTable_data()
+{
+    // A row the server refuses stops the move at its table: the first one moved, or one after several.
+    QTest::addColumn<QString>("spoil");
+    QTest::addColumn<QString>("table");
+    QTest::newRow("stopped at the first table") << "UPDATE register SET Last_Name = printf('%.300c', 'я') WHERE ID_man = 3"
+                                                << "register";
+    QTest::newRow("stopped after several tables")
+        << "UPDATE osmotr_1 SET Dinamika = printf('%.300c', 'я') WHERE ID = (SELECT max(ID) FROM osmotr_1)" << "osmotr_1";
+}
+
+void MigrateTest::stoppedMoveLeavesNoTable()
+{
+    QFETCH(QString, spoil);
+    QFETCH(QString, table);
+    if (serverAlias().isEmpty())
+        QSKIP("PELORIN_TEST_PG is not set: no PostgreSQL server to test against");
+    QString reset;
+    QVERIFY2(testing::emptyServer(&reset), qPrintable(reset));
+    QTemporaryDir folder;
+    {
+        db::Database file;
+        QString error;
+        QVERIFY2(file.open(folder.path(), &error), qPrintable(error));
+        cli::DemoOptions options;
+        options.patients = 6;
+        options.today = QDate(2026, 12, 11);
+        QVERIFY(cli::generateDemo(file.sql(), options).ok);
+        QSqlQuery q(file.sql());
+        QVERIFY2(q.exec(spoil), qPrintable(q.lastError().text()));
+        QCOMPARE(q.numRowsAffected(), 1);
+    }
+    QString out, err;
+    QCOMPARE(run({"--from", folder.path(), "--to", serverAlias()}, &out, &err), 1);
+    // The server's own words come in brackets after the Russian ones.
+    QVERIFY2(err.startsWith(QStringLiteral("Перенос не сделан, на сервер ничего не записано. Таблица %1: ошибка базы "
+                                           "данных (").arg(table)),
+             qPrintable(err));
+    // Not even the tables: the server database is as empty as it was.
+    const QUrl url(serverAlias());
+    {
+        QSqlDatabase peek = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("migrate-peek"));
+        peek.setHostName(url.host());
+        peek.setPort(url.port(5432));
+        peek.setUserName(url.userName());
+        peek.setDatabaseName(url.path().mid(1));
+        QVERIFY2(peek.open(), qPrintable(peek.lastError().text()));
+        QSqlQuery q(peek);
+        QVERIFY(q.exec(QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE table_schema = current_schema()")) &&
+                q.next());
+        QCOMPARE(q.value(0).toInt(), 0);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("migrate-peek"));
 }
 
 QTEST_GUILESS_MAIN(MigrateTest)

@@ -137,6 +137,8 @@ private Q_SLOTS:
     void deletingTheOnlyPhotoLeavesNone();
     void deleteOfARowWithoutItsFile();
     void deleteOnAnEmptyListAsksNothing();
+    void linkLeadingOutOfThePhotoFolderIsNeverTouched_data();
+    void linkLeadingOutOfThePhotoFolderIsNeverTouched();
 
     void folderOfAPatientWithoutPhotos();
     void folderOfAPatientWithPhotos();
@@ -592,6 +594,55 @@ void PhotosTest::folderOfAPatientWithPhotos()
     dialogs.transcript.clear();
     QCOMPARE(c.ops->folderToOpen(), c.fotoPath(QStringLiteral("1234/")));
     QVERIFY(dialogs.transcript.isEmpty());
+}
+
+void PhotosTest::linkLeadingOutOfThePhotoFolderIsNeverTouched_data()
+{
+    // A Link changed in the database to name a file outside foto\ (victim.txt beside the program
+    // folder, or in it).
+    QTest::addColumn<QString>("link");
+    QTest::newRow("dot-dot out of the program folder") << "foto\\..\\..\\%1";
+    QTest::newRow("dot-dot into the program folder") << "foto\\1234\\..\\..\\victim.txt";
+    QTest::newRow("not under foto") << "victim.txt";
+    QTest::newRow("absolute path") << "<absolute>";
+    QTest::newRow("a link in the photo folder") << "foto\\1234\\осмотр2-фото1.jpg";
+}
+
+void PhotosTest::linkLeadingOutOfThePhotoFolderIsNeverTouched()
+{
+    QFETCH(QString, link);
+    PhotoClinic c;
+    ScopedScriptedDialogs dialogs;
+    // The file the link is aimed at: beside the program folder, or in it.
+    const bool beside = link.contains(QStringLiteral("%1"));
+    const QString victim = beside ? c.program.path() + QStringLiteral("-victim.txt")
+                                  : c.program.filePath(QStringLiteral("victim.txt"));
+    if (beside)
+        link = link.arg(QFileInfo(victim).fileName());
+    QFile f(victim);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("not a photo") == 11);
+    f.close();
+    if (link == QLatin1String("<absolute>"))
+        link = QDir::toNativeSeparators(QFileInfo(victim).absoluteFilePath());
+    if (link.endsWith(QLatin1String(".jpg"))) {
+        QVERIFY(QDir().mkpath(c.fotoPath(QStringLiteral("1234"))));
+        QVERIFY(QFile::link(victim, c.fotoPath(QStringLiteral("1234/осмотр2-фото1.jpg"))));
+    }
+    c.photos().append();
+    QVERIFY(c.photos().post());
+    c.photos().edit();
+    c.photos().setValue("Link", link);
+    QVERIFY(c.photos().post());
+
+    QCOMPARE(photoFilePath(link), QString());
+    QCOMPARE(c.ops->display().picture, PhotoDisplay::Picture::Placeholder);
+    QCOMPARE(c.ops->currentFile(), QString());
+    dialogs.answers << QStringLiteral("yes");
+    QVERIFY(c.ops->deletePhoto());
+    QCOMPARE(c.storedRows(), 0);
+    QCOMPARE(fileBytes(victim), QByteArray("not a photo"));
+    if (beside)
+        QFile::remove(victim);
 }
 
 QTEST_GUILESS_MAIN(PhotosTest)

@@ -71,7 +71,8 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
             folder = QDir(value).absolutePath();
         } else if (option == QLatin1String("--db")) {
             if (!db::Database::isServerAlias(value))
-                return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».").arg(value);
+                return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».")
+                    .arg(db::Database::aliasForPeople(value));
             server = value;
         } else if (option == QLatin1String("--patient")) {
             qint64 id = 0;
@@ -95,7 +96,7 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
     };
     if (const QString problem = walkOptions(words, {QStringLiteral("--help"), QStringLiteral("-h")}, onFlag, onValue);
         !problem.isEmpty()) {
-        return fail(err, QStringLiteral("Ошибка: ") + problem + QStringLiteral("\nИспользование:\n") + auditUsage());
+        return refuseArguments(err, problem, auditUsage());
     }
     if (help) {
         out << auditUsage();
@@ -103,9 +104,9 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
         return kAuditSound;
     }
     if (filter.from.isValid() && filter.to.isValid() && filter.from > filter.to)
-        return fail(err, QStringLiteral("Ошибка: дата --from позже даты --to."));
+        return refuseArguments(err, QStringLiteral("дата --from позже даты --to."), auditUsage());
     if (!server.isEmpty() && !folder.isEmpty())
-        return fail(err, QStringLiteral("Ошибка: укажите либо --data, либо --db."));
+        return refuseArguments(err, QStringLiteral("укажите либо --data, либо --db."), auditUsage());
     if (server.isEmpty() && folder.isEmpty())
         server = db::Database::resolveServerAlias({}); // TARVELO=postgresql://...
     if (server.isEmpty() && folder.isEmpty())
@@ -159,6 +160,10 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
     const db::AuditLog::Verdict verdict = db::AuditLog::verify(database.sql());
     if (!verdict.sound)
         return fail(err, QStringLiteral("Журнал нарушен: ") + verdict.problem);
+    // A whole chain may still be a cut one: its end is held against the ends kept beside the file.
+    if (const QStringList found = db::AuditLog::findings(database.sql(), server.isEmpty() ? folder : QString());
+        !found.isEmpty())
+        return fail(err, QStringLiteral("Журнал нарушен: ") + found.join(QLatin1Char(' ')));
     out << QStringLiteral("Цепочка записей журнала цела: записей %1.").arg(verdict.rows) << '\n';
     // Rows cut off the end leave a whole chain: the last hash, noted outside the file, shows them later.
     out << QStringLiteral("Хэш последней записи: %1").arg(verdict.lastHash) << '\n';

@@ -3,6 +3,7 @@
 #include "backups.h"
 #include "database.h"
 #include "options.h"
+#include "safefile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -68,10 +69,12 @@ QString parseWords(const QStringList &words, const QString &fileOption, Words *w
 // Parses, answers --help and fills in the default data folder; -1 when the command is to go on.
 int prepare(const QStringList &words, const QString &fileOption, Words *w, QTextStream &out, QTextStream &err)
 {
+    // Each command tells its own usage.
+    const QString usage = fileOption == QLatin1String("--to") ? backupUsage() : restoreUsage();
     if (const QString problem = parseWords(words, fileOption, w); !problem.isEmpty())
-        return fail(err, QStringLiteral("Ошибка: ") + problem + QStringLiteral("\nИспользование:\n") + backupUsage());
+        return refuseArguments(err, problem, usage);
     if (w->help) {
-        out << backupUsage();
+        out << usage;
         out.flush();
         return kBackupOk;
     }
@@ -90,7 +93,12 @@ QString backupUsage()
         "      её (PRAGMA quick_check); можно и пока программа открыта. Автоматические копии программа\n"
         "      делает при каждом выходе в папку backups рядом с базой: одна на день, последние 30;\n"
         "  pelorin-cli backup  --db postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА --to ФАЙЛ\n"
-        "      копия базы на сервере программой pg_dump (формат custom; восстанавливает pg_restore);\n"
+        "      копия базы на сервере программой pg_dump (формат custom; восстанавливает pg_restore);\n");
+}
+
+QString restoreUsage()
+{
+    return QStringLiteral(
         "  pelorin-cli restore --data ПАПКА --from ФАЙЛ\n"
         "      ставит ФАЙЛ, если это исправная база данных программы, на место базы данных; прежний файл\n"
         "      остаётся рядом под именем tarvelo.sqlite.before-restore-ГГГГММДД-ЧЧММСС. Пока программа\n"
@@ -98,25 +106,52 @@ QString backupUsage()
 }
 
 // A server's records are copied by the server's own tool: pg_dump, in its custom format, which
-// pg_restore reads back. The password is libpq's, as for the program.
+// pg_restore reads back. The password is libpq's, as for the program. The dump is written under a
+// temporary name and takes its own only when pg_dump has ended well and pg_restore can read its
+// list: a dump cut short never stands under the name of a good one.
 int backupServer(const Words &w, QTextStream &out, QTextStream &err)
 {
+    const QString native = QDir::toNativeSeparators(w.file);
+    if (const QString problem = db::Database::serverAliasProblem(w.server); !problem.isEmpty())
+        return fail(err, QStringLiteral("Резервная копия не записана. ") + problem);
+    if (const QString refused = safefile::refusal(w.file); !refused.isEmpty())
+        return fail(err, QStringLiteral("Резервная копия не записана: %1.").arg(refused));
     if (QFileInfo::exists(w.file))
-        return fail(err, QStringLiteral("Файл «%1» уже существует: копия не записана.").arg(QDir::toNativeSeparators(w.file)));
+        return fail(err, QStringLiteral("Файл «%1» уже существует: копия не записана.").arg(native));
+    db::removeKilledCopiesOf(w.file);
+    const QString part = safefile::partNameFor(w.file);
+    QString why;
+    if (!safefile::createEmpty(part, &why))
+        return fail(err, QStringLiteral("Резервная копия не записана: %1.").arg(why));
+    auto refuse = [&](const QString &text) {
+        QFile::remove(part);
+        return fail(err, QStringLiteral("Резервная копия не записана: ") + text);
+    };
     QProcess dump;
     dump.start(QStringLiteral("pg_dump"), {QStringLiteral("--format=custom"), QStringLiteral("--no-password"),
-                                           QStringLiteral("--file"), w.file, QStringLiteral("--dbname"), w.server});
+                                           QStringLiteral("--file"), part, QStringLiteral("--dbname"), w.server});
     if (!dump.waitForStarted())
-        return fail(err, QStringLiteral("Резервная копия не записана: не удалось запустить pg_dump (пакет postgresql-client)."));
+        return refuse(QStringLiteral("не удалось запустить pg_dump (пакет postgresql-client)."));
     dump.waitForFinished(-1);
     if (dump.exitStatus() != QProcess::NormalExit || dump.exitCode() != 0) {
-        QFile::remove(w.file);
-        return fail(err, QStringLiteral("Резервная копия не записана: ") +
-                             QString::fromLocal8Bit(dump.readAllStandardError()).trimmed());
+        const QString said = QString::fromLocal8Bit(dump.readAllStandardError()).trimmed();
+        return refuse(said.isEmpty() ? QStringLiteral("pg_dump прерван.") : said);
     }
+    QProcess list;
+    list.start(QStringLiteral("pg_restore"), {QStringLiteral("--list"), part});
+    if (!list.waitForStarted())
+        return refuse(QStringLiteral("не удалось запустить pg_restore для проверки копии."));
+    list.waitForFinished(-1);
+    const QByteArray listed = list.readAllStandardOutput();
+    if (list.exitStatus() != QProcess::NormalExit || list.exitCode() != 0 || !listed.contains("TABLE DATA"))
+        return refuse(QStringLiteral("pg_restore не читает записанную копию (%1).")
+                          .arg(QString::fromLocal8Bit(list.readAllStandardError()).trimmed()));
+        // Qt's rename never replaces a file: one that appeared meanwhile under the name is kept.
+    if (!QFile::rename(part, w.file))
+        return refuse(QStringLiteral("не удалось дать копии имя «%1».").arg(native));
     const QLocale russian(QLocale::Russian, QLocale::Russia);
-    out << QStringLiteral("Резервная копия базы на сервере записана программой pg_dump: %1 (%2 байт).")
-               .arg(QDir::toNativeSeparators(w.file), russian.toString(QFileInfo(w.file).size()))
+    out << QStringLiteral("Резервная копия базы на сервере записана программой pg_dump и прочитана pg_restore: %1 (%2 байт).")
+               .arg(native, russian.toString(QFileInfo(w.file).size()))
         << '\n';
     out.flush();
     return kBackupOk;
@@ -154,6 +189,11 @@ int runRestore(const QStringList &words, QTextStream &out, QTextStream &err)
                                         "программа сама её не заменяет."));
     if (!QFileInfo(w.file).isFile())
         return fail(err, QStringLiteral("Файл «%1» не найден.").arg(QDir::toNativeSeparators(w.file)));
+    // The database cannot be restored from itself: the copy would be taken of what it replaces.
+    const QFileInfo live(QDir(w.dataFolder).absoluteFilePath(db::Database::fileName()));
+    if (live.exists() && live.canonicalFilePath() == QFileInfo(w.file).canonicalFilePath())
+        return fail(err, QStringLiteral("Файл «%1» — это сама база данных папки %2: восстанавливают из копии.")
+                             .arg(QDir::toNativeSeparators(w.file), QDir::toNativeSeparators(w.dataFolder)));
     if (!QDir().mkpath(w.dataFolder))
         return fail(err,
                     QStringLiteral("Не удалось создать папку данных %1.").arg(QDir::toNativeSeparators(w.dataFolder)));

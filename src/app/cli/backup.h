@@ -9,15 +9,17 @@ class QTextStream;
 // the program runs, and putting such a copy back in place of the database while it does not.
 namespace pelorin::cli {
 
-// The usage lines of both commands, for the tool's help.
+// The usage lines of each command, for its own refusals and together for the tool's help.
 QString backupUsage();
+QString restoreUsage();
 
 // The words after "backup": --data DIR --to FILE. 0 when the copy was written and passed its check,
-// 1 when the arguments, the database or the copy refused; FILE is never replaced.
+// 1 when the database or the copy refused, 2 when the arguments did; FILE is never replaced.
 int runBackup(const QStringList &words, QTextStream &out, QTextStream &err);
 
-// The words after "restore": --data DIR --from FILE. 0 when FILE is the database now, 1 when the
-// arguments refused, the program has the folder open, or FILE is not a sound database of the program.
+// The words after "restore": --data DIR --from FILE. 0 when FILE is the database now, 2 when the
+// arguments refused, 1 when the program has the folder open, FILE is the database itself or not a
+// sound database of the program.
 int runRestore(const QStringList &words, QTextStream &out, QTextStream &err);
 
 } // namespace pelorin::cli

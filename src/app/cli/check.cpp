@@ -1,6 +1,8 @@
 #include "check.h"
 
+#include "auditlog.h"
 #include "database.h"
+#include "safefile.h"
 #include "schema.h"
 
 #include <QDir>
@@ -100,20 +102,36 @@ void checkPhotos(QSqlDatabase &sql, const QString &programFolder, CheckResult &r
     QSqlQuery q(sql);
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT \"Id\", \"Link\" FROM osmotr_img ORDER BY \"Id\""))) {
-        result.integrityProblems << QStringLiteral("Не удалось проверить таблицу osmotr_img: %1").arg(q.lastError().text());
+        result.integrityProblems << QStringLiteral("Не удалось проверить таблицу osmotr_img: %1").arg(db::describeEngineError(q.lastError().text()));
         return;
     }
+    const QDir root(programFolder);
+    const QString foto = root.absoluteFilePath(QStringLiteral("foto"));
     while (q.next()) {
         const QString link = q.value(1).toString();
-        if (link.trimmed().isEmpty())
-            result.photosWithoutLink << q.value(0).toLongLong();
-        else
-            named.insert(QString(link).replace(QLatin1Char('\\'), QLatin1Char('/')).toLower());
+        const qint64 id = q.value(0).toLongLong();
+        if (link.trimmed().isEmpty()) {
+            result.photosWithoutLink << id;
+            continue;
+        }
+        QString relative = QString(link).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        named.insert(relative.toLower());
+        if (programFolder.isEmpty())
+            continue;
+        // Resolved as the program resolves it: inside foto/ or not at all.
+        while (relative.startsWith(QLatin1Char('/')))
+            relative.remove(0, 1);
+        const QString file = relative.startsWith(QLatin1String("foto/"), Qt::CaseInsensitive)
+                                 ? safefile::inside(foto, relative.mid(5))
+                                 : QString();
+        if (file.isEmpty())
+            result.photosOutside << PhotoRow{id, link};
+        else if (!QFileInfo(file).isFile())
+            result.photosMissing << PhotoRow{id, link};
     }
     if (programFolder.isEmpty())
         return;
-    const QDir root(programFolder);
-    QDirIterator it(root.absoluteFilePath(QStringLiteral("foto")), QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator it(foto, QDir::Files, QDirIterator::Subdirectories);
     QStringList stray;
     while (it.hasNext()) {
         const QString relative = root.relativeFilePath(it.next());
@@ -160,7 +178,7 @@ CheckResult checkDatabase(Database &database, const QString &programFolder)
                      db::quoteIdentifier(masterTable), db::quoteIdentifier(masterKey));
         if (!q.exec(text)) {
             result.integrityProblems
-                << QStringLiteral("Не удалось проверить таблицу %1: %2").arg(table, q.lastError().text());
+                << QStringLiteral("Не удалось проверить таблицу %1: %2").arg(table, db::describeEngineError(q.lastError().text()));
             continue;
         }
         while (q.next()) {
@@ -179,6 +197,11 @@ CheckResult checkDatabase(Database &database, const QString &programFolder)
     return result;
 }
 
+void checkJournal(Database &database, const QString &dataFolder, CheckResult &result)
+{
+    result.journalProblems = db::AuditLog::findings(database.sql(), dataFolder);
+}
+
 CheckResult checkFolder(const QString &folder, const QString &programFolder)
 {
     Database database;
@@ -186,6 +209,7 @@ CheckResult checkFolder(const QString &folder, const QString &programFolder)
     if (!database.open(folder, &result.openError, Database::OpenMode::ReadOnly))
         return result;
     result = checkDatabase(database, programFolder);
+    checkJournal(database, folder, result);
     return result;
 }
 
@@ -215,6 +239,15 @@ QStringList describeCheck(const CheckResult &result)
         lines << describeOrphan(o);
     for (const qint64 id : result.photosWithoutLink)
         lines << QStringLiteral("osmotr_img, Id = %1: поле Link пустое — копии фотографии нет.").arg(id);
+    for (const QString &problem : result.journalProblems)
+        lines << QStringLiteral("Журнал изменений: %1").arg(problem);
+    for (const PhotoRow &row : result.photosOutside)
+        lines << QStringLiteral("osmotr_img, Id = %1: поле Link «%2» ведёт за пределы папки фотографий — "
+                                "такой файл программа не читает и не удаляет.")
+                     .arg(row.id)
+                     .arg(row.link);
+    for (const PhotoRow &row : result.photosMissing)
+        lines << QStringLiteral("osmotr_img, Id = %1: файла фотографии «%2» нет.").arg(row.id).arg(row.link);
     for (const QString &file : result.strayPhotoFiles)
         lines << QStringLiteral("%1: файл фотографии не указан ни в одной записи osmotr_img.").arg(file);
 

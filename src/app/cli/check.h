@@ -47,6 +47,13 @@ struct Orphan
     bool blankLink() const { return link.isNull(); }
 };
 
+// A photo row whose Link does not lead to a copy the program may read.
+struct PhotoRow
+{
+    qint64 id = 0; // osmotr_img.Id
+    QString link;
+};
+
 struct CheckResult
 {
     QStringList integrityProblems;
@@ -54,6 +61,9 @@ struct CheckResult
     QString openError;               // the file could not be looked at: missing, empty, damaged, foreign
     QList<qint64> photosWithoutLink; // osmotr_img.Id of rows whose Link is empty
     QStringList strayPhotoFiles;     // files under foto/ that no row names, as stored paths
+    QList<PhotoRow> photosOutside;   // Link leads out of the photo folder: never read, copied or deleted
+    QList<PhotoRow> photosMissing;   // Link names a file that is not there
+    QStringList journalProblems;     // the journal of changes: broken, cut at its end, emptied or dropped
     int tablesChecked = 0;
     qint64 recordsChecked = 0;
     bool onServer = false; // the records were on a server, which keeps its own storage sound
@@ -61,7 +71,8 @@ struct CheckResult
     bool clean() const
     {
         return openError.isEmpty() && integrityProblems.isEmpty() && orphans.isEmpty() &&
-               photosWithoutLink.isEmpty() && strayPhotoFiles.isEmpty();
+               photosWithoutLink.isEmpty() && strayPhotoFiles.isEmpty() && photosOutside.isEmpty() &&
+               photosMissing.isEmpty() && journalProblems.isEmpty();
     }
     int exitCode() const { return clean() ? kExitOk : kExitFindings; }
 };
@@ -69,13 +80,18 @@ struct CheckResult
 // Runs the integrity check of the open database and looks for orphaned detail records:
 // every per-patient table against register.ID_man, elements and photos against osmotr_1.ID.
 // A blank link counts as an orphan, since such a record belongs to nobody.
-// With a program folder, photo rows are also held against the copies under its foto/: rows with an
-// empty Link and files that no row names.
-CheckResult checkDatabase(db::Database &database, const QString &programFolder = QString());
+// With the folder that holds foto/ (the program folder, or the one --photos or PELORIN_PHOTOS names),
+// photo rows are also held against the copies under its foto/: rows whose Link leads out of it or
+// names a missing file, and files that no row names.
+CheckResult checkDatabase(db::Database &database, const QString &photoRoot = QString());
+
+// Holds the journal of changes against itself and against the ends of its chain kept beside the file
+// (dataFolder; empty for a server): into result.journalProblems.
+void checkJournal(db::Database &database, const QString &dataFolder, CheckResult &result);
 
 // "pelorin-cli check": opens folder/tarvelo.sqlite read-only, changing nothing in it or beside it, and
 // looks it over; a file that cannot be looked at is a finding of its own (openError).
-CheckResult checkFolder(const QString &folder, const QString &programFolder);
+CheckResult checkFolder(const QString &folder, const QString &photoRoot);
 
 // One Russian line per finding, then a summary line.
 QStringList describeCheck(const CheckResult &result);

@@ -409,7 +409,7 @@ public:
                                      columns.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
         if (!m_query.prepare(sql)) {
             *error = QStringLiteral("Не удалось подготовить запись в таблицу %1: %2")
-                         .arg(QString::fromLatin1(def.sqlName), m_query.lastError().text());
+                         .arg(QString::fromLatin1(def.sqlName), db::describeEngineError(m_query.lastError().text()));
             return false;
         }
         for (size_t i = 0; i < m_blank.size(); ++i)
@@ -452,7 +452,7 @@ public:
         std::swap(m_set, m_lastSet);
         if (!m_query.exec()) {
             *error = QStringLiteral("Не удалось записать в таблицу %1: %2")
-                         .arg(QString::fromLatin1(m_def->sqlName), m_query.lastError().text());
+                         .arg(QString::fromLatin1(m_def->sqlName), db::describeEngineError(m_query.lastError().text()));
             return false;
         }
         if (newKey)
@@ -1598,7 +1598,7 @@ qint64 scalar(QSqlDatabase &db, const QString &sql, QString *error, bool *ok)
     QSqlQuery q(db);
     *ok = q.exec(sql) && q.next();
     if (!*ok) {
-        *error = q.lastError().text();
+        *error = db::describeEngineError(q.lastError().text());
         return 0;
     }
     return q.value(0).toLongLong();
@@ -1685,7 +1685,7 @@ DemoResult generateDemo(QSqlDatabase &db, const DemoOptions &options)
     };
 
     if (!db.transaction()) {
-        result.error = QStringLiteral("Не удалось начать транзакцию: %1").arg(db.lastError().text());
+        result.error = QStringLiteral("Не удалось начать транзакцию: %1").arg(pelorin::db::describeEngineError(db.lastError().text()));
         return result;
     }
     auto fail = [&](const QString &why) {
@@ -1763,7 +1763,7 @@ DemoResult generateDemo(QSqlDatabase &db, const DemoOptions &options)
         }
     }
     if (!db.commit()) {
-        const QString why = QStringLiteral("Не удалось завершить транзакцию: %1").arg(db.lastError().text());
+        const QString why = QStringLiteral("Не удалось завершить транзакцию: %1").arg(pelorin::db::describeEngineError(db.lastError().text()));
         return fail(why);
     }
 

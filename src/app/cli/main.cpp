@@ -10,12 +10,16 @@
 #include "outcomes_command.h"
 #include "report.h"
 
+#include "auditlog.h"
+#include "changelog.h"
 #include "database.h"
 #include "programfolder.h"
+#include "safefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QTextStream>
@@ -36,15 +40,19 @@ QString usage()
         "  pelorin-cli demo  --data ПАПКА [--patients N] [--seed S] [--append]\n"
         "      записывает N демонстрационных пациентов (по умолчанию 60, зерно 1) со всеми их записями;\n"
         "      если в регистре уже есть пациенты, без --append ничего не записывает;\n"
-        "  pelorin-cli check --data ПАПКА\n"
-        "      проверяет целостность файла и ищет записи, чьих пациентов или осмотров больше нет;\n"
+        "  pelorin-cli check --data ПАПКА [--photos ПАПКА]\n"
+        "      проверяет целостность файла и ищет записи, чьих пациентов или осмотров больше нет, и фотографии:\n"
+        "      записи без файла, с путём за пределами папки foto, файлы без записи (папку foto берёт из --photos\n"
+        "      или PELORIN_PHOTOS, как программа, иначе из папки программы);\n"
         "      вместо --data ПАПКА — --db postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА: записи на сервере;\n") +
-           reportUsage() + maintainUsage() + backupUsage() + auditUsage() + migrateUsage() + outcomesUsage() +
+           reportUsage() + maintainUsage() + backupUsage() + restoreUsage() + auditUsage() + migrateUsage() +
+           outcomesUsage() +
            QStringLiteral(
                "  pelorin-cli --help\n"
                "      эта справка.\n"
                "Без --data берётся папка из переменной окружения TARVELO, иначе папка data рядом с программой.\n"
-               "Коды завершения: 0 — успешно; 1 — проверка нашла нарушения, документ не получен; 2 — ошибка.\n");
+               "Коды завершения: 0 — успешно; 1 — проверка нашла нарушения, документ или копия не получены; 2 — ошибка\n"
+               "(у каждой команды — неверные или повторённые параметры).\n");
 }
 
 // The place of the command word, passing over the options before it and their values; -1 without one.
@@ -52,7 +60,7 @@ QString usage()
 qsizetype commandAt(const QStringList &args)
 {
     static const QStringList withValue = {QStringLiteral("--data"), QStringLiteral("--patients"),
-                                          QStringLiteral("--seed")};
+                                          QStringLiteral("--seed"), QStringLiteral("--db"), QStringLiteral("--photos")};
     for (qsizetype i = 1; i < args.size(); ++i) {
         if (withValue.contains(args.at(i)))
             ++i;
@@ -67,6 +75,7 @@ struct Arguments
     QString command;
     QString dataFolder;
     QString server; // check only: the records on a PostgreSQL server
+    QString photos; // check only: the folder that holds foto/, when not the program folder
     std::optional<int> patients;
     std::optional<quint32> seed;
     bool append = false;
@@ -89,8 +98,13 @@ QString parse(const QStringList &args, Arguments *a)
             return QStringLiteral("после %1 нужно значение.").arg(option);
         return {};
     };
-    auto isOption = [](const QString &arg, const QString &option) {
-        return arg == option || arg.startsWith(option + QLatin1Char('='));
+    // The last of two values would win without a word: a repeat is said instead.
+    QStringList seen;
+    auto isOption = [&seen](const QString &arg, const QString &option) {
+        const bool is = arg == option || arg.startsWith(option + QLatin1Char('='));
+        if (is)
+            seen << option;
+        return is;
     };
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString &arg = args.at(i);
@@ -105,8 +119,13 @@ QString parse(const QStringList &args, Arguments *a)
             if (QString e = valueOf(i, QStringLiteral("--db"), &value); !e.isEmpty())
                 return e;
             if (!db::Database::isServerAlias(value))
-                return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».").arg(value);
+                return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».")
+                    .arg(db::Database::aliasForPeople(value));
             a->server = value;
+        } else if (isOption(arg, QStringLiteral("--photos"))) {
+            if (QString e = valueOf(i, QStringLiteral("--photos"), &value); !e.isEmpty())
+                return e;
+            a->photos = QDir(value).absolutePath();
         } else if (isOption(arg, QStringLiteral("--patients"))) {
             if (QString e = valueOf(i, QStringLiteral("--patients"), &value); !e.isEmpty())
                 return e;
@@ -123,7 +142,7 @@ QString parse(const QStringList &args, Arguments *a)
             if (!ok)
                 return QStringLiteral("--seed: нужно целое число от 0 до 4294967295, а не «%1».").arg(value);
             a->seed = s;
-        } else if (arg == QLatin1String("--append")) {
+        } else if (arg == QLatin1String("--append") && isOption(arg, arg)) {
             a->append = true;
         } else if (arg.startsWith(QLatin1Char('-'))) {
             return QStringLiteral("неизвестный параметр «%1».").arg(arg);
@@ -132,6 +151,8 @@ QString parse(const QStringList &args, Arguments *a)
         } else {
             return QStringLiteral("лишний аргумент «%1».").arg(arg);
         }
+        if (!seen.isEmpty() && seen.count(seen.last()) > 1)
+            return QStringLiteral("параметр %1 указан дважды.").arg(seen.last());
     }
     if (a->help)
         return {};
@@ -144,6 +165,8 @@ QString parse(const QStringList &args, Arguments *a)
         return QStringLiteral("--db относится только к команде check (и к report, backup, migrate).");
     if (!a->server.isEmpty() && !a->dataFolder.isEmpty())
         return QStringLiteral("укажите либо --data, либо --db.");
+    if (!a->photos.isEmpty() && a->command != QLatin1String("check"))
+        return QStringLiteral("--photos относится только к команде check.");
     if (a->command != QLatin1String("demo") && (a->patients || a->seed || a->append))
         return QStringLiteral("--patients, --seed и --append относятся только к команде demo.");
     return {};
@@ -191,6 +214,14 @@ int runDemo(const Arguments &a, QTextStream &out, QTextStream &err)
         print(err, describeDemo(result));
         return kExitFailure;
     }
+    {
+        // A clinic's records come with their journal: the demonstration's says what wrote them.
+        db::ChangeLog log;
+        db::AuditLog journal(database, log);
+        log.note(QStringLiteral("Записаны демонстрационные пациенты: %1.").arg(result.recordsOf(QStringLiteral("register"))),
+                 QStringLiteral("register"));
+        journal.flush();
+    }
     const QString path = database.filePath();
     database.close();
     const QLocale russian(QLocale::Russian, QLocale::Russia);
@@ -202,7 +233,17 @@ int runDemo(const Arguments &a, QTextStream &out, QTextStream &err)
     return kExitOk;
 }
 
-int runServerCheck(const QString &server, QTextStream &out, QTextStream &err)
+// The folder that holds foto/, as the program takes it: --photos, else PELORIN_PHOTOS, else the
+// program folder.
+QString photoRootOf(const Arguments &a)
+{
+    if (!a.photos.isEmpty())
+        return a.photos;
+    const QString fromEnvironment = folder::photoRootFromArguments({});
+    return fromEnvironment.isEmpty() ? folder::root() : QDir(fromEnvironment).absolutePath();
+}
+
+int runServerCheck(const QString &server, const QString &photoRoot, QTextStream &out, QTextStream &err)
 {
     db::Database database;
     CheckResult result;
@@ -210,19 +251,20 @@ int runServerCheck(const QString &server, QTextStream &out, QTextStream &err)
         print(err, describeCheck(result));
         return kExitFailure;
     }
-    result = checkDatabase(database, folder::root());
+    result = checkDatabase(database, photoRoot);
+    checkJournal(database, QString(), result);
     print(out, describeCheck(result));
     return result.exitCode();
 }
 
-int runCheck(const QString &folder, QTextStream &out, QTextStream &err)
+int runCheck(const QString &folder, const QString &photoRoot, QTextStream &out, QTextStream &err)
 {
     const QString path = QDir(folder).absoluteFilePath(db::Database::fileName());
     if (!QFileInfo::exists(path)) {
         print(err, {QStringLiteral("Файл базы данных не найден: %1.").arg(QDir::toNativeSeparators(path))});
         return kExitFailure;
     }
-    const CheckResult result = checkFolder(folder, folder::root());
+    const CheckResult result = checkFolder(folder, photoRoot);
     print(result.openError.isEmpty() ? out : err, describeCheck(result));
     return result.exitCode();
 }
@@ -231,11 +273,26 @@ int runCheck(const QString &folder, QTextStream &out, QTextStream &err)
 
 int main(int argc, char *argv[])
 {
+    // Patient data: whatever SQLite or Qt makes for the commands is closed to others.
+    safefile::keepFromOthers();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pelorin-cli"));
     QTextStream out(stdout);
     QTextStream err(stderr);
 
+    // A word whose bytes are not UTF-8 cannot be named again by the program: a path of it would lead
+    // to another folder (its bytes replaced), so it is refused before anything is opened.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray word(argv[i]);
+        if (QFile::encodeName(QFile::decodeName(word)) != word) {
+            err << QStringLiteral("Ошибка: аргумент «%1» не в кодировке UTF-8; программа открывает только пути в UTF-8 "
+                                  "(переименуйте папку или файл).")
+                       .arg(QString::fromUtf8(word.toPercentEncoding("/._-")))
+                << '\n';
+            err.flush();
+            return kExitBadArguments;
+        }
+    }
     const QStringList args = QCoreApplication::arguments();
     if (const qsizetype at = commandAt(args); at > 0 && args.at(at) == QLatin1String("report")) {
         QStringList words = args.mid(1);
@@ -274,7 +331,7 @@ int main(int argc, char *argv[])
     if (const QString problem = parse(QCoreApplication::arguments(), &a); !problem.isEmpty()) {
         err << QStringLiteral("Ошибка: ") << problem << "\n\n" << usage();
         err.flush();
-        return kExitFailure;
+        return kExitBadArguments;
     }
     if (a.help) {
         out << usage();
@@ -284,7 +341,7 @@ int main(int argc, char *argv[])
     if (a.server.isEmpty() && a.command == QLatin1String("check") && a.dataFolder.isEmpty())
         a.server = db::Database::resolveServerAlias(QCoreApplication::arguments()); // TARVELO=postgresql://...
     if (!a.server.isEmpty())
-        return runServerCheck(a.server, out, err);
+        return runServerCheck(a.server, photoRootOf(a), out, err);
     if (a.dataFolder.isEmpty())
         a.dataFolder = db::Database::resolveDataFolder(QCoreApplication::arguments());
 
@@ -292,5 +349,5 @@ int main(int argc, char *argv[])
         return runInit(a.dataFolder, out, err);
     if (a.command == QLatin1String("demo"))
         return runDemo(a, out, err);
-    return runCheck(a.dataFolder, out, err);
+    return runCheck(a.dataFolder, photoRootOf(a), out, err);
 }

@@ -129,7 +129,7 @@ int runMaintain(const QStringList &words, QTextStream &out, QTextStream &err)
 {
     MaintainArguments a;
     if (const QString problem = parseMaintainArguments(words, &a); !problem.isEmpty())
-        return fail(err, QStringLiteral("Ошибка: ") + problem + QStringLiteral("\nИспользование:\n") + maintainUsage());
+        return refuseArguments(err, problem, maintainUsage());
     if (a.help) {
         out << maintainUsage();
         out.flush();
@@ -180,8 +180,16 @@ int runMaintain(const QStringList &words, QTextStream &out, QTextStream &err)
 
     app::Maintenance maintenance(*ctx.dm1, *ctx.dm2, ctx.settings, ctx.log);
     const app::MaintenanceResult result = maintenance.run(app::MaintenanceRun(a.run));
-    out << QStringLiteral("Обход %1 закончен: пациентов %2 из %3.").arg(a.run).arg(result.done).arg(result.patients)
-        << '\n';
+    // A stopped run says what reached the file, not what was walked.
+    if (result.stopped)
+        out << QStringLiteral("Обход %1 остановлен: сохранено пациентов %2 из %3.")
+                   .arg(a.run)
+                   .arg(result.stored)
+                   .arg(result.patients)
+            << '\n';
+    else
+        out << QStringLiteral("Обход %1 закончен: пациентов %2 из %3.").arg(a.run).arg(result.done).arg(result.patients)
+            << '\n';
     out.flush();
     for (const QString &line : result.failures)
         err << line << '\n';

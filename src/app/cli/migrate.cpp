@@ -72,7 +72,7 @@ bool tally(QSqlDatabase &sql, const Layout &l, bool quote, qint64 *rows, QString
     const QString sum = l.table == QLatin1String("clinic_settings") ? QStringLiteral("0")
                                                                       : QStringLiteral("sum(%1)").arg(key);
     if (!q.exec(QStringLiteral("SELECT count(*), %1 FROM %2").arg(sum, table)) || !q.next()) {
-        *error = q.lastError().text();
+        *error = db::describeEngineError(q.lastError().text());
         return false;
     }
     *rows = q.value(0).toLongLong();
@@ -96,7 +96,9 @@ MigrateResult migrateClinic(const QString &folder, const QString &alias)
                          version.value(0).toInt() >= 2;
     version.finish();
     db::Database target;
-    if (!target.openServer(alias, &error)) {
+    // The tables are made in the move's own transaction: a move stopped at any point, a kill included,
+    // leaves the server database as empty as it found it.
+    if (!target.openServer(alias, &error, db::Database::OpenMode::CreateInOpenTransaction)) {
         r.error = error;
         return r;
     }
@@ -107,10 +109,12 @@ MigrateResult migrateClinic(const QString &folder, const QString &alias)
         QString sum;
         if (!tally(target.sql(), l, l.table != QLatin1String("clinic_settings") && l.table != QLatin1String("audit_log"),
                    &rows, &sum, &error)) {
+            QSqlQuery(target.sql()).exec(QStringLiteral("ROLLBACK"));
             r.error = error;
             return r;
         }
         if (rows > 0) {
+            QSqlQuery(target.sql()).exec(QStringLiteral("ROLLBACK"));
             r.error = QStringLiteral("База данных на сервере не пуста (в таблице %1 записей: %2): перенос делается только "
                                      "в пустую базу.")
                           .arg(l.table)
@@ -125,8 +129,6 @@ MigrateResult migrateClinic(const QString &folder, const QString &alias)
         r.error = QStringLiteral("Перенос не сделан, на сервер ничего не записано. ") + why;
         return r;
     };
-    if (!QSqlQuery(to).exec(QStringLiteral("BEGIN")))
-        return fail(to.lastError().text());
     for (const Layout &l : tables) {
         if (!layout2 && (l.table == QLatin1String("clinic_settings") || l.table == QLatin1String("audit_log")))
             continue;
@@ -137,7 +139,7 @@ MigrateResult migrateClinic(const QString &folder, const QString &alias)
         if (!read.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
                            .arg(quotedList(l.columns, quote), quote ? db::quoteIdentifier(l.table) : l.table,
                                 quote ? db::quoteIdentifier(l.key) : l.key)))
-            return fail(read.lastError().text());
+            return fail(db::describeEngineError(read.lastError().text()));
         QStringList marks;
         for (qsizetype i = 0; i < l.columns.size(); ++i)
             marks << QStringLiteral("?");
@@ -145,13 +147,13 @@ MigrateResult migrateClinic(const QString &folder, const QString &alias)
         if (!write.prepare(QStringLiteral("INSERT INTO %1 (%2) OVERRIDING SYSTEM VALUE VALUES (%3)")
                                .arg(quote ? db::quoteIdentifier(l.table) : l.table, quotedList(l.columns, quote),
                                     marks.join(QStringLiteral(", ")))))
-            return fail(write.lastError().text());
+            return fail(db::describeEngineError(write.lastError().text()));
         qint64 moved = 0;
         while (read.next()) {
             for (qsizetype i = 0; i < l.columns.size(); ++i)
                 write.bindValue(int(i), db::toStorage(l.types[i], db::fromStorage(l.types[i], read.value(int(i)))));
             if (!write.exec())
-                return fail(QStringLiteral("Таблица %1: %2").arg(l.table, write.lastError().text()));
+                return fail(QStringLiteral("Таблица %1: %2").arg(l.table, db::describeEngineError(write.lastError().text())));
             ++moved;
         }
         // New keys on the server go on after the moved ones, never over them.
@@ -161,7 +163,7 @@ MigrateResult migrateClinic(const QString &folder, const QString &alias)
             const QString column = quote ? db::quoteIdentifier(l.columns.first()) : l.columns.first();
             if (!seq.exec(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), (SELECT max(%3) FROM %1))")
                               .arg(table, quote ? l.columns.first() : l.columns.first().toLower(), column)))
-                return fail(seq.lastError().text());
+                return fail(db::describeEngineError(seq.lastError().text()));
         }
         // Both sides counted again: rows and the sum of their keys.
         qint64 sourceRows = 0, targetRows = 0;
@@ -178,7 +180,7 @@ MigrateResult migrateClinic(const QString &folder, const QString &alias)
         r.counts << qMakePair(l.table, moved);
     }
     if (!QSqlQuery(to).exec(QStringLiteral("COMMIT")))
-        return fail(to.lastError().text());
+        return fail(db::describeEngineError(to.lastError().text()));
     r.ok = true;
     return r;
 }
@@ -221,9 +223,7 @@ int runMigrate(const QStringList &words, QTextStream &out, QTextStream &err)
     if (complaint.isEmpty() && !db::Database::isServerAlias(to))
         complaint = QStringLiteral("--to: нужен адрес сервера вида postgresql://пользователь@сервер:порт/база.");
     if (!complaint.isEmpty()) {
-        err << QStringLiteral("Ошибка: ") << complaint << QStringLiteral("\nИспользование:\n") << migrateUsage();
-        err.flush();
-        return 1;
+        return refuseArguments(err, complaint, migrateUsage());
     }
     const MigrateResult r = migrateClinic(from, to);
     if (!r.ok) {

@@ -8,6 +8,9 @@ QString walkOptions(const QStringList &words, const QStringList &flags,
                     const std::function<QString(const QString &flag)> &onFlag,
                     const std::function<QString(const QString &option, const QString &value)> &onValue)
 {
+    // The last of two values would win without a word: a mistyped repeat is said instead.
+    static const QStringList repeatable = {QStringLiteral("--choice")};
+    QStringList seen;
     for (qsizetype i = 0; i < words.size(); ++i) {
         const QString &word = words.at(i);
         if (flags.contains(word)) {
@@ -27,10 +30,20 @@ QString walkOptions(const QStringList &words, const QStringList &flags,
         }
         if (value.isEmpty())
             return QStringLiteral("после %1 нужно значение.").arg(option);
+        if (seen.contains(option) && !repeatable.contains(option))
+            return QStringLiteral("параметр %1 указан дважды.").arg(option);
+        seen << option;
         if (QString problem = onValue(option, value); !problem.isEmpty())
             return problem;
     }
     return {};
+}
+
+int refuseArguments(QTextStream &err, const QString &problem, const QString &usage)
+{
+    err << QStringLiteral("Ошибка: ") << problem << QStringLiteral("\nИспользование:\n") << usage;
+    err.flush();
+    return kExitBadArguments;
 }
 
 QString lockDataFolder(const QString &folder, QLockFile &lock)

@@ -5,14 +5,22 @@
 #include <QLockFile>
 #include <QString>
 #include <QStringList>
+#include <QTextStream>
 #include <functional>
 
 // What the commands of pelorin-cli share in reading their words and in answering for the windows.
 namespace pelorin::cli {
 
+// The exit status of every command whose words cannot be taken: unknown, repeated or missing options.
+inline constexpr int kExitBadArguments = 2;
+
+// Prints "Ошибка: <problem>" and the command's usage to standard error; returns kExitBadArguments.
+int refuseArguments(QTextStream &err, const QString &problem, const QString &usage);
+
 // Walks the words of a command: a word of `flags` goes to onFlag; "--option value" and
-// "--option=value" go to onValue. A bare word, an option without a value and the first complaint of
-// a handler end the walk; the complaint is returned (empty when all was taken).
+// "--option=value" go to onValue. A bare word, an option without a value, an option given twice
+// (but for --choice, which names one list each time) and the first complaint of a handler end the
+// walk; the complaint is returned (empty when all was taken).
 QString walkOptions(const QStringList &words, const QStringList &flags,
                     const std::function<QString(const QString &flag)> &onFlag,
                     const std::function<QString(const QString &option, const QString &value)> &onValue);

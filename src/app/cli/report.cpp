@@ -20,6 +20,7 @@
 #include "legacy_card.h"
 #include "report_files.h"
 #include "rtfwriter.h"
+#include "safefile.h"
 #include "settings.h"
 #include "table.h"
 
@@ -315,7 +316,7 @@ int runReport(const QStringList &words, QTextStream &out, QTextStream &err)
 {
     ReportArguments a;
     if (const QString problem = parseReportArguments(words, &a); !problem.isEmpty())
-        return fail(err, QStringLiteral("Ошибка: ") + problem + QStringLiteral("\nИспользование:\n") + reportUsage());
+        return refuseArguments(err, problem, reportUsage());
     if (a.help) {
         out << QStringLiteral("Использование:\n") << reportUsage();
         out.flush();
@@ -386,7 +387,7 @@ int runReport(const QStringList &words, QTextStream &out, QTextStream &err)
 
     documents::ReportFilesOptions options;
     if (!a.outFolder.isEmpty()) {
-        if (!QDir().mkpath(a.outFolder))
+        if (!safefile::makeFolder(a.outFolder))
             return fail(err,
                         QStringLiteral("Не удалось создать папку «%1».").arg(QDir::toNativeSeparators(a.outFolder)));
         options.cardFolder = a.outFolder;

@@ -1,9 +1,10 @@
 #include "officepackage.h"
 
+#include "safefile.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
@@ -114,9 +115,9 @@ bool OfficePackage::save(const QString &path, QString *error) const
     const QFileInfo target(path);
     if (!target.absoluteDir().exists())
         return fail(QStringLiteral("папка «%1» не найдена").arg(QDir::toNativeSeparators(target.absolutePath())));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(buffer.data()) != buffer.data().size() || !file.commit())
-        return fail(QStringLiteral("файл занят другой программой или нет прав на запись"));
+    QString reason;
+    if (!safefile::write(path, buffer.data(), &reason))
+        return fail(reason);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "programfolder.h"
 #include "report_files.h"
 #include "rtfwriter.h"
+#include "safefile.h"
 #include "worddocument.h"
 
 #include <QDir>
@@ -168,7 +169,7 @@ bool TextAreaButtons::sendToWord()
         return false;
     }
     const QString folder = m_reportsFolder.isEmpty() ? folder::reports() : m_reportsFolder;
-    QDir().mkpath(folder);
+    safefile::makeFolder(folder);
     const QString path = reserveSummaryFile(folder, m_drawNumber, &error);
     if (path.isEmpty()) {
         warn(error);
