@@ -211,7 +211,7 @@ void AuditCliTest::cutAtTheEndIsFound_data()
     QTest::newRow("last row rewritten whole") << "UPDATE audit_log SET Hash = 'x' WHERE ID = 3" << false << false
                                               << "изменена после того";
     QTest::newRow("every row deleted") << "DELETE FROM audit_log" << false << false
-                                       << "Журнал изменений пуст, хотя в базе есть пациенты (1)";
+                                       << "Журнал изменений пуст, хотя в базе есть пациенты (";
     QTest::newRow("last row and the mark, copy of the day remains")
         << "DELETE FROM audit_log WHERE ID = 3" << true << true
         << "в копии «tarvelo-2026-12-11.sqlite» их было 3, в журнале 2";

@@ -128,17 +128,24 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
         return kAuditSound;
     }
 
+    // A card number the words cannot be taken with is refused as any other word is.
+    const auto refuseCard = [&err](const QString &text) {
+        err << text << '\n';
+        err.flush();
+        return kExitBadArguments;
+    };
     if (card > 0) {
         if (!filter.patient.isNull())
-            return fail(err, QStringLiteral("Ошибка: укажите либо --card, либо --patient."));
+            return refuseCard(QStringLiteral("Ошибка: укажите либо --card, либо --patient."));
         QSqlQuery q(database.sql());
         q.prepare(QStringLiteral("SELECT \"ID_man\" FROM register WHERE \"Amb_karta\" = ?"));
         q.addBindValue(card);
         if (!q.exec() || !q.next())
-            return fail(err, QStringLiteral("Ошибка: пациента с картой %1 в базе нет.").arg(card));
+            return refuseCard(QStringLiteral("Ошибка: пациента с картой %1 в базе нет.").arg(card));
         filter.patient = q.value(0).toLongLong();
         if (q.next())
-            return fail(err, QStringLiteral("Ошибка: карта %1 записана у нескольких пациентов; укажите --patient.").arg(card));
+            return refuseCard(
+                QStringLiteral("Ошибка: карта %1 записана у нескольких пациентов; укажите --patient.").arg(card));
     }
 
     QList<db::AuditEntry> rows;

@@ -365,8 +365,8 @@ DiagnozPage::DiagnozPage(db::Table *diagnoz, QWidget *parent) : QWidget(parent),
     auto *edit = button(this, QStringLiteral("Button26"), QStringLiteral("Поставить \\ изменить."));
     connect(edit, &QPushButton::clicked, this, &DiagnozPage::editRequested);
     l->addWidget(edit, 0, Qt::AlignRight);
-    for (auto signal : {&db::Table::rowsChanged, &db::Table::currentChanged})
-        connect(diagnoz, signal, this, &DiagnozPage::refresh);
+    connect(diagnoz, &db::Table::rowsChanged, this, &DiagnozPage::refresh);
+    connect(diagnoz, &db::Table::currentChanged, this, &DiagnozPage::refresh);
     connect(diagnoz, &db::Table::recordChanged, this, [this](int) { refresh(); });
 }
 
