@@ -22,9 +22,9 @@ inline QString benchFolder()
                          : env;
 }
 
-inline bool ensureDemo()
+// A demo clinic of `patients` in `folder`, generated on first use and kept for later runs.
+inline bool ensureDemoIn(const QString &folder, int patients)
 {
-    const QString folder = benchFolder();
     if (QFile::exists(QDir(folder).absoluteFilePath(db::Database::fileName())))
         return true;
     db::Database database;
@@ -34,13 +34,34 @@ inline bool ensureDemo()
         return false;
     }
     cli::DemoOptions options;
-    options.patients = kPatients;
+    options.patients = patients;
     options.seed = 42;
     options.today = QDate(2026, 12, 10);
     const cli::DemoResult result = cli::generateDemo(database.sql(), options);
     if (!result.ok)
         std::fprintf(stderr, "%s\n", qPrintable(result.error));
     return result.ok;
+}
+
+inline bool ensureDemo()
+{
+    return ensureDemoIn(benchFolder(), kPatients);
+}
+
+// The clinic of 100,000 patients of the scale benchmarks.
+inline constexpr int kLargeClinic = 100000;
+
+inline QString largeFolder()
+{
+    const QString env = qEnvironmentVariable("PELORIN_BENCH_DATA_100K");
+    return env.isEmpty()
+               ? QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("bench-data-100k"))
+               : env;
+}
+
+inline bool ensureLargeDemo()
+{
+    return ensureDemoIn(largeFolder(), kLargeClinic);
 }
 
 // Copies the demo file into `folder`, its write-ahead log written in first, for a benchmark that

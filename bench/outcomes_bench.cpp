@@ -32,31 +32,8 @@ using namespace pelorin;
 
 namespace {
 
-constexpr int kLargeClinic = 100000;
-
-QString largeFolder()
-{
-    const QString env = qEnvironmentVariable("PELORIN_BENCH_DATA_100K");
-    return env.isEmpty()
-               ? QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("bench-data-100k"))
-               : env;
-}
-
-bool ensureLargeDemo()
-{
-    const QString folder = largeFolder();
-    if (QFile::exists(QDir(folder).absoluteFilePath(db::Database::fileName())))
-        return true;
-    db::Database database;
-    QString error;
-    if (!database.open(folder, &error))
-        return false;
-    cli::DemoOptions options;
-    options.patients = kLargeClinic;
-    options.seed = 42;
-    options.today = QDate(2026, 12, 10);
-    return cli::generateDemo(database.sql(), options).ok;
-}
+using bench::ensureLargeDemo;
+using bench::largeFolder;
 
 QString folderOf(int clinic)
 {
