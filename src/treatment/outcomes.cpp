@@ -4,6 +4,7 @@
 #include "fieldvalue.h"
 #include "texts.h"
 
+#include <QHash>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -65,20 +66,16 @@ QString anyOf(std::initializer_list<const char *> fields)
     return QStringLiteral("CASE WHEN COALESCE(%1) IS NULL THEN 0 ELSE 1 END").arg(quoted.join(QLatin1Char(',')));
 }
 
-// The course list: one group of procedures per patient and course number, with the dates of its first
-// and last procedure in creation order. The dose is Doza's own sum, Power × Time over the three units.
-QString coursesSql()
+// The procedures in creation order with each one's dose (Doza's own sum, Power × Time over the three
+// units). They are gathered into courses as they come, so the database never sorts the whole table:
+// on the file the key is the table's own order and the read is one pass over it.
+QString proceduresSql()
 {
     const QString dose = QStringLiteral("CAST(%1 * %2 + %3 * %4 + %5 * %6 AS BIGINT)")
                              .arg(z("Power1"), z("Time1"), z("Power2"), z("Time2"), z("Power3"), z("Time3"));
     const QString key = db::quoteIdentifier(QString::fromLatin1(db::kHiddenRowKey));
-    return QStringLiteral("SELECT c.m, c.k, c.n, c.d, f.\"Date\", l.\"Date\", r.\"Last_Name\", r.\"First_Name\", "
-                          "r.\"Father_Name\", r.\"Amb_karta\" FROM "
-                          "(SELECT \"ID_man\" AS m, COALESCE(\"Id_kurs\", 0) AS k, COUNT(*) AS n, SUM(%1) AS d, "
-                          "MIN(%2) AS fk, MAX(%2) AS lk FROM lech_puva WHERE \"ID_man\" IS NOT NULL "
-                          "GROUP BY \"ID_man\", COALESCE(\"Id_kurs\", 0)) c "
-                          "JOIN lech_puva f ON f.%2 = c.fk JOIN lech_puva l ON l.%2 = c.lk "
-                          "JOIN register r ON r.\"ID_man\" = c.m ORDER BY c.m, c.k")
+    return QStringLiteral("SELECT \"ID_man\", COALESCE(\"Id_kurs\", 0), %1, \"Date\" FROM lech_puva "
+                          "WHERE \"ID_man\" IS NOT NULL ORDER BY %2")
         .arg(dose, key);
 }
 
@@ -383,24 +380,89 @@ bool computeOutcomes(db::Database &database, const QDate &from, const QDate &to,
     // course in it runs to the start of the next course, wherever that falls.
     std::vector<CourseRow> courses;
     {
+        // A course's first and last procedure are the first and last of its rows in this order; their
+        // dates are converted once per course, not once per procedure.
+        struct Pending
+        {
+            QVariant first;
+            QVariant last;
+        };
+        std::vector<Pending> dates;
+        QHash<QPair<qint64, qint64>, size_t> index;
         QSqlQuery q(database.sql());
         q.setForwardOnly(true);
-        if (!q.exec(coursesSql()))
+        if (!q.exec(proceduresSql()))
             return fail(q);
+        size_t current = 0;
         while (q.next()) {
-            CourseRow c;
-            c.patient = q.value(0).toLongLong();
-            c.course = q.value(1).toLongLong();
-            c.procedures = q.value(2).toInt();
-            c.dose = q.value(3).toLongLong();
-            c.start = db::fromStorage(db::FieldType::Date, q.value(4)).toDate();
-            c.end = db::fromStorage(db::FieldType::Date, q.value(5)).toDate();
-            c.name = QStringList{q.value(6).toString(), q.value(7).toString(), q.value(8).toString()}
-                         .join(QLatin1Char(' '))
-                         .simplified();
-            c.card = db::fromStorage(db::FieldType::Integer, q.value(9));
-            courses.push_back(std::move(c));
+            const qint64 patient = q.value(0).toLongLong();
+            const qint64 course = q.value(1).toLongLong();
+            // A course's procedures mostly follow each other: the last course found is tried first.
+            if (courses.empty() || courses[current].patient != patient || courses[current].course != course) {
+                const auto found = index.constFind(qMakePair(patient, course));
+                if (found == index.constEnd()) {
+                    current = courses.size();
+                    index.insert(qMakePair(patient, course), current);
+                    CourseRow c;
+                    c.patient = patient;
+                    c.course = course;
+                    courses.push_back(std::move(c));
+                    dates.push_back({q.value(3), {}});
+                } else {
+                    current = *found;
+                }
+            }
+            CourseRow &c = courses[current];
+            ++c.procedures;
+            c.dose += q.value(2).toLongLong();
+            dates[current].last = q.value(3);
         }
+        if (q.lastError().isValid())
+            return fail(q);
+        for (size_t k = 0; k < courses.size(); ++k) {
+            courses[k].start = db::fromStorage(db::FieldType::Date, dates[k].first).toDate();
+            courses[k].end = db::fromStorage(db::FieldType::Date, dates[k].last).toDate();
+        }
+    }
+    std::sort(courses.begin(), courses.end(), [](const CourseRow &a, const CourseRow &b) {
+        return a.patient != b.patient ? a.patient < b.patient : a.course < b.course;
+    });
+    {
+        // Names and card numbers of the patients; procedures of a patient the register no longer
+        // holds are left out.
+        QHash<qint64, qsizetype> first;
+        for (size_t k = 0; k < courses.size(); ++k) {
+            if (k == 0 || courses[k - 1].patient != courses[k].patient)
+                first.insert(courses[k].patient, qsizetype(k));
+        }
+        QSqlQuery q(database.sql());
+        q.setForwardOnly(true);
+        if (!q.exec(QStringLiteral("SELECT \"ID_man\", \"Last_Name\", \"First_Name\", \"Father_Name\", "
+                                   "\"Amb_karta\" FROM register WHERE \"ID_man\" IS NOT NULL")))
+            return fail(q);
+        std::vector<bool> known(courses.size(), false);
+        while (q.next()) {
+            const auto found = first.constFind(q.value(0).toLongLong());
+            if (found == first.constEnd())
+                continue;
+            const QString name = QStringList{q.value(1).toString(), q.value(2).toString(), q.value(3).toString()}
+                                     .join(QLatin1Char(' '))
+                                     .simplified();
+            const QVariant card = db::fromStorage(db::FieldType::Integer, q.value(4));
+            for (size_t k = size_t(*found); k < courses.size() && courses[k].patient == found.key(); ++k) {
+                courses[k].name = name;
+                courses[k].card = card;
+                known[k] = true;
+            }
+        }
+        if (q.lastError().isValid())
+            return fail(q);
+        size_t kept = 0;
+        for (size_t k = 0; k < courses.size(); ++k) {
+            if (known[k])
+                courses[kept++] = std::move(courses[k]);
+        }
+        courses.resize(kept);
     }
 
     auto inPeriod = [&from, &to](const QDate &end) {
@@ -412,6 +474,7 @@ bool computeOutcomes(db::Database &database, const QDate &from, const QDate &to,
     if (!q.exec(examsSql()))
         return fail(q);
     bool pending = q.next();
+    result->courses.reserve(qsizetype(courses.size()));
     QList<ExamRow> exams;
     size_t i = 0;
     while (i < courses.size()) {
