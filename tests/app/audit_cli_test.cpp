@@ -7,6 +7,8 @@
 #include "clock.h"
 #include "database.h"
 
+#include "clirun.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -18,20 +20,11 @@ using namespace pelorin;
 
 namespace {
 
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Run = testing::CliRun;
 
 Run audit(const QStringList &words)
 {
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = cli::runAudit(words, out, err);
-    return r;
+    return testing::runCli(cli::runAudit, words);
 }
 
 // A data folder whose journal has three lines: patient 1 (card 1074, Тихонов) on 09.12, patient 2 (removed

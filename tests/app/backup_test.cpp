@@ -11,6 +11,8 @@
 #include "datamodules.h"
 #include "table.h"
 
+#include "clirun.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
@@ -72,20 +74,11 @@ struct Clinic
     }
 };
 
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Run = testing::CliRun;
 
-Run run(int (*command)(const QStringList &, QTextStream &, QTextStream &), const QStringList &words)
+Run run(testing::CliCommand command, const QStringList &words)
 {
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = command(words, out, err);
-    return r;
+    return testing::runCli(command, words);
 }
 
 // The register of a database file, read by a connection of its own.

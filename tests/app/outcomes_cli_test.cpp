@@ -10,6 +10,8 @@
 #include "database.h"
 #include "testserver.h"
 
+#include "clirun.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -19,20 +21,11 @@ using namespace pelorin;
 
 namespace {
 
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
+using Run = testing::CliRun;
 
 Run outcomes(const QStringList &words)
 {
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = cli::runOutcomes(words, out, err);
-    return r;
+    return testing::runCli(cli::runOutcomes, words);
 }
 
 // A demo clinic of 40 patients in a data folder, beside a program folder with the shipped forms.
@@ -183,6 +176,10 @@ void OutcomesCliTest::refusals_data()
         << QStringList{"--from", "02.01.2025", "--to", "01.01.2025"} << "Ошибка: дата --from позже даты --to.";
     QTest::newRow("a file and a server") << QStringList{"--db", "postgresql://u@h:1/d"}
                                          << "Ошибка: укажите либо --data, либо --db.";
+    // The address is shown without its password.
+    QTest::newRow("not a server's address")
+        << QStringList{"--db", "mysql://u:secret@h/d"}
+        << "--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «mysql://u@h/d».";
     QTest::newRow("an unknown option") << QStringList{"--year", "2025"} << "неизвестный параметр «--year».";
     QTest::newRow("one file for both tables")
         << QStringList{"--courses", "x.xlsx", "--xlsx", "x.xlsx"} << "Ошибка: --courses и --xlsx называют один файл.";

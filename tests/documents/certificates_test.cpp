@@ -7,6 +7,8 @@
 #include "report.h"
 #include "report_fixture.h"
 
+#include "clirun.h"
+
 #include <QTextStream>
 #include <QtTest>
 
@@ -34,20 +36,11 @@ DocParagraph para(const QString &text, ParagraphAlignment a, double first, doubl
     return p;
 }
 
-struct Run
-{
-    int exit = -1;
-    QString out;
-    QString err;
-};
+using Run = testing::CliRun;
 
 Run report(const QStringList &words)
 {
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.exit = cli::runReport(words, out, err);
-    return r;
+    return testing::runCli(cli::runReport, words);
 }
 
 } // namespace
@@ -350,7 +343,7 @@ void CertificatesTest::cli()
         QStringList{QStringLiteral("--data"), m_data.path(), QStringLiteral("--patient"), QString::number(m_sidorov)} +
         options);
     QCOMPARE(r.err, QString());
-    QCOMPARE(r.exit, 0);
+    QCOMPARE(r.code, 0);
     QCOMPARE(r.out, body);
 }
 
@@ -359,7 +352,7 @@ void CertificatesTest::cliSavesTheDocumentAsRtf()
     const QString file = m_data.filePath(QStringLiteral("справка.rtf"));
     const Run r = report({QStringLiteral("--data"), m_data.path(), QStringLiteral("--patient"), QString::number(m_sidorov),
                           QStringLiteral("--certificate"), QStringLiteral("--rtf"), file});
-    QCOMPARE(r.exit, 0);
+    QCOMPARE(r.code, 0);
     QVERIFY2(r.err.contains(QStringLiteral("Записан файл")), qPrintable(r.err));
     QFile f(file);
     QVERIFY(f.open(QIODevice::ReadOnly));
@@ -398,8 +391,8 @@ void CertificatesTest::cliRefusals()
         QStringList{QStringLiteral("--data"), m_data.path(), QStringLiteral("--patient"), QString::number(m_sidorov)} +
         options);
     // Words that cannot be taken end with 2 in every command; a choice the page has no list for, with 1.
-    QCOMPARE(r.exit, r.err.startsWith(QStringLiteral("Ошибка:")) ? 2 : 1);
-    QCOMPARE(r.exit, complaint.startsWith(QStringLiteral("нет списка")) ? 1 : 2);
+    QCOMPARE(r.code, r.err.startsWith(QStringLiteral("Ошибка:")) ? 2 : 1);
+    QCOMPARE(r.code, complaint.startsWith(QStringLiteral("нет списка")) ? 1 : 2);
     QVERIFY2(r.err.contains(complaint), qPrintable(r.err));
     QCOMPARE(r.out, QString());
 }
@@ -412,7 +405,7 @@ void CertificatesTest::cliWithoutLetterhead()
                           QString::number(m_sidorov), QStringLiteral("--certificate")});
     QVERIFY(QFile::rename(m_program->path(QStringLiteral("sourses/docs_had.bak")),
                           m_program->path(QStringLiteral("sourses/docs_had.txt"))));
-    QCOMPARE(r.exit, 1);
+    QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(QStringLiteral("docs_had.txt")), qPrintable(r.err));
     QCOMPARE(r.out, QString());
 }

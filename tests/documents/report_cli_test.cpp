@@ -8,6 +8,8 @@
 #include "worddocument.h"
 #include "workbook.h"
 
+#include "clirun.h"
+
 #include <QTextStream>
 #include <QtTest>
 
@@ -17,20 +19,11 @@ using testing::march;
 
 namespace {
 
-struct Run
-{
-    int exit = -1;
-    QString out;
-    QString err;
-};
+using Run = testing::CliRun;
 
 Run report(const QStringList &words)
 {
-    Run r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.exit = cli::runReport(words, out, err);
-    return r;
+    return testing::runCli(cli::runReport, words);
 }
 
 // An examination day at the start of a period: no date in front, the PUVA therapy prescribed.
@@ -156,7 +149,7 @@ void ReportCliTest::modes()
     QTemporaryDir out;
     const Run r = report(
         QStringList{"--data", m_data.path(), "--patient", QString::number(m_sidorov), "--out", out.path()} + words);
-    QCOMPARE(r.exit, 0);
+    QCOMPARE(r.code, 0);
     if (!text.isNull())
         QCOMPARE(r.out, text);
     // Every entry ends with its line feed: the text ends with one, never with a missing or a third.
@@ -240,7 +233,7 @@ void ReportCliTest::refusals()
         w.replace(QStringLiteral("DATA"), m_data.path());
     const Run r = report(words + QStringList{"--out", out.path()});
     // Words that cannot be taken end with 2 in every command.
-    QCOMPARE(r.exit, err.startsWith(QStringLiteral("Ошибка:")) ? 2 : 1);
+    QCOMPARE(r.code, err.startsWith(QStringLiteral("Ошибка:")) ? 2 : 1);
     QCOMPARE(r.out, QString());
     if (err.isEmpty())
         QVERIFY(!r.err.isEmpty());
@@ -253,13 +246,13 @@ void ReportCliTest::refusals()
 void ReportCliTest::filesGoToTheProgramFolderByDefault()
 {
     const QStringList base{"--data", m_data.path(), "--patient", QString::number(m_sidorov)};
-    QCOMPARE(report(base + QStringList{"--mode", "last-exam"}).exit, 0);
-    QCOMPARE(report(base + QStringList{"--mode", "extract-all"}).exit, 0);
+    QCOMPARE(report(base + QStringList{"--mode", "last-exam"}).code, 0);
+    QCOMPARE(report(base + QStringList{"--mode", "extract-all"}).code, 0);
     QCOMPARE(m_program->files(QStringLiteral("reports"), QStringLiteral("karta1_*.xlsx")).size(), 1);
     QCOMPARE(m_program->files(QStringLiteral("sourses/reports"), QStringLiteral("vipiska_*.docx")).size(), 1);
     // Help is not a refusal.
     const Run help = report({"--help"});
-    QCOMPARE(help.exit, 0);
+    QCOMPARE(help.code, 0);
     QVERIFY(help.out.contains(QStringLiteral("pelorin-cli report --data ПАПКА --patient ID_man --mode РЕЖИМ")));
 }
 
@@ -277,7 +270,7 @@ void ReportCliTest::exposureLineFollowsTheClinicsSetting()
         QTemporaryDir out;
         const Run r = report({"--data", m_data.path(), "--patient", QString::number(m_sidorov), "--out", out.path(),
                               "--mode", "extract-all"});
-        QCOMPARE(r.exit, 0);
+        QCOMPARE(r.code, 0);
         QCOMPARE(r.out.split(QLatin1Char('\n')).contains(line), value == QByteArray("1"));
     }
 }

@@ -70,10 +70,7 @@ int runAudit(const QStringList &words, QTextStream &out, QTextStream &err)
         if (option == QLatin1String("--data")) {
             folder = QDir(value).absolutePath();
         } else if (option == QLatin1String("--db")) {
-            if (!db::Database::isServerAlias(value))
-                return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».")
-                    .arg(db::Database::aliasForPeople(value));
-            server = value;
+            return serverOption(option, value, &server);
         } else if (option == QLatin1String("--patient")) {
             qint64 id = 0;
             if (QString problem = wholeNumberOption(option, value, 1, std::numeric_limits<qint64>::max(), &id);

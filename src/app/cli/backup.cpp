@@ -48,9 +48,7 @@ QString parseWords(const QStringList &words, const QString &fileOption, Words *w
             w->dataFolder = QDir(value).absolutePath();
             w->dataGiven = true;
         } else if (option == QLatin1String("--db")) {
-            if (!db::Database::isServerAlias(value))
-                return QStringLiteral("--db: нужен адрес сервера вида postgresql://пользователь@сервер:порт/база.");
-            w->server = value;
+            return serverOption(option, value, &w->server);
         } else if (option == fileOption) {
             w->file = QFileInfo(value).absoluteFilePath();
         } else {

@@ -118,10 +118,8 @@ QString parse(const QStringList &args, Arguments *a)
         } else if (isOption(arg, QStringLiteral("--db"))) {
             if (QString e = valueOf(i, QStringLiteral("--db"), &value); !e.isEmpty())
                 return e;
-            if (!db::Database::isServerAlias(value))
-                return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».")
-                    .arg(db::Database::aliasForPeople(value));
-            a->server = value;
+            if (QString e = cli::serverOption(QStringLiteral("--db"), value, &a->server); !e.isEmpty())
+                return e;
         } else if (isOption(arg, QStringLiteral("--photos"))) {
             if (QString e = valueOf(i, QStringLiteral("--photos"), &value); !e.isEmpty())
                 return e;

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "database.h"
+
 #include <QDir>
 
 namespace pelorin::cli {
@@ -64,6 +66,15 @@ QString wholeNumberOption(const QString &option, const QString &value, qint64 le
     if (!ok || n < least || n > most)
         return QStringLiteral("%1: нужно целое число от %2 до %3, а не «%4».").arg(option).arg(least).arg(most).arg(value);
     *out = n;
+    return {};
+}
+
+QString serverOption(const QString &option, const QString &value, QString *out)
+{
+    if (!db::Database::isServerAlias(value))
+        return QStringLiteral("%1: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%2».")
+            .arg(option, db::Database::aliasForPeople(value));
+    *out = value;
     return {};
 }
 

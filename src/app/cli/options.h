@@ -28,6 +28,10 @@ QString walkOptions(const QStringList &words, const QStringList &flags,
 // The value of `option` as a whole number from least to most into *out; the complaint otherwise.
 QString wholeNumberOption(const QString &option, const QString &value, qint64 least, qint64 most, qint64 *out);
 
+// The value of `option` as the address of a server, postgresql://USER@HOST:PORT/DB, into *out; the
+// complaint otherwise, which shows the address as people may see it (never a password).
+QString serverOption(const QString &option, const QString &value, QString *out);
+
 // Takes the lock file tarvelo.lock of the data folder, which the program holds while it runs, for
 // a command that writes the database. An empty text when taken; the Russian refusal otherwise (the
 // program is open with the folder, or the folder cannot be written).

@@ -73,10 +73,7 @@ int runOutcomes(const QStringList &words, QTextStream &out, QTextStream &err)
         if (option == QLatin1String("--data")) {
             folder = QDir(value).absolutePath();
         } else if (option == QLatin1String("--db")) {
-            if (!db::Database::isServerAlias(value))
-                return QStringLiteral("--db: нужен адрес вида postgresql://ПОЛЬЗОВАТЕЛЬ@СЕРВЕР:ПОРТ/БАЗА, а не «%1».")
-                    .arg(value);
-            server = value;
+            return serverOption(option, value, &server);
         } else if (option == QLatin1String("--from") || option == QLatin1String("--to")) {
             const QDate day = QDate::fromString(value, QStringLiteral("dd.MM.yyyy"));
             if (!day.isValid())

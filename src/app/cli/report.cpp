@@ -238,9 +238,7 @@ QString parseReportArguments(const QStringList &words, ReportArguments *a)
         if (option == QLatin1String("--data")) {
             a->dataFolder = QDir(value).absolutePath();
         } else if (option == QLatin1String("--db")) {
-            if (!db::Database::isServerAlias(value))
-                problem = QStringLiteral("--db: нужен адрес сервера вида postgresql://пользователь@сервер:порт/база.");
-            a->server = value;
+            problem = serverOption(option, value, &a->server);
         } else if (option == QLatin1String("--rtf")) {
             // As the button's save dialog does, a name without the extension gets it.
             a->rtfFile = QDir(value).absolutePath();
