@@ -125,6 +125,13 @@ QString anamnesisBlock(db::DM1 &dm1, db::DM2 &dm2)
         t += QStringLiteral("Сопутствующих заболеваний нет. ");
     else
         t += QStringLiteral("Сопутствующие заболевания: ") + diseases + nl;
+    t += familyLifeAndTests(dm1, dm2);
+    return t;
+}
+
+QString familyLifeAndTests(db::DM1 &dm1, db::DM2 &dm2)
+{
+    QString t;
     const QString family = str(*dm1.anamnez_life_sem, "List");
     if (family.isEmpty())
         t += QStringLiteral("Семейный анамнез не отягощен. ");
@@ -132,6 +139,7 @@ QString anamnesisBlock(db::DM1 &dm1, db::DM2 &dm2)
         t += QStringLiteral("Семейный анамнез: ") + family + nl;
 
     const db::Table &life = *dm1.anamnez_life;
+    const db::Table &lifeZab = *dm1.anamnez_life_zab;
     t += fixedSentence(life.asBoolean(QStringLiteral("Pitanie")), u"Характер питания - обычный. ",
                        u"Характер питания - гиппоаллергенный. ");
     t += fixedSentence(life.asBoolean(QStringLiteral("Bitovie")), u"Бытовые условия и режим - обычные. ",

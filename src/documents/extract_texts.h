@@ -30,4 +30,9 @@ QString exposureLine(db::DM1 &dm1);
 QString remissionSentence(const db::Table &anamnezZab);
 QString lastExacerbationSentence(const db::Table &anamnezZab);
 
+// The family history, the way of life, injuries and hepatitis and the blood tests done, ending the
+// anamnesis alike in the extract and in the older card. Leaves analyz on its last record when the
+// tests are listed.
+QString familyLifeAndTests(db::DM1 &dm1, db::DM2 &dm2);
+
 } // namespace pelorin::documents

@@ -98,13 +98,8 @@ QString listSentence(const db::Table &t, const QString &title)
     return list.size() > 4 ? QString(title + list + nl) : QString();
 }
 
-QString fixedSentence(bool value, const char16_t *whenTrue, const char16_t *whenFalse)
-{
-    return QString::fromUtf16(value ? whenTrue : whenFalse);
-}
-
 // The anamnesis block as the older card words it: the same facts as the extract's, a few sentences
-// in their first wording (typo included, the old cards print it).
+// in their first wording (typo included, the old cards print it); it ends as the extract's does.
 QString legacyAnamnesis(db::DM1 &dm1, db::DM2 &dm2)
 {
     const db::Table &zab = *dm1.anamnez_zab;
@@ -134,36 +129,7 @@ QString legacyAnamnesis(db::DM1 &dm1, db::DM2 &dm2)
     const QString other = str(lifeZab, "list10");
     if (!other.isEmpty())
         t += other + nl;
-    const QString family = str(*dm1.anamnez_life_sem, "List");
-    if (family.isEmpty())
-        t += QStringLiteral("Семейный анамнез не отягощен. ");
-    else
-        t += QStringLiteral("Семейный анамнез: ") + family + nl;
-
-    const db::Table &life = *dm1.anamnez_life;
-    t += fixedSentence(life.asBoolean(QStringLiteral("Pitanie")), u"Характер питания - обычный. ",
-                       u"Характер питания - гиппоаллергенный. ");
-    t += fixedSentence(life.asBoolean(QStringLiteral("Bitovie")), u"Бытовые условия и режим - обычные. ",
-                       u"Бытовые условия и режим - гиппоаллергенные. ");
-    t += fixedSentence(life.asBoolean(QStringLiteral("Vrednie_privichki")), u"Присутствуют вредные привычки. ",
-                       u"Вредных привычек нет. ");
-    t += fixedSentence(life.asBoolean(QStringLiteral("Dom_zivotnie")), u"Присутствуют домашние животные. ",
-                       u"Домашних животных нет. ");
-    t += fixedSentence(lifeZab.asBoolean(QStringLiteral("Travm")), u"Были травмы и(или) операции. ",
-                       u"Травм и(или) операций не было. ");
-    t += fixedSentence(lifeZab.asBoolean(QStringLiteral("Gepatit")), u"Болел(а) гепатитом. ",
-                       u"Гепатитом не болел(а). ");
-    t += nl;
-
-    db::Table &analyz = *dm2.analyz;
-    analyz.first();
-    if (!analyz.isEmpty() && !analyz.isNull(QStringLiteral("Data"))) {
-        t += QStringLiteral("Проведено обследование: ") + nl;
-        while (!analyz.eof()) {
-            t += str(analyz, "Data") + QStringLiteral(": ") + str(analyz, "List") + nl;
-            analyz.next();
-        }
-    }
+    t += familyLifeAndTests(dm1, dm2);
     return t;
 }
 
