@@ -60,4 +60,19 @@ QStringList extraTablesSql(int version, bool server)
     };
 }
 
+QStringList fieldsReadAsBlank(const TableDef &table, const QSet<QString> &present, int version, QString *unfit)
+{
+    QStringList blank;
+    for (const FieldDef &f : table.fields) {
+        if (f.calculated || present.contains(QString::fromLatin1(f.name).toLower()))
+            continue;
+        if (f.layout <= version) {
+            *unfit = QString::fromLatin1(f.name);
+            return {};
+        }
+        blank << QString::fromLatin1(f.name);
+    }
+    return blank;
+}
+
 } // namespace pelorin::db

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QSet>
 #include <QStringList>
 #include <span>
 
@@ -18,6 +19,9 @@ struct FieldDef
     // are refused there, with a message naming the field by its caption.
     bool nonNegative = false;
     const char *caption = nullptr; // Russian name of the field in messages; the field name without one
+    // The layout version that brought the field. A file of an older layout lacks it until it is first
+    // opened for writing; read as it is, it shows the field blank.
+    int layout = 1;
 };
 
 struct TableDef
@@ -57,5 +61,10 @@ inline constexpr int kSchemaVersion = 3;
 // clinic_settings: Name TEXT key, Value TEXT. audit_log: see auditlog.h.
 // On a PostgreSQL server (`server` set) the keys are identity columns instead.
 QStringList extraTablesSql(int version, bool server = false);
+
+// Stored fields of the table missing from a file of the given layout version (`present`: its column
+// names in lower case) that an upgrade would bring: read as blank while the file is read as it is.
+// A missing field of the file's own layout or an earlier one makes the file unfit: *unfit names it.
+QStringList fieldsReadAsBlank(const TableDef &table, const QSet<QString> &present, int version, QString *unfit);
 
 } // namespace pelorin::db
