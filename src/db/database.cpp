@@ -519,7 +519,7 @@ bool Database::createSchema(QString *error)
     // One step per later layout, each adding its own tables and fields: a file of an older version is
     // brought up to date when it is first opened for writing, inside the same write lock.
     for (int step = qMax(version, 1) + 1; step <= kSchemaVersion; ++step) {
-        QStringList upgrade = extraTablesSql(step, m_backend == Backend::PostgreSQL);
+        QStringList upgrade = layoutUpgradeSql(step, m_backend == Backend::PostgreSQL);
         // A new file has every field of the nineteen tables already; an older one gains those of the step.
         for (const TableDef &t : allTables()) {
             for (const FieldDef &f : t.fields) {

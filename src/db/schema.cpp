@@ -34,7 +34,7 @@ const TableDef *findTableByObject(const QString &objectName)
     return nullptr;
 }
 
-QStringList extraTablesSql(int version, bool server)
+QStringList layoutUpgradeSql(int version, bool server)
 {
     // Layout 3: the journal's rows name the seat that wrote them (on a server).
     if (version == 3) {
