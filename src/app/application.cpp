@@ -8,6 +8,7 @@
 #include "form1.h"
 #include "form_help.h"
 #include "form_logs.h"
+#include "form_register_docks.h"
 #include "form_settings.h"
 #include "form_outcomes.h"
 #include "form_sys.h"
@@ -338,6 +339,8 @@ Application::Start Application::start()
             return new examination::Form_osmotr_proizv(dm2, settings, m_form1);
         if (n == QLatin1String("Form_osmotr_index1"))
             return new examination::Form_osmotr_index1(dm2, settings, m_form1);
+        if (n == QLatin1String("Form_register_docks"))
+            return new Form_register_docks(*m_ctx.dm1);
         if (n == QLatin1String("Form_osmotr_elem")) {
             auto *elements = new examination::Form_osmotr_elem(dm2, settings);
             elements->setMainWindow(m_form1);

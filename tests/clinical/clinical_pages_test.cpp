@@ -125,7 +125,7 @@ void ClinicalPagesTest::windowsAreCreatedWithTheirNames()
     const std::pair<const char *, const char *> windows[] = {
         {"Form_analyz", "pelorin::clinical::Form_analyz"},
         {"Form_lech_lekar", "pelorin::treatment::Form_lech_lekar"},
-        {"Form_register_docks", "pelorin::documents::Form_register_docks"},
+        {"Form_register_docks", "pelorin::app::Form_register_docks"},
         {"Form_recomend", "pelorin::clinical::Form_recomend"},
     };
     for (const auto &[name, type] : windows) {

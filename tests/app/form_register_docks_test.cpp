@@ -15,7 +15,7 @@
 #include <memory>
 
 using namespace pelorin;
-using namespace pelorin::documents;
+using namespace pelorin::app;
 
 namespace {
 
@@ -109,7 +109,8 @@ void FormRegisterDocksTest::controls()
     c.reg().setValue("Polis_company", QStringLiteral("Сибирь-Мед"));
     c.reg().setValue("Other", QStringLiteral("Инвалид II группы."));
     c.reg().cancel();
-    w.grab().save(QStringLiteral("/tmp/Form_register_docks.png"));
+    QTemporaryDir shots;
+    QVERIFY(w.grab().save(shots.filePath(QStringLiteral("Form_register_docks.png"))));
 }
 
 void FormRegisterDocksTest::editLimits_data()
