@@ -109,8 +109,7 @@ void FormRegisterDocksTest::controls()
     c.reg().setValue("Polis_company", QStringLiteral("Сибирь-Мед"));
     c.reg().setValue("Other", QStringLiteral("Инвалид II группы."));
     c.reg().cancel();
-    QTemporaryDir shots;
-    QVERIFY(w.grab().save(shots.filePath(QStringLiteral("Form_register_docks.png"))));
+    QVERIFY(!w.grab().isNull()); // it paints; no picture is left outside the test
 }
 
 void FormRegisterDocksTest::editLimits_data()
