@@ -321,8 +321,6 @@ Application::Start Application::start()
             return new examination::Form_osmotr_proizv(dm2, settings, m_form1);
         if (n == QLatin1String("Form_osmotr_index1"))
             return new examination::Form_osmotr_index1(dm2, settings, m_form1);
-        if (n == QLatin1String("Form_register_docks"))
-            return new Form_register_docks(*m_ctx.dm1);
         if (n == QLatin1String("Form_osmotr_elem")) {
             auto *elements = new examination::Form_osmotr_elem(dm2, settings);
             elements->setMainWindow(m_form1);
@@ -335,6 +333,9 @@ Application::Start Application::start()
         QDialog *real = createAreaWindow(*this, n);
         if (!real)
             real = examinationWindow(n);
+        // The register card's documents window is the shell's own.
+        if (!real && n == QLatin1String("Form_register_docks"))
+            real = new Form_register_docks(*m_ctx.dm1);
         createWindow(real ? real : new PlaceholderWindow(n, QString::fromUtf8(caption)));
     }
     // Windows of our own that the earlier versions did not have come after theirs.
