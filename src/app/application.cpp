@@ -8,6 +8,7 @@
 #include "form1.h"
 #include "form_help.h"
 #include "form_logs.h"
+#include "form_register_docks.h"
 #include "form_settings.h"
 #include "form_outcomes.h"
 #include "form_sys.h"
@@ -25,6 +26,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFileInfo>
+#include <vector>
 
 namespace pelorin::app {
 
@@ -32,36 +34,11 @@ namespace {
 
 const QString kPassword = QStringLiteral("zlk");
 
-struct ListTarget
-{
-    const char *file;
-    const char *window;
-    const char *control;
-};
-
-// Reference lists and the pick lists they fill, in loading order.
-const ListTarget kLists[] = {
+// The register card's own lists.
+const ReferenceList kRegisterLists[] = {
     {"region.txt", "Form1", "DBComboBox7"},
     {"profess.txt", "Form1", "DBComboBox8"},
     {"vrach.txt", "Form1", "DBComboBox9"},
-    {"fotosens.txt", "Form_lech_puva_edit", "DBComboBox6"},
-    {"power.txt", "Form_lech_puva_edit", "DBComboBox13"},
-    {"power.txt", "Form_lech_puva_edit", "DBComboBox12"},
-    {"power.txt", "Form_lech_puva_edit", "DBComboBox14"},
-    {"ust_name.txt", "Form_lech_puva_edit", "DBComboBox1"},
-    {"ust_name.txt", "Form_lech_puva_edit", "DBComboBox3"},
-    {"ust_name.txt", "Form_lech_puva_edit", "DBComboBox7"},
-    {"power.txt", "Form_lech_puva_edit_script", "ComboBox1"},
-    {"ust_name.txt", "Form_lech_puva_edit_script", "ComboBox2"},
-    {"fotosens.txt", "Form_lech_puva_edit_script", "ComboBox4"},
-    {"docs_spr_now.txt", "Form1", "ComboBox1"},
-    {"docs_spr_place.txt", "Form1", "ComboBox2"},
-    {"docs_napr_send.txt", "Form1", "ComboBox6"},
-    {"docs_napr_send_to.txt", "Form1", "ComboBox7"},
-    {"docs_napr_for.txt", "Form1", "ComboBox3"},
-    {"docs_napr_for_from.txt", "Form1", "ComboBox8"},
-    {"docs_napr_and.txt", "Form1", "ComboBox9"},
-    {"docs_napr_place.txt", "Form1", "ComboBox5"},
 };
 
 // The window an area of the program owns under this name, else nullptr.
@@ -138,7 +115,13 @@ bool Application::openModule(int module)
 
 bool Application::loadLists()
 {
-    for (const ListTarget &t : kLists) {
+    // Loaded area by area in this order; the first list that cannot be read stops the start.
+    std::vector<ReferenceList> lists(std::begin(kRegisterLists), std::end(kRegisterLists));
+    for (auto declared : {puvaLists, documentsLists}) {
+        const std::span<const ReferenceList> area = declared();
+        lists.insert(lists.end(), area.begin(), area.end());
+    }
+    for (const ReferenceList &t : lists) {
         QStringList items;
         QString error;
         if (!readReferenceList(folder::sourses() + QString::fromLatin1(t.file), &items, &error)) {
@@ -350,6 +333,9 @@ Application::Start Application::start()
         QDialog *real = createAreaWindow(*this, n);
         if (!real)
             real = examinationWindow(n);
+        // The register card's documents window is the shell's own.
+        if (!real && n == QLatin1String("Form_register_docks"))
+            real = new Form_register_docks(*m_ctx.dm1);
         createWindow(real ? real : new PlaceholderWindow(n, QString::fromUtf8(caption)));
     }
     // Windows of our own that the earlier versions did not have come after theirs.

@@ -5,7 +5,6 @@
 #include "form_analyz.h"
 #include "form_lech_lekar.h"
 #include "form_recomend.h"
-#include "form_register_docks.h"
 #include "programfolder.h"
 #include "recomend_section.h"
 #include "recomend_sheets.h"
@@ -23,8 +22,6 @@ QDialog *createClinicalWindow(Application &app, const QString &name)
         return new clinical::Form_analyz(*ctx.dm2, ctx.settings, app.form1());
     if (name == QLatin1String("Form_lech_lekar"))
         return new treatment::Form_lech_lekar(*ctx.dm2, ctx.settings, app.form1());
-    if (name == QLatin1String("Form_register_docks"))
-        return new documents::Form_register_docks(*ctx.dm1);
     if (name == QLatin1String("Form_recomend"))
         return new clinical::Form_recomend(*ctx.dm2);
     return nullptr;

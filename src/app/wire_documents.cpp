@@ -11,6 +11,26 @@
 
 namespace pelorin::app {
 
+namespace {
+
+const ReferenceList kDocumentsLists[] = {
+    {"docs_spr_now.txt", "Form1", "ComboBox1"},
+    {"docs_spr_place.txt", "Form1", "ComboBox2"},
+    {"docs_napr_send.txt", "Form1", "ComboBox6"},
+    {"docs_napr_send_to.txt", "Form1", "ComboBox7"},
+    {"docs_napr_for.txt", "Form1", "ComboBox3"},
+    {"docs_napr_for_from.txt", "Form1", "ComboBox8"},
+    {"docs_napr_and.txt", "Form1", "ComboBox9"},
+    {"docs_napr_place.txt", "Form1", "ComboBox5"},
+};
+
+} // namespace
+
+std::span<const ReferenceList> documentsLists()
+{
+    return kDocumentsLists;
+}
+
 void wireDocuments(Application &app)
 {
     AppContext &ctx = app.context();

@@ -27,7 +27,25 @@ void reshow(QWidget *w)
     w->raise();
 }
 
+const ReferenceList kPuvaLists[] = {
+    {"fotosens.txt", "Form_lech_puva_edit", "DBComboBox6"},
+    {"power.txt", "Form_lech_puva_edit", "DBComboBox13"},
+    {"power.txt", "Form_lech_puva_edit", "DBComboBox12"},
+    {"power.txt", "Form_lech_puva_edit", "DBComboBox14"},
+    {"ust_name.txt", "Form_lech_puva_edit", "DBComboBox1"},
+    {"ust_name.txt", "Form_lech_puva_edit", "DBComboBox3"},
+    {"ust_name.txt", "Form_lech_puva_edit", "DBComboBox7"},
+    {"power.txt", "Form_lech_puva_edit_script", "ComboBox1"},
+    {"ust_name.txt", "Form_lech_puva_edit_script", "ComboBox2"},
+    {"fotosens.txt", "Form_lech_puva_edit_script", "ComboBox4"},
+};
+
 } // namespace
+
+std::span<const ReferenceList> puvaLists()
+{
+    return kPuvaLists;
+}
 
 QDialog *createPuvaWindow(Application &app, const QString &name)
 {

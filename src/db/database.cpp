@@ -288,8 +288,10 @@ bool Database::openServer(const QString &alias, QString *error, OpenMode mode)
     // "already exists, skipping" and the like are the server's chatter, not the doctor's business.
     exec(m_db, QStringLiteral("SET client_min_messages = warning"), nullptr);
     if (mode == OpenMode::ReadOnly) {
-        if (!exec(m_db, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"), &sqlError) ||
-            !checkSchema(&sqlError))
+        // Checked before the session turns read-only: the views that show an older layout's missing
+        // fields as blank are the session's own, but a read-only session may not make them.
+        if (!checkSchema(&sqlError) ||
+            !exec(m_db, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"), &sqlError))
             return fail(sqlError);
         return true;
     }
@@ -514,10 +516,21 @@ bool Database::createSchema(QString *error)
         if (!writeVersion(1, error))
             return false;
     }
-    // One step per later layout, each adding only tables of its own: a file of an older version is
+    // One step per later layout, each adding its own tables and fields: a file of an older version is
     // brought up to date when it is first opened for writing, inside the same write lock.
     for (int step = qMax(version, 1) + 1; step <= kSchemaVersion; ++step) {
-        for (const QString &sql : extraTablesSql(step, m_backend == Backend::PostgreSQL)) {
+        QStringList upgrade = layoutUpgradeSql(step, m_backend == Backend::PostgreSQL);
+        // A new file has every field of the nineteen tables already; an older one gains those of the step.
+        for (const TableDef &t : allTables()) {
+            for (const FieldDef &f : t.fields) {
+                if (version > 0 && !f.calculated && f.layout == step) {
+                    upgrade << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                                   .arg(quoteIdentifier(QString::fromLatin1(t.sqlName)),
+                                        quoteIdentifier(QString::fromLatin1(f.name)), sqlType(f, m_backend));
+                }
+            }
+        }
+        for (const QString &sql : std::as_const(upgrade)) {
             if (!exec(m_db, sql, error))
                 return false;
         }
@@ -542,16 +555,21 @@ bool Database::checkSchema(QString *error)
                      .arg(kSchemaVersion);
         return false;
     }
-    // Every table must carry every stored field; a file that lacks one cannot be worked with.
+    // Every table must carry every stored field of the file's own layout; a file that lacks one cannot
+    // be worked with. Fields of later layouts are missing only from a file read as it is (an upgrade
+    // brings them at its first writable open): they are read as blank through a view of the same name
+    // in the connection's own temporary schema, which names without a schema find first.
+    QStringList blankViews;
     for (const TableDef &t : allTables()) {
+        const QString table = QString::fromLatin1(t.sqlName);
         QSqlQuery cols(m_db);
         bool read = false;
         if (m_backend == Backend::SQLite) {
-            read = cols.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(QString::fromLatin1(t.sqlName))));
+            read = cols.exec(QStringLiteral("PRAGMA main.table_info(%1)").arg(quoteIdentifier(table)));
         } else {
             cols.prepare(QStringLiteral("SELECT 0, column_name FROM information_schema.columns "
                                         "WHERE table_schema = current_schema() AND table_name = ?"));
-            cols.addBindValue(QString::fromLatin1(t.sqlName));
+            cols.addBindValue(table);
             read = cols.exec();
         }
         if (!read) {
@@ -561,13 +579,24 @@ bool Database::checkSchema(QString *error)
         QSet<QString> present;
         while (cols.next())
             present.insert(cols.value(1).toString().toLower());
-        for (const FieldDef &f : t.fields) {
-            if (!f.calculated && !present.contains(QString::fromLatin1(f.name).toLower())) {
-                *error = QStringLiteral("В таблице %1 нет поля %2: файл не подходит к этой версии программы.")
-                             .arg(QString::fromLatin1(t.sqlName), QString::fromLatin1(f.name));
-                return false;
-            }
+        QString unfit;
+        const QStringList blank = fieldsReadAsBlank(t, present, version, &unfit);
+        if (!unfit.isEmpty()) {
+            *error = QStringLiteral("В таблице %1 нет поля %2: файл не подходит к этой версии программы.").arg(table, unfit);
+            return false;
         }
+        if (blank.isEmpty())
+            continue;
+        QString select = QStringLiteral("CREATE TEMP VIEW %1 AS SELECT *").arg(quoteIdentifier(table));
+        for (const QString &name : blank)
+            select += QStringLiteral(", NULL AS %1").arg(quoteIdentifier(name));
+        // SQLite finds a view's tables by name at every read, the server once when the view is made.
+        blankViews << select + QStringLiteral(" FROM %1%2").arg(m_backend == Backend::SQLite ? QStringLiteral("main.") : QString(),
+                                                               quoteIdentifier(table));
+    }
+    for (const QString &sql : std::as_const(blankViews)) {
+        if (!exec(m_db, sql, error))
+            return false;
     }
     return true;
 }

@@ -34,7 +34,7 @@ const TableDef *findTableByObject(const QString &objectName)
     return nullptr;
 }
 
-QStringList extraTablesSql(int version, bool server)
+QStringList layoutUpgradeSql(int version, bool server)
 {
     // Layout 3: the journal's rows name the seat that wrote them (on a server).
     if (version == 3) {
@@ -58,6 +58,21 @@ QStringList extraTablesSql(int version, bool server)
                        "Stamp TEXT NOT NULL, ID_man INTEGER, Tabl TEXT, Text TEXT NOT NULL, "
                        "Hash TEXT NOT NULL)"),
     };
+}
+
+QStringList fieldsReadAsBlank(const TableDef &table, const QSet<QString> &present, int version, QString *unfit)
+{
+    QStringList blank;
+    for (const FieldDef &f : table.fields) {
+        if (f.calculated || present.contains(QString::fromLatin1(f.name).toLower()))
+            continue;
+        if (f.layout <= version) {
+            *unfit = QString::fromLatin1(f.name);
+            return {};
+        }
+        blank << QString::fromLatin1(f.name);
+    }
+    return blank;
 }
 
 } // namespace pelorin::db

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QSet>
 #include <QStringList>
 #include <span>
 
@@ -18,6 +19,9 @@ struct FieldDef
     // are refused there, with a message naming the field by its caption.
     bool nonNegative = false;
     const char *caption = nullptr; // Russian name of the field in messages; the field name without one
+    // The layout version that brought the field. A file of an older layout lacks it until it is first
+    // opened for writing; read as it is, it shows the field blank.
+    int layout = 1;
 };
 
 struct TableDef
@@ -48,14 +52,23 @@ inline constexpr const char *kHiddenRowKey = "_rowkey";
 // row another seat changed since it was read is refused instead of overwriting it.
 inline constexpr const char *kRowVersion = "_rowver";
 
-// Version of the table layout written into PRAGMA user_version.
+// Version of the table layout written into PRAGMA user_version (on a server: the table pelorin_version).
 // 1: the nineteen tables. 2: the clinic's kept settings (clinic_settings) and the permanent change
-// journal (audit_log) beside them.
+// journal (audit_log) beside them. 3: the journal's rows name their seat (audit_log.Seat).
+// A new layout raises the number, brings its own tables and columns in layoutUpgradeSql(), and marks
+// every stored field it adds to the nineteen tables with its number (FieldDef::layout).
 inline constexpr int kSchemaVersion = 3;
 
-// Tables of the program's own beside the nineteen, by the layout version that brought them.
-// clinic_settings: Name TEXT key, Value TEXT. audit_log: see auditlog.h.
+// The upgrade hook of each layout: the statements that bring a file of layout version-1 to `version`,
+// for the program's own tables beside the nineteen (clinic_settings: Name TEXT key, Value TEXT;
+// audit_log: see auditlog.h) and their columns. The fields a layout adds to the nineteen tables are
+// added from their declarations (FieldDef::layout), not here.
 // On a PostgreSQL server (`server` set) the keys are identity columns instead.
-QStringList extraTablesSql(int version, bool server = false);
+QStringList layoutUpgradeSql(int version, bool server = false);
+
+// Stored fields of the table missing from a file of the given layout version (`present`: its column
+// names in lower case) that an upgrade would bring: read as blank while the file is read as it is.
+// A missing field of the file's own layout or an earlier one makes the file unfit: *unfit names it.
+QStringList fieldsReadAsBlank(const TableDef &table, const QSet<QString> &present, int version, QString *unfit);
 
 } // namespace pelorin::db

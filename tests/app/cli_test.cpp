@@ -1,7 +1,9 @@
 #include "check.h"
 #include "demo.h"
+#include "report.h"
 
 #include "database.h"
+#include "programfolder.h"
 #include "schema.h"
 
 #include <QFile>
@@ -89,6 +91,62 @@ QStringList schemaText(const QString &path)
     return out;
 }
 
+// Takes a file of the current layout back to the one before: the fields and columns the last upgrade
+// brought are dropped and the version lowered, as a backup of the month before would be.
+bool undoLastLayout(const QString &folder)
+{
+    bool ok = true;
+    {
+        QSqlDatabase file = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("undo-layout"));
+        file.setDatabaseName(QDir(folder).filePath(db::Database::fileName()));
+        ok = file.open();
+        QSqlQuery q(file);
+        QStringList undo;
+        for (const db::TableDef &t : db::allTables()) {
+            for (const db::FieldDef &f : t.fields) {
+                if (!f.calculated && f.layout == db::kSchemaVersion)
+                    undo << QStringLiteral("ALTER TABLE %1 DROP COLUMN %2")
+                                .arg(db::quoteIdentifier(QString::fromLatin1(t.sqlName)),
+                                     db::quoteIdentifier(QString::fromLatin1(f.name)));
+            }
+        }
+        // Layout 3 named the seat of each journal row.
+        undo << QStringLiteral("ALTER TABLE audit_log DROP COLUMN Seat")
+             << QStringLiteral("PRAGMA user_version=%1").arg(db::kSchemaVersion - 1)
+             << QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)");
+        for (const QString &sql : std::as_const(undo)) {
+            if (!q.exec(sql)) {
+                qWarning() << sql << q.lastError().text();
+                ok = false;
+            }
+        }
+        q.finish();
+        file.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("undo-layout"));
+    return ok;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The documents of one patient as "pelorin-cli report" prints them.
+QString reportTexts(const QString &folder, const QString &patient)
+{
+    QString all;
+    for (const char *mode : {"full-card", "extract-all", "last-exam"}) {
+        QString text, ignored;
+        QTemporaryDir out;
+        QTextStream o(&text), e(&ignored);
+        const int code = runReport({"--data", folder, "--patient", patient, "--mode", mode, "--out", out.path()}, o, e);
+        all += QStringLiteral("%1 %2\n%3\n").arg(QString::fromLatin1(mode)).arg(code).arg(text);
+    }
+    return all;
+}
+
 } // namespace
 
 class CliTest : public QObject
@@ -118,6 +176,9 @@ private Q_SLOTS:
     void everyCommandRefusesWordsAlike_data();
     void everyCommandRefusesWordsAlike();
     void pathThatIsNotUtf8IsRefused();
+
+    void previousLayoutIsReadAsItIs();
+    void previousLayoutWithoutItsOwnFieldIsRefused();
 };
 
 void CliTest::initIsIdempotent()
@@ -715,6 +776,76 @@ void CliTest::pathThatIsNotUtf8IsRefused()
              qPrintable(err));
     // Nothing was made, neither under that name nor under another one.
     QCOMPARE(QDir(parent.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+}
+
+void CliTest::previousLayoutIsReadAsItIs()
+{
+    // A backup of last month: made by the program before its last layout, read by report and check
+    // as it is, with the fields it does not have yet blank and nothing written into it.
+    // The forms of the card are those of the program folder.
+    folder::setRoot(QStringLiteral(PELORIN_PROGRAM_DIR));
+    const auto restore = qScopeGuard([] { folder::setRoot(QString()); });
+    QTemporaryDir dir;
+    QString patient;
+    {
+        db::Database database;
+        QString error;
+        QVERIFY2(database.open(dir.path(), &error), qPrintable(error));
+        const DemoResult r = generateDemo(database.sql(), demoOptions(6, 3));
+        QVERIFY2(r.ok, qPrintable(r.error));
+        patient = column(database.sql(), QStringLiteral("SELECT min(ID_man) FROM register")).value(0).toString();
+    }
+    const QString current = reportTexts(dir.path(), patient);
+    QVERIFY(current.startsWith(QStringLiteral("full-card 0\n")));
+    QVERIFY(undoLastLayout(dir.path()));
+
+    const QString path = dir.filePath(db::Database::fileName());
+    const QByteArray before = fileBytes(path);
+    QCOMPARE(reportTexts(dir.path(), patient), current);
+    const CheckResult check = checkFolder(dir.path(), dir.path());
+    QVERIFY2(check.openError.isEmpty(), qPrintable(check.openError));
+    QVERIFY(check.integrityProblems.isEmpty() && check.orphans.isEmpty());
+    QVERIFY(check.recordsChecked > 0);
+    {
+        db::Database database;
+        QString error;
+        QVERIFY2(database.open(dir.path(), &error, db::Database::OpenMode::ReadOnly), qPrintable(error));
+        for (const db::TableDef &t : db::allTables()) {
+            for (const db::FieldDef &f : t.fields) {
+                if (f.calculated || f.layout < db::kSchemaVersion)
+                    continue;
+                const QVariantList values = column(database.sql(), QStringLiteral("SELECT %1 FROM %2")
+                                                                       .arg(db::quoteIdentifier(QString::fromLatin1(f.name)),
+                                                                            db::quoteIdentifier(QString::fromLatin1(t.sqlName))));
+                for (const QVariant &v : values)
+                    QVERIFY2(v.isNull(), f.name);
+            }
+        }
+    }
+    QCOMPARE(fileBytes(path), before);
+}
+
+void CliTest::previousLayoutWithoutItsOwnFieldIsRefused()
+{
+    // An older layout excuses only what came after it: a field it had and lost is a damaged file.
+    QTemporaryDir dir;
+    QVERIFY(initDatabase(dir.path()).ok);
+    QVERIFY(undoLastLayout(dir.path()));
+    {
+        QSqlDatabase file = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lose-field"));
+        file.setDatabaseName(dir.filePath(db::Database::fileName()));
+        QVERIFY(file.open());
+        QSqlQuery q(file);
+        QVERIFY(q.exec(QStringLiteral("ALTER TABLE register DROP COLUMN Email")));
+        q.finish();
+        file.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("lose-field"));
+    db::Database database;
+    QString error;
+    QVERIFY(!database.open(dir.path(), &error, db::Database::OpenMode::ReadOnly));
+    QVERIFY2(error.contains(QStringLiteral("В таблице register нет поля Email")), qPrintable(error));
+    QCOMPARE(checkFolder(dir.path(), dir.path()).exitCode(), kExitFindings);
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -125,7 +125,7 @@ void ClinicalPagesTest::windowsAreCreatedWithTheirNames()
     const std::pair<const char *, const char *> windows[] = {
         {"Form_analyz", "pelorin::clinical::Form_analyz"},
         {"Form_lech_lekar", "pelorin::treatment::Form_lech_lekar"},
-        {"Form_register_docks", "pelorin::documents::Form_register_docks"},
+        {"Form_register_docks", "pelorin::app::Form_register_docks"},
         {"Form_recomend", "pelorin::clinical::Form_recomend"},
     };
     for (const auto &[name, type] : windows) {
@@ -159,14 +159,14 @@ void ClinicalPagesTest::pagesAreFilled()
     f->showSection(app::Form1::Lech);
     f->findChild<QTabWidget *>(QStringLiteral("PageControl_lech"))->setCurrentIndex(1);
     QTest::qWait(20);
-    f->grab().save(QStringLiteral("/tmp/Form1_lech_lekar.png"));
+    QVERIFY(!f->grab().isNull()); // it paints; no picture is left outside the test
     f->showSection(app::Form1::Analyz);
     QTest::qWait(20);
-    f->grab().save(QStringLiteral("/tmp/Form1_analyz.png"));
+    QVERIFY(!f->grab().isNull()); // it paints; no picture is left outside the test
     f->showSection(app::Form1::Diagnoz);
     f->findChild<QTabWidget *>(QStringLiteral("PageControl_diagnoz"))->setCurrentIndex(1);
     QTest::qWait(20);
-    f->grab().save(QStringLiteral("/tmp/Form1_recomend.png"));
+    QVERIFY(!f->grab().isNull()); // it paints; no picture is left outside the test
 }
 
 void ClinicalPagesTest::drugWindowFromThePrescriptionsPage()
@@ -217,7 +217,7 @@ void ClinicalPagesTest::recommendationsAndSheets()
     f->showSection(app::Form1::Docs);
     f->documentsPages()->setCurrentIndex(5);
     QTest::qWait(20);
-    f->grab().save(QStringLiteral("/tmp/Form1_docs_recomend.png"));
+    QVERIFY(!f->grab().isNull()); // it paints; no picture is left outside the test
 
     button(page, "Button47")->click();
     QWidget *window = m_app->window(QStringLiteral("Form_recomend"));

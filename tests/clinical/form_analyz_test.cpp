@@ -171,7 +171,7 @@ void FormAnalyzTest::windowControls()
                                std::pair{Form_analyz::Other, "other"}}) {
         w.showGroup(group);
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.grab().save(QStringLiteral("/tmp/Form_analyz_%1.png").arg(QLatin1String(name)));
+        QVERIFY(!w.grab().isNull()); // it paints; no picture is left outside the test
     }
 }
 
@@ -208,7 +208,7 @@ void FormAnalyzTest::sectionControls()
     c.tests().setValue("B9", true);
     c.tests().setValue("D2", QStringLiteral("Консультация гастроэнтеролога: здоров."));
     QVERIFY(c.tests().post());
-    s.grab().save(QStringLiteral("/tmp/AnalyzSection.png"));
+    QVERIFY(!s.grab().isNull()); // it paints; no picture is left outside the test
 }
 
 void FormAnalyzTest::chooseShowsOneGroup_data()

@@ -142,7 +142,7 @@ void FormRecomendTest::windowControls()
     c.append(c.recs(), {{"Data", kToday}, {"B1", true}, {"B3", true}, {"Lek", QStringLiteral("Цетиризин 10 мг")}});
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.grab().save(QStringLiteral("/tmp/Form_recomend.png"));
+    QVERIFY(!w.grab().isNull()); // it paints; no picture is left outside the test
 }
 
 void FormRecomendTest::pageControls()
@@ -169,7 +169,7 @@ void FormRecomendTest::pageControls()
 
     c.append(c.recs(), {{"Data", QDate(2025, 5, 12)}, {"A1", true}, {"A5", true}});
     c.append(c.recs(), {{"Data", kToday}, {"S", true}, {"Komm", QStringLiteral("Контроль через месяц.")}});
-    s.grab().save(QStringLiteral("/tmp/RecomendSection.png"));
+    QVERIFY(!s.grab().isNull()); // it paints; no picture is left outside the test
 }
 
 void FormRecomendTest::addOpensTheWindowOnANewRecord()

@@ -97,6 +97,8 @@ class TableTest : public QObject
 
 private Q_SLOTS:
     void schemaHasEveryFieldInDeclaredOrder();
+    void olderLayoutLacksOnlyLaterFields_data();
+    void olderLayoutLacksOnlyLaterFields();
     void blankFieldsReadAsZeroValues();
     void textIsCutToItsWidth_data();
     void textIsCutToItsWidth();
@@ -178,6 +180,42 @@ void TableTest::schemaHasEveryFieldInDeclaredOrder()
     QCOMPARE(q.value(0).toInt(), kSchemaVersion);
     QVERIFY(q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next());
     QCOMPARE(q.value(0).toString(), QStringLiteral("wal"));
+}
+
+// A table whose field Seen came with layout 4; Mood is calculated and never stored.
+const FieldDef kLaterFields[] = {
+    {"ID", FieldType::AutoInc, 0, false},
+    {"Name", FieldType::String, 20, false},
+    {"Seen", FieldType::Date, 0, false, false, nullptr, 4},
+    {"Mood", FieldType::String, 10, true},
+};
+const TableDef kLaterTable{"later", "later", "ID", "", "", "", "", 1, kLaterFields};
+
+void TableTest::olderLayoutLacksOnlyLaterFields_data()
+{
+    QTest::addColumn<int>("version");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("blank");
+    QTest::addColumn<QString>("unfit");
+    const QStringList all{QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("seen")};
+    const QStringList before{QStringLiteral("id"), QStringLiteral("name")};
+    QTest::newRow("current layout, every field") << 4 << all << QStringList() << QString();
+    QTest::newRow("layout before the field") << 3 << before << QStringList{QStringLiteral("Seen")} << QString();
+    QTest::newRow("layout before, field already there") << 3 << all << QStringList() << QString();
+    QTest::newRow("the field's own layout without it") << 4 << before << QStringList() << QStringLiteral("Seen");
+    QTest::newRow("older layout without an old field")
+        << 3 << QStringList{QStringLiteral("id"), QStringLiteral("seen")} << QStringList() << QStringLiteral("Name");
+}
+
+void TableTest::olderLayoutLacksOnlyLaterFields()
+{
+    QFETCH(int, version);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, blank);
+    QFETCH(QString, unfit);
+    QString actualUnfit;
+    QCOMPARE(fieldsReadAsBlank(kLaterTable, QSet<QString>(present.cbegin(), present.cend()), version, &actualUnfit), blank);
+    QCOMPARE(actualUnfit, unfit);
 }
 
 void TableTest::blankFieldsReadAsZeroValues()

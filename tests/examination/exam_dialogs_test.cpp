@@ -58,7 +58,7 @@ template <typename D> std::unique_ptr<D> open(Clinic &c)
 
 void screenshot(QWidget *w)
 {
-    w->grab().save(QStringLiteral("/tmp/%1.png").arg(w->objectName()));
+    QVERIFY(!w->grab().isNull()); // it paints; no picture is left outside the test
 }
 
 } // namespace

@@ -402,15 +402,15 @@ void FormOsmotrElemTest::screenshots()
     Form_osmotr_elem w(*c.dm2, c.settings);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(w.grab().save(QStringLiteral("/tmp/form_osmotr_elem_vid2.png")));
+    QVERIFY(!w.grab().isNull()); // it paints; no picture is left outside the test
     w.setView(Form_osmotr_elem::Vid1);
     auto *tabs = w.findChild<QTabWidget *>("PageControlLocations");
     for (int i = 0; i < tabs->count(); ++i) {
         tabs->setCurrentIndex(i);
-        QVERIFY(w.grab().save(QStringLiteral("/tmp/form_osmotr_elem_vid1_%1.png").arg(i + 1)));
+        QVERIFY(!w.grab().isNull()); // it paints; no picture is left outside the test
     }
     w.setView(Form_osmotr_elem::Vid3);
-    QVERIFY(w.grab().save(QStringLiteral("/tmp/form_osmotr_elem_vid3.png")));
+    QVERIFY(!w.grab().isNull()); // it paints; no picture is left outside the test
 }
 
 QTEST_MAIN(FormOsmotrElemTest)

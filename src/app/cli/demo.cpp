@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "database.h"
 #include "fieldvalue.h"
+#include "puva_calc.h"
 #include "schema.h"
 #include "texts.h"
 
@@ -1351,10 +1352,9 @@ Patient makePatient(Dice &dice, const Timeline &t, const Identity &id, const QDa
     tr.power = dice.pick(std::span<const int>(kPowers));
     const int prep = dice.between(1, 100);
     tr.sensitiser = prep <= 60 ? kAmmifurin : prep <= 95 ? kOxoralen : kMethoxsalen;
-    // Аммифурин 1.2 mg per kg in 20 mg tablets, the methoxsalens 0.6 mg per kg in 10 mg capsules.
-    const qint64 w = text::roundHalfEven(tr.weight);
-    const qint64 mg =
-        tr.sensitiser == kAmmifurin ? text::roundHalfEven(w * 12 / 10.0) : text::roundHalfEven(w * 6 / 10.0);
+    // The dose the procedure sheet shows for the weight (Аммифурин, else the methoxsalens), given in
+    // 20 mg tablets of Аммифурин or 10 mg capsules of the others.
+    const qint64 mg = tr.sensitiser == kAmmifurin ? treatment::psens1Mg(tr.weight) : treatment::psens2Mg(tr.weight);
     tr.tablets =
         int(std::clamp<qint64>(text::roundHalfEven(double(mg) / (tr.sensitiser == kAmmifurin ? 20.0 : 10.0)), 1, 15));
     tr.therapy = tr.psoriasis && dice.chance(10) ? QStringLiteral("РеПУВА") : QStringLiteral("ПУВА");

@@ -23,7 +23,7 @@ struct Layout
     QList<db::FieldType> types;
 };
 
-QList<Layout> layouts(bool withLayout2)
+QList<Layout> layouts()
 {
     QList<Layout> out;
     for (const db::TableDef &t : db::allTables()) {
@@ -42,15 +42,14 @@ QList<Layout> layouts(bool withLayout2)
         }
         out << l;
     }
-    if (withLayout2) {
-        out << Layout{QStringLiteral("clinic_settings"), QStringLiteral("Name"), {QStringLiteral("Name"), QStringLiteral("Value")},
-                      {db::FieldType::String, db::FieldType::String}};
-        out << Layout{QStringLiteral("audit_log"), QStringLiteral("ID"),
-                      {QStringLiteral("ID"), QStringLiteral("Stamp"), QStringLiteral("ID_man"), QStringLiteral("Tabl"),
-                       QStringLiteral("Text"), QStringLiteral("Hash")},
-                      {db::FieldType::AutoInc, db::FieldType::String, db::FieldType::Integer, db::FieldType::String,
-                       db::FieldType::Memo, db::FieldType::Memo}};
-    }
+    // The program's own tables (layout 2); a file's journal rows name no seat, so Seat is not moved.
+    out << Layout{QStringLiteral("clinic_settings"), QStringLiteral("Name"), {QStringLiteral("Name"), QStringLiteral("Value")},
+                  {db::FieldType::String, db::FieldType::String}};
+    out << Layout{QStringLiteral("audit_log"), QStringLiteral("ID"),
+                  {QStringLiteral("ID"), QStringLiteral("Stamp"), QStringLiteral("ID_man"), QStringLiteral("Tabl"),
+                   QStringLiteral("Text"), QStringLiteral("Hash")},
+                  {db::FieldType::AutoInc, db::FieldType::String, db::FieldType::Integer, db::FieldType::String,
+                   db::FieldType::Memo, db::FieldType::Memo}};
     return out;
 }
 
@@ -102,7 +101,7 @@ MigrateResult migrateClinic(const QString &folder, const QString &alias)
         r.error = error;
         return r;
     }
-    const QList<Layout> tables = layouts(true);
+    const QList<Layout> tables = layouts();
     // Only into an empty database: two clinics' records must never mix under the same keys.
     for (const Layout &l : tables) {
         qint64 rows = 0;

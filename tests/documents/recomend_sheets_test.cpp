@@ -127,9 +127,9 @@ void RecomendSheetsTest::showSheet()
 
     if (choice == QLatin1String("RadioSheet1")) {
         page.resize(700, 120);
-        page.grab().save(QStringLiteral("/tmp/DocsRecomendPage.png"));
+        QVERIFY(!page.grab().isNull()); // it paints; no picture is left outside the test
         editor.resize(800, 500);
-        editor.grab().save(QStringLiteral("/tmp/RichEdit1_recom_ps.png"));
+        QVERIFY(!editor.grab().isNull()); // it paints; no picture is left outside the test
     }
 }
 

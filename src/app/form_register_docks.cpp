@@ -15,7 +15,7 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
-namespace pelorin::documents {
+namespace pelorin::app {
 
 namespace {
 
@@ -171,4 +171,4 @@ void Form_register_docks::apply()
         t.post();
 }
 
-} // namespace pelorin::documents
+} // namespace pelorin::app

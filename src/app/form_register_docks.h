@@ -7,7 +7,7 @@ class DM1;
 class Table;
 } // namespace pelorin::db
 
-namespace pelorin::documents {
+namespace pelorin::app {
 
 // The patient documents window: passport, insurance policy, benefit category and free notes of the
 // current register record. The edits are named after their fields ("Passp_serial", "Polis_company",
@@ -33,4 +33,4 @@ private:
     db::Table *m_register;
 };
 
-} // namespace pelorin::documents
+} // namespace pelorin::app
