@@ -6,7 +6,6 @@
 #include "schema.h"
 
 #include <QDir>
-#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTextStream>
@@ -84,12 +83,13 @@ bool tally(QSqlDatabase &sql, const Layout &l, bool quote, qint64 *rows, QString
     return true;
 }
 
-// One value as an element of an array's text: what the driver would have written for it alone, in
-// double quotes with its backslashes and quotes escaped, or NULL.
-QString arrayElement(const QVariant &v)
+// Appends one value as a field of a row inside an array's text: a row's field is quoted and escaped
+// once for the row and once more for the array it stands in; a blank field is NULL. What is written
+// is what the driver would have written for the value alone.
+void appendField(QString &out, const QVariant &v)
 {
     if (v.isNull())
-        return QStringLiteral("NULL");
+        return;
     QString text;
     if (v.typeId() == QMetaType::Double) {
         const double d = v.toDouble();
@@ -99,27 +99,33 @@ QString arrayElement(const QVariant &v)
     } else {
         text = v.toString();
     }
-    text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
-    text.replace(QLatin1Char('"'), QLatin1String("\\\""));
-    return QLatin1Char('"') + text + QLatin1Char('"');
+    out += QLatin1String("\\\"");
+    for (const QChar c : std::as_const(text)) {
+        if (c == QLatin1Char('\\'))
+            out += QLatin1String("\\\\\\\\");
+        else if (c == QLatin1Char('"'))
+            out += QLatin1String("\\\\\\\"");
+        else
+            out += c;
+    }
+    out += QLatin1String("\\\"");
 }
 
-// The server's types of the columns of a table, by column name, without their lengths: a text too
-// long for its column is then refused by the insert itself rather than cut short by the cast.
-QHash<QString, QString> columnTypes(QSqlDatabase &sql, const QString &table, QString *error)
+// The columns of a server table in their order there; empty with the server's words in *error.
+QStringList serverColumns(QSqlDatabase &sql, const QString &table, QString *error)
 {
-    QHash<QString, QString> types;
+    QStringList columns;
     QSqlQuery q(sql);
-    q.prepare(QStringLiteral("SELECT attname, format_type(atttypid, NULL) FROM pg_attribute "
-                             "WHERE attrelid = to_regclass(?) AND attnum > 0 AND NOT attisdropped"));
+    q.prepare(QStringLiteral("SELECT attname FROM pg_attribute WHERE attrelid = to_regclass(?) AND attnum > 0 "
+                             "AND NOT attisdropped ORDER BY attnum"));
     q.addBindValue(table);
     if (!q.exec()) {
         *error = db::describeEngineError(q.lastError().text());
-        return types;
+        return columns;
     }
     while (q.next())
-        types.insert(q.value(0).toString(), q.value(1).toString());
-    return types;
+        columns << q.value(0).toString();
+    return columns;
 }
 
 } // namespace
@@ -176,9 +182,9 @@ MigrateResult migrateClinic(const QString &folder, const QString &alias, int row
             continue;
         // The layout-1 tables are quoted on both sides; the program's own later tables are not.
         const bool quote = l.table != QLatin1String("clinic_settings") && l.table != QLatin1String("audit_log");
-        const QHash<QString, QString> serverTypes =
-            columnTypes(to, quote ? db::quoteIdentifier(l.table) : l.table, &error);
-        if (serverTypes.isEmpty())
+        const QString target = quote ? db::quoteIdentifier(l.table) : l.table;
+        const QStringList there = serverColumns(to, target, &error);
+        if (there.isEmpty())
             return fail(error.isEmpty() ? QStringLiteral("Таблица %1: её нет на сервере.").arg(l.table) : error);
         QSqlQuery read(source.sql());
         read.setForwardOnly(true);
@@ -186,42 +192,45 @@ MigrateResult migrateClinic(const QString &folder, const QString &alias, int row
                            .arg(quotedList(l.columns, quote), quote ? db::quoteIdentifier(l.table) : l.table,
                                 quote ? db::quoteIdentifier(l.key) : l.key)))
             return fail(db::describeEngineError(read.lastError().text()));
-        // Many rows go in one statement, each column bound as one array: the server's driver binds a
-        // value by writing it into an EXECUTE, and the server works through every such value as an
-        // expression of its own, which cost a large clinic's move a quarter of an hour row by row and
-        // barely less with many rows a statement; an array's elements are only read by their types.
-        QStringList casts;
-        for (const QString &column : l.columns) {
-            const QString type = serverTypes.value(quote ? column : column.toLower());
-            if (type.isEmpty())
-                return fail(QStringLiteral("Таблица %1: на сервере нет поля %2.").arg(l.table, column));
-            casts << QStringLiteral("CAST(? AS %1[])").arg(type);
+        // Many rows go in one statement, bound as one array of the table's own rows: the server's
+        // driver binds a value by writing it into an EXECUTE, and the server works through every such
+        // value as an expression of its own, which cost a large clinic's move a quarter of an hour
+        // row by row and barely less with many rows a statement; an array's rows are only read, each
+        // field by its column's type and length, so a text too long for its column is still refused.
+        const int columns = int(l.columns.size());
+        std::vector<int> place(static_cast<size_t>(columns)); // column moved -> its place in the server's row
+        for (int i = 0; i < columns; ++i) {
+            place[size_t(i)] = int(there.indexOf(quote ? l.columns[i] : l.columns[i].toLower()));
+            if (place[size_t(i)] < 0)
+                return fail(QStringLiteral("Таблица %1: на сервере нет поля %2.").arg(l.table, l.columns[i]));
         }
         QSqlQuery write(to);
-        if (!write.prepare(QStringLiteral("INSERT INTO %1 (%2) OVERRIDING SYSTEM VALUE SELECT * FROM unnest(%3)")
-                               .arg(quote ? db::quoteIdentifier(l.table) : l.table, quotedList(l.columns, quote),
-                                    casts.join(QStringLiteral(", ")))))
+        if (!write.prepare(QStringLiteral("INSERT INTO %1 (%2) OVERRIDING SYSTEM VALUE SELECT %2 FROM unnest(CAST(? AS %1[]))")
+                               .arg(target, quotedList(l.columns, quote))))
             return fail(db::describeEngineError(write.lastError().text()));
-        const int columns = int(l.columns.size());
         const int chunk = rowsPerStatement > 0 ? rowsPerStatement : kRowsPerInsert;
-        std::vector<QString> arrays(static_cast<size_t>(columns));
+        QString rows;
         int pending = 0;
         auto writePending = [&]() {
-            for (int i = 0; i < columns; ++i) {
-                write.bindValue(i, QString(QLatin1Char('{') + arrays[size_t(i)] + QLatin1Char('}')));
-                arrays[size_t(i)].clear();
-            }
+            write.bindValue(0, QString(QLatin1Char('{') + rows + QLatin1Char('}')));
+            rows.clear();
             pending = 0;
             return write.exec();
         };
+        std::vector<QVariant> fields(static_cast<size_t>(there.size()));
         qint64 moved = 0;
         while (read.next()) {
-            for (int i = 0; i < columns; ++i) {
-                QString &array = arrays[size_t(i)];
-                if (pending > 0)
-                    array += QLatin1Char(',');
-                array += arrayElement(db::toStorage(l.types[i], db::fromStorage(l.types[i], read.value(i))));
+            for (int i = 0; i < columns; ++i)
+                fields[size_t(place[size_t(i)])] = db::toStorage(l.types[i], db::fromStorage(l.types[i], read.value(i)));
+            if (pending > 0)
+                rows += QLatin1Char(',');
+            rows += QLatin1String("\"(");
+            for (size_t f = 0; f < fields.size(); ++f) {
+                if (f > 0)
+                    rows += QLatin1Char(',');
+                appendField(rows, fields[f]);
             }
+            rows += QLatin1String(")\"");
             ++moved;
             if (++pending == chunk && !writePending())
                 return fail(QStringLiteral("Таблица %1: %2").arg(l.table, db::describeEngineError(write.lastError().text())));
