@@ -257,6 +257,9 @@ bool Table::prepareStatements(QString *error)
                                     .arg(rowKey, cols.join(QLatin1Char(',')), table, keys.join(QLatin1Char(',')))))
             return false;
         m_selectSome->setForwardOnly(true);
+        if (!prep(m_selectOne, QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1=?").arg(rowKey, cols.join(QLatin1Char(',')), table)))
+            return false;
+        m_selectOne->setForwardOnly(true);
     }
     return prep(m_insert, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                               .arg(table, writable.join(QLatin1Char(',')), placeholders.join(QLatin1Char(',')))) &&
@@ -268,7 +271,13 @@ bool Table::prepareStatements(QString *error)
                                       : QStringLiteral("DELETE FROM %1 WHERE %2=?").arg(table, rowKey));
 }
 
-void Table::completeRow(int viewIndex, bool reread) const
+void Table::completeCurrent(bool reread) const
+{
+    const Row *row = currentRow();
+    completeRow(m_cur, reread, !m_stepped || (row && row->complete));
+}
+
+void Table::completeRow(int viewIndex, bool reread, bool alone) const
 {
     if (!isPartial() || viewIndex < 0 || viewIndex >= int(m_view.size()))
         return;
@@ -294,20 +303,28 @@ void Table::completeRow(int viewIndex, bool reread) const
     }
     // The row asked for and the incomplete rows after it (before it at the end of the view).
     std::vector<Row *> batch{target};
-    for (int i = viewIndex + 1; i < int(m_view.size()) && i <= viewIndex + 2 * kCompleteBatch &&
+    for (int i = viewIndex + 1; !alone && i < int(m_view.size()) && i <= viewIndex + 2 * kCompleteBatch &&
                                 int(batch.size()) < kCompleteBatch; ++i) {
         if (!m_view[size_t(i)]->complete && m_view[size_t(i)]->rowKey)
             batch.push_back(m_view[size_t(i)].get());
     }
-    for (int i = viewIndex - 1; i >= 0 && i >= viewIndex - 2 * kCompleteBatch && int(batch.size()) < kCompleteBatch; --i) {
+    for (int i = viewIndex - 1; !alone && i >= 0 && i >= viewIndex - 2 * kCompleteBatch &&
+                                int(batch.size()) < kCompleteBatch; --i) {
         if (!m_view[size_t(i)]->complete && m_view[size_t(i)]->rowKey)
             batch.push_back(m_view[size_t(i)].get());
     }
+    // One row goes by its own statement: the batch's would read the same row sixty-four times over.
+    QSqlQuery &select = batch.size() == 1 ? *m_selectOne : *m_selectSome;
     QHash<qint64, Row *> byKey;
-    for (int i = 0; i < kCompleteBatch; ++i) {
-        Row *r = batch[size_t(std::min<int>(i, int(batch.size()) - 1))];
-        m_selectSome->bindValue(i, r->rowKey);
-        byKey.insert(r->rowKey, r);
+    if (batch.size() == 1) {
+        select.bindValue(0, target->rowKey);
+        byKey.insert(target->rowKey, target);
+    } else {
+        for (int i = 0; i < kCompleteBatch; ++i) {
+            Row *r = batch[size_t(std::min<int>(i, int(batch.size()) - 1))];
+            select.bindValue(i, r->rowKey);
+            byKey.insert(r->rowKey, r);
+        }
     }
     auto fill = [this](Row &r, std::vector<QVariant> values) {
         if (!r.complete)
@@ -315,25 +332,25 @@ void Table::completeRow(int viewIndex, bool reread) const
         r.values = std::move(values);
         r.complete = true;
     };
-    if (m_selectSome->exec()) {
+    if (select.exec()) {
         const int n = m_storedCount;
-        while (m_selectSome->next()) {
-            Row *r = byKey.take(m_selectSome->value(0).toLongLong());
+        while (select.next()) {
+            Row *r = byKey.take(select.value(0).toLongLong());
             if (!r)
                 continue;
             std::vector<QVariant> values(static_cast<size_t>(n));
             for (int i = 0; i < n; ++i)
-                values[size_t(i)] = fromStorage(m_def.fields[size_t(i)].type, m_selectSome->value(i + 1));
+                values[size_t(i)] = fromStorage(m_def.fields[size_t(i)].type, select.value(i + 1));
             if (versioned())
-                r->version = m_selectSome->value(n + 1).toLongLong();
+                r->version = select.value(n + 1).toLongLong();
             fill(*r, std::move(values));
         }
-        m_selectSome->finish();
+        select.finish();
     } else {
         // Nothing is made up for what could not be read: the rows stay as they were, and an edit of
         // one of them is refused.
-        qWarning("Reading records of %s failed: %s", m_def.objectName, qPrintable(m_selectSome->lastError().text()));
-        m_selectSome->finish();
+        qWarning("Reading records of %s failed: %s", m_def.objectName, qPrintable(select.lastError().text()));
+        select.finish();
         return;
     }
     // A row another seat removed meanwhile (or one the database would not give) keeps what was
@@ -529,6 +546,7 @@ bool Table::rowMatchesFilter(const Row &row) const
 
 void Table::rebuildView(qint64 keepRowKey)
 {
+    m_stepped = false;
     m_view.clear();
     m_view.reserve(m_rows.size());
     int keep = -1;
@@ -589,9 +607,10 @@ void Table::moveToIndex(int index, bool scrollEvents)
     const Row *oldRow = currentRow();
     m_cur = m_view.empty() ? -1 : std::clamp(index, 0, int(m_view.size()) - 1);
     if (m_cur != old || currentRow() != oldRow) {
+        m_stepped = std::abs(m_cur - old) == 1;
         // On a server the record moved to is read again: another seat may have changed it.
         if (versioned() && m_state == TableState::Browse)
-            completeRow(m_cur, true);
+            completeCurrent(true);
         m_calcDirty = true;
         Q_EMIT currentChanged();
         notifyDetails();
@@ -744,7 +763,7 @@ void Table::edit()
         return;
     }
     fire(beforeEdit);
-    completeRow(m_cur);
+    completeCurrent();
     Row *row = currentRow();
     if (!row)
         return;
@@ -1072,7 +1091,7 @@ QVariant Table::value(int index) const
         return {};
     if (index < m_storedCount) {
         if (!row->complete && !isResident(index))
-            completeRow(m_cur);
+            completeCurrent();
         if (!row->complete && !isResident(index))
             return {}; // the record could not be read: nothing is shown rather than something wrong
         return storedValue(*row, index);
@@ -1244,7 +1263,7 @@ void Table::ensureCalc() const
 {
     if (!m_calcDirty)
         return;
-    completeRow(m_cur);
+    completeCurrent();
     const Row *row = currentRow();
     if (row)
         computeCalc(*row, m_calcValues);

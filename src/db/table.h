@@ -214,7 +214,12 @@ private:
     bool isResident(int index) const { return m_slotOf.empty() || index >= m_storedCount || m_slotOf[size_t(index)] >= 0; }
     // Reads the whole record of the row at view index (and of incomplete rows beside it) when the
     // table is partial; with reread, that row is read again even when it is complete.
-    void completeRow(int viewIndex, bool reread = false) const;
+    // Alone, only that row is read.
+    void completeRow(int viewIndex, bool reread = false, bool alone = false) const;
+    // The same for the current record: alone after a jump (a patient chosen from the list, a locate)
+    // or when it is whole already, with its neighbours when the cursor stepped onto it (a walk reads
+    // ahead).
+    void completeCurrent(bool reread = false) const;
     // Makes a stored field resident in every row of a partial table.
     bool makeResident(int index, QString *error = nullptr);
     QString selectSql() const;
@@ -286,6 +291,8 @@ private:
     QString m_selectSql;
     std::unique_ptr<QSqlQuery> m_select;
     std::unique_ptr<QSqlQuery> m_selectSome; // whole records of a partial table by their keys
+    std::unique_ptr<QSqlQuery> m_selectOne;  // the whole record of one row of a partial table
+    bool m_stepped = false;                  // the last move went to the next or the prior row
     std::vector<int> m_slotOf;              // partial table: stored field -> slot, -1 not resident
     std::vector<int> m_residentFields;      // partial table: slot -> stored field
     mutable int m_completeCount = 0;        // rows of a partial table held whole

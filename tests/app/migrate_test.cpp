@@ -8,6 +8,7 @@
 #include "clock.h"
 #include "database.h"
 #include "datamodules.h"
+#include "fieldvalue.h"
 #include "demo.h"
 #include "migrate.h"
 #include "programfolder.h"
@@ -50,6 +51,8 @@ private Q_SLOTS:
     void clinicArrivesWholeOnceOnly();
     void stoppedMoveLeavesNoTable_data();
     void stoppedMoveLeavesNoTable();
+    void everyValueArrivesAsItWas_data();
+    void everyValueArrivesAsItWas();
 };
 
 void MigrateTest::refusesWrongArguments_data()
@@ -255,6 +258,115 @@ void MigrateTest::stoppedMoveLeavesNoTable()
         QCOMPARE(q.value(0).toInt(), 0);
     }
     QSqlDatabase::removeDatabase(QStringLiteral("migrate-peek"));
+}
+
+namespace {
+
+// Every stored value of every row of a table, in the order of its keys, as the program reads them.
+QList<QVariantList> tableRows(QSqlDatabase &sql, const db::TableDef &t)
+{
+    QStringList columns;
+    QList<db::FieldType> types;
+    if (!t.hasAutoIncKey()) {
+        columns << db::quoteIdentifier(QString::fromLatin1(db::kHiddenRowKey));
+        types << db::FieldType::AutoInc;
+    }
+    for (const db::FieldDef &f : t.fields) {
+        if (!f.calculated) {
+            columns << db::quoteIdentifier(QString::fromLatin1(f.name));
+            types << f.type;
+        }
+    }
+    QSqlQuery q(sql);
+    if (!q.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                    .arg(columns.join(QStringLiteral(", ")), db::quoteIdentifier(QString::fromLatin1(t.sqlName)),
+                         db::quoteIdentifier(t.rowKeyColumn()))))
+        qWarning("%s", qPrintable(q.lastError().text()));
+    QList<QVariantList> rows;
+    while (q.next()) {
+        QVariantList row;
+        for (qsizetype i = 0; i < types.size(); ++i)
+            row << db::fromStorage(types[i], q.value(int(i)));
+        rows << row;
+    }
+    return rows;
+}
+
+} // namespace
+
+void MigrateTest::everyValueArrivesAsItWas_data()
+{
+    // Rows go to the server many at a time: a table ends inside a statement, on its last row, or
+    // takes one statement a row.
+    QTest::addColumn<int>("rowsPerStatement");
+    QTest::newRow("a row a statement") << 1;
+    QTest::newRow("4 rows a statement, 7 patients") << 4;
+    QTest::newRow("7 rows a statement, 7 patients") << 7;
+    QTest::newRow("as the command moves them") << 0;
+}
+
+void MigrateTest::everyValueArrivesAsItWas()
+{
+    QFETCH(int, rowsPerStatement);
+    if (serverAlias().isEmpty())
+        QSKIP("PELORIN_TEST_PG is not set: no PostgreSQL server to test against");
+    QString reset;
+    QVERIFY2(testing::emptyServer(&reset), qPrintable(reset));
+    QTemporaryDir folder;
+    db::Database file;
+    QString error;
+    QVERIFY2(file.open(folder.path(), &error), qPrintable(error));
+    cli::DemoOptions options;
+    options.patients = 7;
+    options.today = QDate(2026, 12, 11);
+    QVERIFY(cli::generateDemo(file.sql(), options).ok);
+    // Texts with what quoting and arrays treat specially, a text that reads NULL, blanks, dates and
+    // fractions.
+    QSqlQuery q(file.sql());
+    QVERIFY(q.prepare(QStringLiteral("UPDATE register SET Last_Name = ?, Other = ?, Born_dat = ?, Ves = ?, Rost = ? "
+                                     "WHERE ID_man = ?")));
+    const QList<QVariantList> patients = {
+        {QStringLiteral("О'Брайен \"Мл.\""), QStringLiteral("a\\b {1,2} \\\"x\"\n\tвторая строка "), QStringLiteral("1899-12-31"),
+         0.1, 1e-7, 1},
+        {QStringLiteral("NULL"), QStringLiteral("  {}  "), QVariant(QMetaType::fromType<QString>()), 72.35, -0.0, 2},
+        {QStringLiteral("Ёлкина,Щ"), QStringLiteral("😀 ёЁ ,;'\""), QStringLiteral("2026-02-28"),
+         QVariant(QMetaType::fromType<double>()), 1.0 / 3, 3},
+    };
+    for (const QVariantList &p : patients) {
+        for (const QVariant &v : p)
+            q.addBindValue(v);
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+        QCOMPARE(q.numRowsAffected(), 1);
+    }
+    QVERIFY(q.prepare(QStringLiteral("INSERT INTO clinic_settings (Name, Value) VALUES (?, ?)")));
+    q.addBindValue(QStringLiteral("проба"));
+    q.addBindValue(QStringLiteral("{\"a\": [1, NULL]} \\N"));
+    QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    {
+        db::ChangeLog log;
+        db::AuditLog journal(file, log);
+        log.note(QStringLiteral("строка \"журнала\" с \\"), QStringLiteral("register"));
+        QVERIFY(journal.flush());
+    }
+    const cli::MigrateResult moved = cli::migrateClinic(folder.path(), serverAlias(), rowsPerStatement);
+    QVERIFY2(moved.ok, qPrintable(moved.error));
+    db::Database server;
+    QVERIFY2(server.openServer(serverAlias(), &error), qPrintable(error));
+    qint64 rows = 0;
+    for (const db::TableDef &t : db::allTables()) {
+        const QList<QVariantList> there = tableRows(server.sql(), t);
+        QCOMPARE(there, tableRows(file.sql(), t));
+        rows += there.size();
+    }
+    QVERIFY(rows > 7 * 19);
+    QVERIFY(db::AuditLog::verify(server.sql()).sound);
+    QSqlQuery there(server.sql());
+    QVERIFY(there.exec(QStringLiteral("SELECT \"Last_Name\", \"Born_dat\" FROM register WHERE \"ID_man\" = 1")) &&
+            there.next());
+    QCOMPARE(there.value(0).toString(), QStringLiteral("О'Брайен \"Мл.\""));
+    QCOMPARE(there.value(1).toDate(), QDate(1899, 12, 31));
+    QVERIFY(there.exec(QStringLiteral("SELECT value FROM clinic_settings WHERE name = 'проба'")) && there.next());
+    QCOMPARE(there.value(0).toString(), QStringLiteral("{\"a\": [1, NULL]} \\N"));
 }
 
 QTEST_GUILESS_MAIN(MigrateTest)

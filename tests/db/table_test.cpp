@@ -126,6 +126,7 @@ private Q_SLOTS:
     void textOrderIgnoresCaseAndPutsYoWithYe();
     void registerHoldsOnlyWhatTheListNeeds();
     void registerWalkReadsEveryRecordWhole();
+    void registerJumpsAndStepsReadTheRightCards();
     void registerRecordThatCannotBeReadIsNotOverwritten();
     void registerFiltersOrdersAndLocatesByAnyField_data();
     void registerFiltersOrdersAndLocatesByAnyField();
@@ -949,6 +950,43 @@ void TableTest::registerWalkReadsEveryRecordWhole()
             ++seen;
         }
         QCOMPARE(seen, kLargeRegister);
+    }
+}
+
+void TableTest::registerJumpsAndStepsReadTheRightCards()
+{
+    Fixture f;
+    writeLargeRegister(f);
+    Table &r = *f.dm1->register_;
+    const int phone = r.fieldIndex(QStringLiteral("Telephone_home"));
+    // A patient chosen far away is read alone; the steps from him read ahead, the grid reads its rows
+    // in between, and the rows once kept whole are let go again past the limit: every card is right.
+    int expected = 0;
+    auto check = [&] {
+        QCOMPARE(r.recNo(), expected);
+        QCOMPARE(r.asString(QStringLiteral("First_Name")), QStringLiteral("Имя%1").arg(expected));
+        QCOMPARE(r.asString(QStringLiteral("Other")), QStringLiteral("заметка о пациенте %1").arg(expected));
+    };
+    for (int round = 0; round < 3; ++round) {
+        for (int jump : {1200, 7, 1500, 640, 641, 300}) {
+            r.setRecNo(jump);
+            expected = jump;
+            check();
+            for (int step = 0; step < 3; ++step) {
+                const bool back = step == 1;
+                back ? r.prior() : r.next();
+                expected = std::clamp(expected + (back ? -1 : 1), 1, kLargeRegister);
+                check();
+            }
+            const int grid = (jump * 7 + round * 131) % kLargeRegister;
+            QCOMPARE(r.valueAt(grid, phone).toString(), QStringLiteral("555-%1").arg(grid + 1));
+            check();
+        }
+        // Past the rows kept whole: a walk over a third of the list lets the earliest go.
+        for (r.setRecNo(round * 400 + 1), expected = round * 400 + 1; expected < round * 400 + 520; ++expected) {
+            QCOMPARE(r.asString(QStringLiteral("Telephone_home")), QStringLiteral("555-%1").arg(expected));
+            r.next();
+        }
     }
 }
 

@@ -18,7 +18,11 @@ struct MigrateResult
     QList<QPair<QString, qint64>> counts;   // table → rows moved, in the order of the tables
 };
 
-MigrateResult migrateClinic(const QString &folder, const QString &alias);
+// Rows written by one statement when the caller does not say (the tests make it small to cross
+// its boundaries with a few patients).
+inline constexpr int kRowsPerInsert = 5000;
+
+MigrateResult migrateClinic(const QString &folder, const QString &alias, int rowsPerStatement = 0);
 
 QString migrateUsage();
 int runMigrate(const QStringList &words, QTextStream &out, QTextStream &err);
