@@ -1384,6 +1384,7 @@ void Table::refresh()
         return;
     // Read anew means from the database, for the details too.
     forgetWalkBelow();
+    forgetWalkHere();
     const qint64 keep = currentRowKey();
     const Row *old = currentRow();
     QString error;
@@ -1693,17 +1694,19 @@ bool Table::serveFromWalk()
     qint64 key = 0;
     if (!feed || !walkKey(m_linkValue, &key))
         return false;
-    auto it = feed->fetched.find(key);
-    if (it == feed->fetched.end()) {
+    auto it = feed->fetched.constFind(key);
+    if (it == feed->fetched.cend()) {
         const auto pos = feed->position.constFind(key);
         if (pos == feed->position.cend() || !feed->fetchFrom(*pos))
             return false;
-        it = feed->fetched.find(key);
-        if (it == feed->fetched.end())
+        it = feed->fetched.constFind(key);
+        if (it == feed->fetched.cend())
             return false;
     }
-    m_rows = std::move(*it);
-    feed->fetched.erase(it);
+    // The table edits its rows in place; what was read stays as read for the next visit.
+    m_rows.reserve(it->size());
+    for (const RowPtr &r : *it)
+        m_rows.push_back(std::make_shared<Row>(*r));
     m_completeCount = 0;
     if (m_orderIndex >= 0)
         sortRows();
@@ -1784,6 +1787,12 @@ void Table::loadPending() const
     self->m_eof = m_view.empty();
     self->m_calcDirty = true;
     self->notifyDetails();
+}
+
+void Table::forgetWalkHere()
+{
+    if (qint64 key = 0; m_walkFeed && walkKey(m_linkValue, &key))
+        m_walkFeed->fetched.remove(key);
 }
 
 void Table::forgetWalkBelow()

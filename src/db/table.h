@@ -228,6 +228,8 @@ private:
     void walkRowWritten(const Row &row, const std::vector<QVariant> *before) const;
     // What the walk scopes read for the details below this table is dropped (the rows are read anew).
     void forgetWalkBelow();
+    // The same for this table's rows of its current master record.
+    void forgetWalkHere();
     bool applyFilter(const QString &text, QString *error, bool keepCurrent);
     // A stored value of a row without reading anything: the row is complete or the field resident.
     const QVariant &storedValue(const Row &row, int index) const
@@ -327,10 +329,12 @@ private:
 // chain, reads its rows for a few hundred master records in one statement, in the order the walk
 // will visit them (the master's rows as listed when the scope opens), and a move of the master takes
 // the detail's rows from that read instead of a statement of its own. The walk itself does not
-// change: the same rows in the same order, the same events at the same moments. Rows read are
-// served once (a master visited again is read anew), and a post or delete through any table object
-// of the database drops what was read for the master records it touches, so a walk never sees
-// rows older than its own writes. Writes made past the table objects must call forget().
+// change: the same rows in the same order, the same events at the same moments. What was read is
+// kept for one batch of master records per detail (a master visited again within it costs nothing);
+// a post or delete through any table object of the database drops what was read for the master
+// records it touches, and a refresh reads from the database, so a walk never sees rows older than
+// its own writes. Writes made past the table objects must call forget(). Inside a scope a detail
+// told of a new master record reads nothing until it is looked at.
 // The scope must not outlive its tables.
 class WalkScope
 {
