@@ -17,8 +17,8 @@
 #include "benchdata.h"
 #include "dialogs.h"
 #include "fieldvalue.h"
-#include "puva_links.h"
 #include "maintenance.h"
+#include "puva_links.h"
 #include "session.h"
 
 #include <QCoreApplication>
@@ -48,7 +48,8 @@ struct TotalsAndLinks
                                           "Time3 FROM lech_puva WHERE ID_man = ? ORDER BY %1")
                                .arg(QString::fromLatin1(db::kHiddenRowKey)));
         exams.prepare(QStringLiteral("SELECT ID, Date FROM osmotr_1 WHERE ID_man = ? ORDER BY ID"));
-        registerUpdate.prepare(QStringLiteral("UPDATE register SET Doza = ?, Dat_posl = ?, Puv_posl = ? WHERE ID_man = ?"));
+        registerUpdate.prepare(
+            QStringLiteral("UPDATE register SET Doza = ?, Dat_posl = ?, Puv_posl = ? WHERE ID_man = ?"));
         procedureUpdate.prepare(
             QStringLiteral("UPDATE lech_puva SET Osmotr = ? WHERE %1 = ?").arg(QString::fromLatin1(db::kHiddenRowKey)));
         examLink.prepare(QStringLiteral("UPDATE osmotr_1 SET PUVA = ?, PUVA_k = ?, PUVA_p = ? WHERE ID = ?"));

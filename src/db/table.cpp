@@ -1584,9 +1584,9 @@ WalkScope::WalkScope(Table &master, int batch) : d(std::make_unique<Private>())
                 marks << QStringLiteral("?");
             feed->select = std::make_unique<QSqlQuery>(t->m_db.sql());
             feed->select->setForwardOnly(true);
-            if (!feed->select->prepare(QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4 IN (%5) ORDER BY %4, %6")
-                                           .arg(rowKey, cols.join(QLatin1Char(',')), table, link,
-                                                marks.join(QLatin1Char(',')), order))) {
+            if (!feed->select->prepare(
+                    QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4 IN (%5) ORDER BY %4, %6")
+                        .arg(rowKey, cols.join(QLatin1Char(',')), table, link, marks.join(QLatin1Char(',')), order))) {
                 qWarning("A walk over %s reads it row by row: %s", t->m_def.objectName,
                          qPrintable(feed->select->lastError().text()));
                 continue;
@@ -1647,7 +1647,8 @@ bool Table::WalkFeed::fetchFrom(size_t pos)
     const Table &t = *table;
     const FieldType keyType = t.m_master->fieldDef(t.m_masterFieldIndex).type;
     for (int i = 0; i < batch; ++i)
-        select->bindValue(i, toStorage(keyType, QVariant::fromValue<qint64>(chunk[size_t(std::min<int>(i, int(chunk.size()) - 1))])));
+        select->bindValue(
+            i, toStorage(keyType, QVariant::fromValue<qint64>(chunk[size_t(std::min<int>(i, int(chunk.size()) - 1))])));
     if (!select->exec()) {
         qWarning("Reading %s for a walk failed: %s", t.m_def.objectName, qPrintable(select->lastError().text()));
         select->finish();
@@ -1779,8 +1780,9 @@ void Table::loadPending() const
     QString error;
     if (!self->loadRows(&error, true)) {
         qWarning("Reading %s failed: %s", m_def.objectName, qPrintable(error));
-        Dialogs::instance().message(QStringLiteral("Не удалось прочитать таблицу %1: %2.").arg(tableName(), describeEngineError(error)),
-                                    QStringLiteral("Ошибка"), Dialogs::Kind::Error);
+        Dialogs::instance().message(
+            QStringLiteral("Не удалось прочитать таблицу %1: %2.").arg(tableName(), describeEngineError(error)),
+            QStringLiteral("Ошибка"), Dialogs::Kind::Error);
     }
     self->rebuildView(0);
     self->m_bof = m_cur <= 0;

@@ -91,12 +91,32 @@ public:
     void next();
     void prior();
     int moveBy(int distance);
-    bool eof() const { ensureLoaded(); return m_eof; }
-    bool bof() const { ensureLoaded(); return m_bof; }
-    int recNo() const { ensureLoaded(); return m_cur + 1; } // 1-based, 0 when empty
+    bool eof() const
+    {
+        ensureLoaded();
+        return m_eof;
+    }
+    bool bof() const
+    {
+        ensureLoaded();
+        return m_bof;
+    }
+    int recNo() const
+    {
+        ensureLoaded();
+        return m_cur + 1;
+    } // 1-based, 0 when empty
     void setRecNo(int recNo);
-    int recordCount() const { ensureLoaded(); return int(m_view.size()); }
-    bool isEmpty() const { ensureLoaded(); return m_view.empty(); }
+    int recordCount() const
+    {
+        ensureLoaded();
+        return int(m_view.size());
+    }
+    bool isEmpty() const
+    {
+        ensureLoaded();
+        return m_view.empty();
+    }
     // Moves to the row whose field equals value; false (and no move) when there is none.
     bool locate(const QString &fieldName, const QVariant &value);
 
