@@ -7,13 +7,18 @@
 // BM_Maintenance/6        "Чистка пустых полей…": every examination of every patient posted.
 // BM_MaintenanceFloor/1   the first and last course of each patient read and the two register
 //                         updates made with bound statements, in the same batches.
+// BM_MaintenanceFloor/5   each patient's procedures and examinations read, the totals and links
+//                         worked out in memory and written with one bound update per register
+//                         record, procedure and examination the run writes, in the same batches.
 // BM_MaintenanceFloor/6   one bound update per examination, in the same batches.
 //
 // Each iteration works on a fresh copy of the demo file, made outside the measured time.
 #include "appcontext.h"
 #include "benchdata.h"
 #include "dialogs.h"
+#include "fieldvalue.h"
 #include "maintenance.h"
+#include "puva_links.h"
 #include "session.h"
 
 #include <QCoreApplication>
@@ -26,6 +31,104 @@ using namespace pelorin;
 namespace {
 
 constexpr int kBatch = 200;
+
+// The writes of "Подбивка всех дат через ПУВА лечение" for one patient with plain statements: the
+// dose, last date and number of the procedures on the register record, every procedure's link to
+// the examination its date reaches, and the examinations' links back.
+struct TotalsAndLinks
+{
+    QSqlQuery procedures, exams, registerUpdate, procedureUpdate, examLink, examClear;
+
+    explicit TotalsAndLinks(QSqlDatabase &sql)
+        : procedures(sql), exams(sql), registerUpdate(sql), procedureUpdate(sql), examLink(sql), examClear(sql)
+    {
+        procedures.setForwardOnly(true);
+        exams.setForwardOnly(true);
+        procedures.prepare(QStringLiteral("SELECT %1, Nom_proc, Date, Id_kurs, Power1, Time1, Power2, Time2, Power3, "
+                                          "Time3 FROM lech_puva WHERE ID_man = ? ORDER BY %1")
+                               .arg(QString::fromLatin1(db::kHiddenRowKey)));
+        exams.prepare(QStringLiteral("SELECT ID, Date FROM osmotr_1 WHERE ID_man = ? ORDER BY ID"));
+        registerUpdate.prepare(
+            QStringLiteral("UPDATE register SET Doza = ?, Dat_posl = ?, Puv_posl = ? WHERE ID_man = ?"));
+        procedureUpdate.prepare(
+            QStringLiteral("UPDATE lech_puva SET Osmotr = ? WHERE %1 = ?").arg(QString::fromLatin1(db::kHiddenRowKey)));
+        examLink.prepare(QStringLiteral("UPDATE osmotr_1 SET PUVA = ?, PUVA_k = ?, PUVA_p = ? WHERE ID = ?"));
+        examClear.prepare(QStringLiteral("UPDATE osmotr_1 SET PUVA = NULL WHERE ID = ?"));
+    }
+
+    void run(qint64 patient)
+    {
+        struct Procedure
+        {
+            qint64 key, number, course;
+            QDate date;
+            QVariant link;
+        };
+        // A blank date counts as the earliest of all, as in the run.
+        auto dateOf = [](const QVariant &stored) {
+            const QVariant v = db::fromStorage(db::FieldType::Date, stored);
+            return v.isValid() ? v.toDate() : QDate(1, 1, 1);
+        };
+        std::vector<Procedure> list;
+        qint64 dose = 0;
+        QVariant lastDate;
+        procedures.addBindValue(patient);
+        procedures.exec();
+        while (procedures.next()) {
+            for (int unit = 0; unit < 3; ++unit)
+                dose += procedures.value(4 + 2 * unit).toLongLong() * procedures.value(5 + 2 * unit).toLongLong();
+            lastDate = db::fromStorage(db::FieldType::Date, procedures.value(2));
+            list.push_back({procedures.value(0).toLongLong(), procedures.value(1).toLongLong(),
+                            procedures.value(3).toLongLong(), dateOf(procedures.value(2)), QVariant()});
+        }
+        std::vector<std::pair<qint64, QDate>> examList;
+        exams.addBindValue(patient);
+        exams.exec();
+        while (exams.next())
+            examList.emplace_back(exams.value(0).toLongLong(), dateOf(exams.value(1)));
+
+        registerUpdate.addBindValue(dose);
+        registerUpdate.addBindValue(db::toStorage(db::FieldType::Date, lastDate));
+        registerUpdate.addBindValue(list.empty() ? 0 : list.back().number);
+        registerUpdate.addBindValue(patient);
+        registerUpdate.exec();
+
+        const size_t m = list.size(), n = examList.size();
+        std::vector<int> linkedBy(n, -1); // the last procedure pointing at each examination
+        if (m >= 2 && n >= 1) {
+            size_t p = 0;
+            for (size_t i = 0; i < n; ++i) {
+                while (examList[i].second > list[p].date && p + 1 < m)
+                    ++p;
+                list[p].link = QString::number(i + 1);
+            }
+            for (size_t p = 0; p < m; ++p) {
+                if (list[p].link.isValid())
+                    linkedBy[size_t(list[p].link.toInt() - 1)] = int(p);
+            }
+        }
+        for (const Procedure &p : list) {
+            procedureUpdate.addBindValue(p.link);
+            procedureUpdate.addBindValue(p.key);
+            procedureUpdate.exec();
+        }
+        if (m >= 2) {
+            for (size_t i = 0; i < n; ++i) {
+                if (linkedBy[i] < 0) {
+                    examClear.addBindValue(examList[i].first);
+                    examClear.exec();
+                    continue;
+                }
+                const Procedure &p = list[size_t(linkedBy[i])];
+                examLink.addBindValue(treatment::autoLinkText(p.number, p.course));
+                examLink.addBindValue(p.course);
+                examLink.addBindValue(p.number);
+                examLink.addBindValue(examList[i].first);
+                examLink.exec();
+            }
+        }
+    }
+};
 
 // A copy of the demo file in a folder that lives as long as the object.
 struct DemoCopy
@@ -91,11 +194,12 @@ void BM_MaintenanceFloor(benchmark::State &state)
         while (patients.next())
             ids.push_back(patients.value(0).toLongLong());
         QSqlQuery courses(sql), update(sql), exams(sql);
+        TotalsAndLinks totals(sql);
         courses.prepare(QStringLiteral("SELECT Id_kurs FROM lech_puva WHERE ID_man = ? ORDER BY rowid"));
         exams.prepare(QStringLiteral("SELECT ID FROM osmotr_1 WHERE ID_man = ? ORDER BY ID"));
         if (state.range(0) == 1)
             update.prepare(QStringLiteral("UPDATE register SET Born_Day = ?, ID_age_cat = ? WHERE ID_man = ?"));
-        else
+        else if (state.range(0) == 6)
             update.prepare(QStringLiteral(
                 "UPDATE osmotr_1 SET Ob = 0, Ob_ndate = NULL, Ob_date = NULL, Ob_result = NULL, Ob_pr_a10 = NULL, "
                 "Ob_pr_a20 = NULL, Ob_pr_a11 = 0, Ob_pr_a12 = 0, Ob_pr_a13 = 0, Ob_pr_a14 = 0, Ob_pr_a15 = 0, "
@@ -105,7 +209,9 @@ void BM_MaintenanceFloor(benchmark::State &state)
         int inBatch = 0;
         sql.transaction();
         for (const qint64 id : ids) {
-            if (state.range(0) == 1) {
+            if (state.range(0) == 5) {
+                totals.run(id);
+            } else if (state.range(0) == 1) {
                 courses.addBindValue(id);
                 courses.exec();
                 qint64 first = 0, last = 0;
@@ -143,7 +249,7 @@ void BM_MaintenanceFloor(benchmark::State &state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_MaintenanceFloor)->Arg(1)->Arg(6)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_MaintenanceFloor)->Arg(1)->Arg(5)->Arg(6)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 } // namespace
 

@@ -70,6 +70,9 @@ MaintenanceResult Maintenance::run(MaintenanceRun which)
         archiveLifted = true;
     }
 
+    // Every patient's details would cost a statement per table at each move; the walk reads them for
+    // a few hundred patients at a time instead.
+    db::WalkScope walk(reg);
     std::optional<db::Transaction> batch;
     batch.emplace(m_dm1.database());
     // The patients of the batch not yet committed: a batch the file refuses takes them all back.

@@ -139,6 +139,7 @@ Table::Table(Database &database, const TableDef &def, QObject *parent)
         if (!f.calculated)
             m_storedCount = i + 1;
         m_fieldByName.insert(QString::fromLatin1(f.name).toLower(), i);
+        m_fieldByExactName.insert(QString::fromLatin1(f.name), i);
         if (f.type == FieldType::AutoInc)
             m_keyIndex = i;
     }
@@ -158,6 +159,10 @@ void Table::setMaster(Table *master)
 
 int Table::fieldIndex(const QString &name) const
 {
+    // The code names fields as the schema spells them; folding the case of every name asked for was
+    // a good part of a walk's time.
+    if (const auto it = m_fieldByExactName.constFind(name); it != m_fieldByExactName.cend())
+        return *it;
     return m_fieldByName.value(name.toLower(), -1);
 }
 
@@ -426,12 +431,14 @@ bool Table::open(QString *error)
     return true;
 }
 
-bool Table::loadRows(QString *error)
+bool Table::loadRows(QString *error, bool fromWalk)
 {
     m_rows.clear();
     if (m_master && m_linkIndex >= 0) {
         if (!m_linkValue.isValid())
             return true; // a master without a record (or an unposted one) has no details
+        if (fromWalk && serveFromWalk())
+            return true;
         m_select->bindValue(0, toStorage(m_master->fieldDef(m_masterFieldIndex).type, m_linkValue));
     }
     if (!m_select->exec()) {
@@ -562,6 +569,16 @@ void Table::rebuildView(qint64 keepRowKey)
 
 void Table::placeRow(const RowPtr &row)
 {
+    // A posted record whose order did not change stays where it is: a walk posting every patient of a
+    // large list would otherwise search and shift the whole list at each post.
+    auto inPlace = [&](const std::vector<RowPtr> &v, int at) {
+        if (at < 0 || at >= int(v.size()) || v[size_t(at)] != row)
+            return false;
+        return (at == 0 || lessThan(*v[size_t(at) - 1], *row)) &&
+               (at + 1 == int(v.size()) || lessThan(*row, *v[size_t(at) + 1]));
+    };
+    if (row->rowKey && m_rows.size() == m_view.size() && inPlace(m_view, m_cur) && inPlace(m_rows, m_cur))
+        return;
     auto place = [&](std::vector<RowPtr> &v) {
         auto it = std::find(v.begin(), v.end(), row);
         if (it != v.end())
@@ -586,6 +603,7 @@ Table::Row *Table::currentRow()
 
 qint64 Table::currentRowKey() const
 {
+    ensureLoaded();
     const Row *r = currentRow();
     return r ? r->rowKey : 0;
 }
@@ -621,6 +639,7 @@ void Table::moveToIndex(int index, bool scrollEvents)
 
 void Table::first()
 {
+    ensureLoaded();
     if (!prepareToMove())
         return;
     moveToIndex(0, true);
@@ -630,6 +649,7 @@ void Table::first()
 
 void Table::last()
 {
+    ensureLoaded();
     if (!prepareToMove())
         return;
     moveToIndex(int(m_view.size()) - 1, true);
@@ -649,6 +669,7 @@ void Table::prior()
 
 int Table::moveBy(int distance)
 {
+    ensureLoaded();
     if (!prepareToMove())
         return 0;
     fire(beforeScroll);
@@ -673,6 +694,7 @@ int Table::moveBy(int distance)
 
 void Table::setRecNo(int recNo)
 {
+    ensureLoaded();
     if (!prepareToMove())
         return;
     if (recNo - 1 != m_cur)
@@ -681,6 +703,7 @@ void Table::setRecNo(int recNo)
 
 bool Table::locate(const QString &fieldName, const QVariant &value)
 {
+    ensureLoaded();
     const int idx = fieldIndex(fieldName);
     if (idx < 0)
         return false;
@@ -751,6 +774,7 @@ bool Table::checkBrowseMode()
 
 void Table::edit()
 {
+    ensureLoaded();
     if (m_state != TableState::Browse)
         return;
     if (m_view.empty()) {
@@ -794,6 +818,7 @@ void Table::append()
 // cursor on it in insert state, unmodified, with the link to the master filled in.
 void Table::beginInsert(bool atEnd)
 {
+    ensureLoaded();
     // A detail record always belongs to its master's current record; without one there is nothing
     // to attach it to (no patient in the list), and it would be stored without its link.
     if (m_master && m_master->isEmpty()) {
@@ -979,6 +1004,7 @@ bool Table::post()
     if (withJournal && !withJournal->commit())
         return false;
     RowPtr posted = m_view[size_t(m_cur)];
+    walkRowWritten(*posted, inserting ? nullptr : &m_original);
     if (inserting) {
         m_insertRow.reset();
         // Records begun in the details while this one was new belong to it: its key exists now.
@@ -1014,6 +1040,7 @@ bool Table::post()
 
 bool Table::deleteRecord()
 {
+    ensureLoaded();
     if (m_state == TableState::Insert) {
         cancel();
         return true;
@@ -1057,6 +1084,7 @@ bool Table::deleteRecord()
     if (withJournal && !withJournal->commit())
         return false;
     const RowPtr gone = m_view[size_t(m_cur)];
+    walkRowWritten(*gone, nullptr);
     m_view.erase(m_view.begin() + m_cur);
     m_rows.erase(std::remove(m_rows.begin(), m_rows.end(), gone), m_rows.end());
     m_original.clear();
@@ -1079,6 +1107,7 @@ bool Table::deleteRecord()
 
 QVariant Table::value(int index) const
 {
+    ensureLoaded();
     if (index < 0 || index >= fieldCount())
         return {};
     if (m_calcRow) {
@@ -1193,6 +1222,7 @@ void Table::announce()
 
 QVariant Table::valueAt(int row, int index) const
 {
+    ensureLoaded();
     if (row == m_cur && !m_calcRow)
         return value(index);
     if (row < 0 || row >= int(m_view.size()) || index < 0 || index >= fieldCount())
@@ -1209,6 +1239,7 @@ QVariant Table::valueAt(int row, int index) const
 
 std::vector<QVariant> Table::recordAt(int row) const
 {
+    ensureLoaded();
     std::vector<QVariant> out;
     if (row < 0 || row >= int(m_view.size()))
         return out;
@@ -1302,6 +1333,7 @@ bool Table::setFilterKeepingCurrent(const QString &text, QString *error)
 
 bool Table::applyFilter(const QString &text, QString *error, bool keepCurrent)
 {
+    ensureLoaded();
     std::unique_ptr<Filter> parsed;
     if (!text.trimmed().isEmpty()) {
         QString why;
@@ -1344,6 +1376,7 @@ bool Table::applyFilter(const QString &text, QString *error, bool keepCurrent)
 
 void Table::setOrderField(const QString &fieldName)
 {
+    ensureLoaded();
     const int idx = fieldName.isEmpty() ? -1 : fieldIndex(fieldName);
     if (idx == m_orderIndex && m_orderField == fieldName)
         return;
@@ -1365,8 +1398,12 @@ void Table::setOrderField(const QString &fieldName)
 
 void Table::refresh()
 {
+    ensureLoaded();
     if (!m_open || !prepareToMove())
         return;
+    // Read anew means from the database, for the details too.
+    forgetWalkBelow();
+    forgetWalkHere();
     const qint64 keep = currentRowKey();
     const Row *old = currentRow();
     QString error;
@@ -1387,6 +1424,7 @@ void Table::refresh()
 
 void Table::markDetailsStale()
 {
+    forgetWalkBelow();
     for (Table *d : m_details) {
         d->m_linkLoaded = false;
         d->markDetailsStale();
@@ -1421,6 +1459,13 @@ void Table::masterChanged()
     const QVariant key = masterKeyValue();
     if (m_linkLoaded && sameValue(key, m_linkValue))
         return;
+    if (m_pending) {
+        // Not looked at since the last move: it waits for this master record instead.
+        m_linkValue = key;
+        Q_EMIT rowsChanged();
+        Q_EMIT currentChanged();
+        return;
+    }
     if (m_state != TableState::Browse) {
         Row *row = currentRow();
         const bool unlinked = row && m_linkIndex >= 0 && !row->values[size_t(m_linkIndex)].isValid();
@@ -1438,8 +1483,20 @@ void Table::masterChanged()
     // still exists, rather than the first of the list.
     const qint64 keep = m_linkLoaded || !sameValue(key, m_linkValue) ? 0 : currentRowKey();
     m_linkValue = key;
+    if (keep == 0 && deferLoad()) {
+        m_linkLoaded = true;
+        m_pending = true;
+        m_rows.clear();
+        m_view.clear();
+        m_cur = -1;
+        m_bof = m_eof = true;
+        m_calcDirty = true;
+        Q_EMIT rowsChanged();
+        Q_EMIT currentChanged();
+        return;
+    }
     QString error;
-    if (!loadRows(&error)) {
+    if (!loadRows(&error, true)) {
         qWarning("Reading %s failed: %s", m_def.objectName, qPrintable(error));
         Dialogs::instance().message(QStringLiteral("Не удалось прочитать таблицу %1: %2.").arg(tableName(), describeEngineError(error)),
                                     QStringLiteral("Ошибка"), Dialogs::Kind::Error);
@@ -1453,6 +1510,319 @@ void Table::masterChanged()
     Q_EMIT currentChanged();
     notifyDetails();
     fire(afterScroll);
+}
+
+// ---------------------------------------------------------------- walk scopes
+
+namespace {
+
+// The master record a detail row belongs to, as a number; false for a blank or a link that is not
+// a number (such a detail is not served by walks).
+bool walkKey(const QVariant &value, qint64 *key)
+{
+    if (!value.isValid())
+        return false;
+    bool ok = false;
+    *key = value.toLongLong(&ok);
+    return ok;
+}
+
+bool numericType(FieldType type)
+{
+    return type == FieldType::AutoInc || type == FieldType::Integer || type == FieldType::Short;
+}
+
+} // namespace
+
+// What a walk scope knows of one detail table: the master records it expects to be asked for, in
+// the order the walk visits them, and the rows read for the next of them.
+struct Table::WalkFeed
+{
+    Table *table = nullptr;
+    WalkScope::Private *scope = nullptr;
+    std::vector<qint64> keys;
+    QHash<qint64, size_t> position;
+    // Read and not yet served; a master record present with no rows has none.
+    QHash<qint64, std::vector<RowPtr>> fetched;
+    std::vector<WalkFeed *> children; // the feeds of this table's details
+    std::unique_ptr<QSqlQuery> select;
+
+    void expect(qint64 key)
+    {
+        if (!position.contains(key)) {
+            position.insert(key, keys.size());
+            keys.push_back(key);
+        }
+    }
+    bool fetchFrom(size_t pos);
+};
+
+struct WalkScope::Private
+{
+    Database *db = nullptr;
+    int batch = 256;
+    int reads = 0;
+    std::vector<std::unique_ptr<Table::WalkFeed>> feeds;
+
+    // The scopes alive: a write through any table object reaches all of them.
+    static std::vector<Private *> &active()
+    {
+        static std::vector<Private *> walks;
+        return walks;
+    }
+};
+
+WalkScope::WalkScope(Table &master, int batch) : d(std::make_unique<Private>())
+{
+    d->db = &master.m_db;
+    d->batch = std::max(1, batch);
+    // Every detail down the chain gets a feed; a detail of a detail learns its master records from
+    // the rows read for its own master.
+    std::function<void(Table &, Table::WalkFeed *)> add = [&](Table &m, Table::WalkFeed *parent) {
+        for (Table *t : m.m_details) {
+            if (!t->m_open || t->m_walkFeed || t->m_linkIndex < 0 || t->m_masterFieldIndex < 0 ||
+                t->m_masterFieldIndex >= m.m_storedCount || !numericType(t->fieldDef(t->m_linkIndex).type) ||
+                !m.isResident(t->m_masterFieldIndex))
+                continue;
+            auto feed = std::make_unique<Table::WalkFeed>();
+            feed->table = t;
+            feed->scope = d.get();
+            const QString table = quoteIdentifier(QString::fromLatin1(t->m_def.sqlName));
+            const QString rowKey = quoteIdentifier(t->m_def.rowKeyColumn());
+            const QString link = quoteIdentifier(QString::fromLatin1(t->m_def.linkField));
+            QStringList cols;
+            for (int i = 0; i < t->m_storedCount; ++i)
+                cols << quoteIdentifier(QString::fromLatin1(t->m_def.fields[size_t(i)].name));
+            if (t->versioned())
+                cols << quoteIdentifier(QString::fromLatin1(kRowVersion));
+            QString order = rowKey;
+            if (!t->m_def.hasAutoIncKey() && *t->m_def.keyField)
+                order = quoteIdentifier(QString::fromLatin1(t->m_def.keyField)) + QStringLiteral(", ") + rowKey;
+            QStringList marks;
+            for (int i = 0; i < d->batch; ++i)
+                marks << QStringLiteral("?");
+            feed->select = std::make_unique<QSqlQuery>(t->m_db.sql());
+            feed->select->setForwardOnly(true);
+            if (!feed->select->prepare(
+                    QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4 IN (%5) ORDER BY %4, %6")
+                        .arg(rowKey, cols.join(QLatin1Char(',')), table, link, marks.join(QLatin1Char(',')), order))) {
+                qWarning("A walk over %s reads it row by row: %s", t->m_def.objectName,
+                         qPrintable(feed->select->lastError().text()));
+                continue;
+            }
+            if (parent) {
+                parent->children.push_back(feed.get());
+            } else {
+                for (const auto &r : m.m_view) {
+                    qint64 key = 0;
+                    if (walkKey(m.storedValue(*r, t->m_masterFieldIndex), &key))
+                        feed->expect(key);
+                }
+            }
+            t->m_walkFeed = feed.get();
+            Table::WalkFeed *made = feed.get();
+            d->feeds.push_back(std::move(feed));
+            add(*t, made);
+        }
+    };
+    add(master, nullptr);
+    WalkScope::Private::active().push_back(d.get());
+}
+
+WalkScope::~WalkScope()
+{
+    for (const auto &feed : d->feeds)
+        feed->table->m_walkFeed = nullptr;
+    // The tables are left as a walk without the scope would have left them: with their rows.
+    for (const auto &feed : d->feeds)
+        feed->table->ensureLoaded();
+    auto &walks = WalkScope::Private::active();
+    walks.erase(std::remove(walks.begin(), walks.end(), d.get()), walks.end());
+}
+
+void WalkScope::forget()
+{
+    for (const auto &feed : d->feeds)
+        feed->fetched.clear();
+}
+
+int WalkScope::batchReads() const
+{
+    return d->reads;
+}
+
+bool Table::WalkFeed::fetchFrom(size_t pos)
+{
+    // What the walk passed by is not kept: memory stays at one batch per detail.
+    fetched.clear();
+    const int batch = scope->batch;
+    std::vector<qint64> chunk;
+    for (size_t i = pos; i < keys.size() && int(chunk.size()) < batch; ++i) {
+        if (!fetched.contains(keys[i]))
+            chunk.push_back(keys[i]);
+    }
+    if (chunk.empty())
+        return false;
+    const Table &t = *table;
+    const FieldType keyType = t.m_master->fieldDef(t.m_masterFieldIndex).type;
+    for (int i = 0; i < batch; ++i)
+        select->bindValue(
+            i, toStorage(keyType, QVariant::fromValue<qint64>(chunk[size_t(std::min<int>(i, int(chunk.size()) - 1))])));
+    if (!select->exec()) {
+        qWarning("Reading %s for a walk failed: %s", t.m_def.objectName, qPrintable(select->lastError().text()));
+        select->finish();
+        return false;
+    }
+    ++scope->reads;
+    for (const qint64 key : chunk)
+        fetched.insert(key, {});
+    const int n = t.m_storedCount;
+    const bool versioned = t.versioned();
+    while (select->next()) {
+        auto row = std::make_shared<Row>();
+        row->rowKey = select->value(0).toLongLong();
+        row->values.resize(size_t(n));
+        for (int i = 0; i < n; ++i)
+            row->values[size_t(i)] = fromStorage(t.m_def.fields[size_t(i)].type, select->value(i + 1));
+        if (versioned)
+            row->version = select->value(n + 1).toLongLong();
+        qint64 key = 0;
+        if (!walkKey(row->values[size_t(t.m_linkIndex)], &key))
+            continue;
+        const auto it = fetched.find(key);
+        if (it != fetched.end())
+            it->push_back(std::move(row));
+    }
+    select->finish();
+    // The details of these rows are the master records their own feeds will be asked for next.
+    for (WalkFeed *child : children) {
+        const int index = child->table->m_masterFieldIndex;
+        for (const qint64 key : chunk) {
+            for (const RowPtr &r : fetched.value(key)) {
+                qint64 childKey = 0;
+                if (walkKey(r->values[size_t(index)], &childKey))
+                    child->expect(childKey);
+            }
+        }
+    }
+    return true;
+}
+
+bool Table::serveFromWalk()
+{
+    WalkFeed *feed = m_walkFeed;
+    qint64 key = 0;
+    if (!feed || !walkKey(m_linkValue, &key))
+        return false;
+    auto it = feed->fetched.constFind(key);
+    if (it == feed->fetched.cend()) {
+        const auto pos = feed->position.constFind(key);
+        if (pos == feed->position.cend() || !feed->fetchFrom(*pos))
+            return false;
+        it = feed->fetched.constFind(key);
+        if (it == feed->fetched.cend())
+            return false;
+    }
+    // The table edits its rows in place; what was read stays as read for the next visit.
+    m_rows.reserve(it->size());
+    for (const RowPtr &r : *it)
+        m_rows.push_back(std::make_shared<Row>(*r));
+    m_completeCount = 0;
+    if (m_orderIndex >= 0)
+        sortRows();
+    return true;
+}
+
+void Table::walkRowWritten(const Row &row, const std::vector<QVariant> *before) const
+{
+    auto &walks = WalkScope::Private::active();
+    if (walks.empty())
+        return;
+    auto drop = [](WalkFeed &feed, const QVariant &value) {
+        qint64 key = 0;
+        if (walkKey(value, &key))
+            feed.fetched.remove(key);
+    };
+    auto stored = [this, &row](int index) -> QVariant {
+        return index >= 0 && index < m_storedCount && isResident(index) ? storedValue(row, index) : QVariant();
+    };
+    const char *const sqlName = m_def.sqlName;
+    for (WalkScope::Private *walk : walks) {
+        if (walk->db != &m_db)
+            continue;
+        for (const auto &feed : walk->feeds) {
+            const Table &t = *feed->table;
+            // A row of the detail itself, written through whichever table object: its master records.
+            if (qstrcmp(t.m_def.sqlName, sqlName) == 0) {
+                const int link = fieldIndex(QString::fromLatin1(t.m_def.linkField));
+                drop(*feed, stored(link));
+                if (before && link >= 0 && link < int(before->size()))
+                    drop(*feed, (*before)[size_t(link)]);
+            }
+            // A master record new, gone or given another key: its details are read anew if visited.
+            if (qstrcmp(t.m_master->m_def.sqlName, sqlName) == 0) {
+                const int masterField = fieldIndex(QString::fromLatin1(t.m_def.masterField));
+                const QVariant now = stored(masterField);
+                if (!before) {
+                    drop(*feed, now);
+                } else if (masterField >= 0 && masterField < int(before->size()) &&
+                           !sameValue((*before)[size_t(masterField)], now)) {
+                    drop(*feed, now);
+                    drop(*feed, (*before)[size_t(masterField)]);
+                }
+            }
+        }
+    }
+}
+
+bool Table::deferLoad() const
+{
+    // Scroll handlers below would see their moves at another moment: such tables read at once.
+    std::function<bool(const Table &)> quiet = [&quiet](const Table &t) {
+        if (t.afterScroll || t.beforeScroll)
+            return false;
+        return std::all_of(t.m_details.begin(), t.m_details.end(), [&quiet](const Table *d) { return quiet(*d); });
+    };
+    return m_walkFeed && m_state == TableState::Browse && quiet(*this);
+}
+
+void Table::loadPending() const
+{
+    auto *self = const_cast<Table *>(this);
+    // A master waiting for its own rows tells this table its record first.
+    if (m_master)
+        m_master->ensureLoaded();
+    if (!m_pending)
+        return;
+    self->m_pending = false;
+    self->m_linkLoaded = true;
+    QString error;
+    if (!self->loadRows(&error, true)) {
+        qWarning("Reading %s failed: %s", m_def.objectName, qPrintable(error));
+        Dialogs::instance().message(
+            QStringLiteral("Не удалось прочитать таблицу %1: %2.").arg(tableName(), describeEngineError(error)),
+            QStringLiteral("Ошибка"), Dialogs::Kind::Error);
+    }
+    self->rebuildView(0);
+    self->m_bof = m_cur <= 0;
+    self->m_eof = m_view.empty();
+    self->m_calcDirty = true;
+    self->notifyDetails();
+}
+
+void Table::forgetWalkHere()
+{
+    if (qint64 key = 0; m_walkFeed && walkKey(m_linkValue, &key))
+        m_walkFeed->fetched.remove(key);
+}
+
+void Table::forgetWalkBelow()
+{
+    for (Table *t : m_details) {
+        if (t->m_walkFeed)
+            t->m_walkFeed->fetched.clear();
+        t->forgetWalkBelow();
+    }
 }
 
 } // namespace pelorin::db

@@ -15,6 +15,7 @@ namespace pelorin::db {
 
 class Database;
 class Table;
+class WalkScope;
 
 enum class TableState { Browse, Edit, Insert };
 
@@ -90,12 +91,32 @@ public:
     void next();
     void prior();
     int moveBy(int distance);
-    bool eof() const { return m_eof; }
-    bool bof() const { return m_bof; }
-    int recNo() const { return m_cur + 1; } // 1-based, 0 when empty
+    bool eof() const
+    {
+        ensureLoaded();
+        return m_eof;
+    }
+    bool bof() const
+    {
+        ensureLoaded();
+        return m_bof;
+    }
+    int recNo() const
+    {
+        ensureLoaded();
+        return m_cur + 1;
+    } // 1-based, 0 when empty
     void setRecNo(int recNo);
-    int recordCount() const { return int(m_view.size()); }
-    bool isEmpty() const { return m_view.empty(); }
+    int recordCount() const
+    {
+        ensureLoaded();
+        return int(m_view.size());
+    }
+    bool isEmpty() const
+    {
+        ensureLoaded();
+        return m_view.empty();
+    }
     // Moves to the row whose field equals value; false (and no move) when there is none.
     bool locate(const QString &fieldName, const QVariant &value);
 
@@ -203,8 +224,32 @@ private:
     using RowPtr = std::shared_ptr<Row>;
 
     friend class Field;
+    friend class WalkScope;
+    struct WalkFeed;
     void fire(const Handler &h) { if (h) h(*this); }
-    bool loadRows(QString *error);
+    // With fromWalk, a detail inside a walk scope takes its rows from the scope's read when it has them.
+    bool loadRows(QString *error, bool fromWalk = false);
+    bool serveFromWalk();
+    // Inside a walk scope a detail told of a new master record reads its rows only when it is looked
+    // at: a walk reads the details it uses, not every detail at every move.
+    bool deferLoad() const;
+    void ensureLoaded() const
+    {
+        for (const Table *t = this; t; t = t->m_master) {
+            if (t->m_pending) {
+                loadPending();
+                return;
+            }
+        }
+    }
+    void loadPending() const;
+    // After a row of this table was written or deleted: what walk scopes read for the master records
+    // it belonged to (before and after) is dropped, so they are read again when visited.
+    void walkRowWritten(const Row &row, const std::vector<QVariant> *before) const;
+    // What the walk scopes read for the details below this table is dropped (the rows are read anew).
+    void forgetWalkBelow();
+    // The same for this table's rows of its current master record.
+    void forgetWalkHere();
     bool applyFilter(const QString &text, QString *error, bool keepCurrent);
     // A stored value of a row without reading anything: the row is complete or the field resident.
     const QVariant &storedValue(const Row &row, int index) const
@@ -258,6 +303,7 @@ private:
     int m_orderIndex = -1;
     QString m_orderField;
     QHash<QString, int> m_fieldByName; // lower-case name -> index
+    QHash<QString, int> m_fieldByExactName; // name as the schema spells it -> index
 
     Table *m_master = nullptr;
     std::vector<Table *> m_details;
@@ -301,6 +347,39 @@ private:
     std::unique_ptr<QSqlQuery> m_delete;
     bool m_stale = false; // the last write found its row changed by another seat
     int m_depth = 0; // nesting of posts, for diagnostics only
+    WalkFeed *m_walkFeed = nullptr; // set while a walk scope serves this detail
+    bool m_pending = false;         // the rows for m_linkValue are not read yet
+};
+
+// A walk over many records of a master (a maintenance run over every patient, a document over every
+// examination of a patient): while the scope lives, each detail of the master, and theirs down the
+// chain, reads its rows for a few hundred master records in one statement, in the order the walk
+// will visit them (the master's rows as listed when the scope opens), and a move of the master takes
+// the detail's rows from that read instead of a statement of its own. The walk itself does not
+// change: the same rows in the same order, the same events at the same moments. What was read is
+// kept for one batch of master records per detail (a master visited again within it costs nothing);
+// a post or delete through any table object of the database drops what was read for the master
+// records it touches, and a refresh reads from the database, so a walk never sees rows older than
+// its own writes. Writes made past the table objects must call forget(). Inside a scope a detail
+// told of a new master record reads nothing until it is looked at.
+// The scope must not outlive its tables.
+class WalkScope
+{
+public:
+    explicit WalkScope(Table &master, int batch = 256);
+    ~WalkScope();
+    WalkScope(const WalkScope &) = delete;
+    WalkScope &operator=(const WalkScope &) = delete;
+
+    // Drops everything read so far; the details read their rows themselves until the next batch.
+    void forget();
+    // Statements the scope has run to read details (for the tests and the benchmarks).
+    int batchReads() const;
+
+private:
+    friend class Table;
+    struct Private;
+    std::unique_ptr<Private> d;
 };
 
 } // namespace pelorin::db

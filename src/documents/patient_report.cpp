@@ -253,6 +253,9 @@ ReportResult composeReport(db::DM1 &dm1, db::DM2 &dm2, const ReportInput &input)
     const db::Table &reg = *dm1.register_;
     db::Table &diagnoz = *dm2.diagnoz;
     ReportResult r;
+    // The diary walks every examination of the period; their elements are read for all of them at
+    // once rather than at each move.
+    const db::WalkScope examinations(*dm2.osmotr1);
 
     diagnoz.first();
     r.period = determinePeriod(dm2, input);

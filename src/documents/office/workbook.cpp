@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <cmath>
+#include <map>
 #include <vector>
 
 namespace pelorin::office {
@@ -287,6 +288,15 @@ struct Sheet
     QString name;
     pugi::xml_document doc;
     bool dirty = false;
+    // The rows of sheetData by number: a document writes hundreds of rows, and finding each by
+    // walking the sheet made the writing grow with the square of its length.
+    std::map<int, pugi::xml_node> rows;
+
+    pugi::xml_node row(int number) const
+    {
+        const auto it = rows.find(number);
+        return it == rows.end() ? pugi::xml_node() : it->second;
+    }
 };
 
 } // namespace
@@ -352,6 +362,7 @@ bool Workbook::Private::loadSheet(Sheet &sheet, const QByteArray &data)
             return false;
         if (!row.attribute("r"))
             row.append_attribute("r").set_value(r);
+        sheet.rows.emplace(r, row);
         lastRow = r;
         int lastColumn = 0;
         for (pugi::xml_node c : row.children("c")) {
@@ -384,20 +395,16 @@ pugi::xml_node Workbook::Private::cell(Sheet &sheet, int row, int column)
 
     pugi::xml_node rowNode;
     pugi::xml_node rowAfter;
-    for (pugi::xml_node r : sheetData.children("row")) {
-        const int number = r.attribute("r").as_int();
-        if (number == row) {
-            rowNode = r;
-            break;
-        }
-        if (number > row) {
-            rowAfter = r;
-            break;
-        }
+    if (const auto it = sheet.rows.lower_bound(row); it != sheet.rows.end()) {
+        if (it->first == row)
+            rowNode = it->second;
+        else
+            rowAfter = it->second;
     }
     if (!rowNode) {
         rowNode = rowAfter ? sheetData.insert_child_before("row", rowAfter) : sheetData.append_child("row");
         rowNode.append_attribute("r").set_value(row);
+        sheet.rows.emplace(row, rowNode);
     }
     // The span is only a hint, and a stale one is worse than none.
     rowNode.remove_attribute("spans");
@@ -561,8 +568,7 @@ bool Workbook::Private::wrapMetrics(const Sheet &sheet, pugi::xml_node row, int 
 int Workbook::Private::styleFor(const Sheet &sheet, int row, int column) const
 {
     const pugi::xml_node worksheet = sheet.doc.document_element();
-    const pugi::xml_node rowNode =
-        worksheet.child("sheetData").find_child_by_attribute("row", "r", QByteArray::number(row).constData());
+    const pugi::xml_node rowNode = sheet.row(row);
     const pugi::xml_node c = rowNode.find_child_by_attribute("c", "r", toUtf8(cellName(row, column)).constData());
     if (c)
         return c.attribute("s").as_int(0);
@@ -801,8 +807,7 @@ QString Workbook::cellText(int sheet, int row, int column) const
     if (!s)
         return {};
     const QByteArray ref = toUtf8(cellName(row, column));
-    const pugi::xml_node sheetData = s->doc.document_element().child("sheetData");
-    const pugi::xml_node rowNode = sheetData.find_child_by_attribute("row", "r", QByteArray::number(row).constData());
+    const pugi::xml_node rowNode = s->row(row);
     const pugi::xml_node c = rowNode.find_child_by_attribute("c", "r", ref.constData());
     const QLatin1String type(c.attribute("t").value());
     if (type == QLatin1String("inlineStr"))
@@ -820,8 +825,7 @@ QStringList Workbook::rowPieces(int sheet, int row, int column, const QString &t
     const Sheet *s = d ? d->sheet(sheet) : nullptr;
     if (!s)
         return {text};
-    const pugi::xml_node rowNode = s->doc.document_element().child("sheetData").find_child_by_attribute(
-        "row", "r", QByteArray::number(row).constData());
+    const pugi::xml_node rowNode = s->row(row);
     double width = 0;
     double lineHeight = 0;
     // setCell() turns wrapping on for a text with line feeds.
@@ -893,8 +897,7 @@ double Workbook::neededHeight(int sheet, int row, int column) const
     const Sheet *s = d ? d->sheet(sheet) : nullptr;
     if (!s)
         return 0;
-    const pugi::xml_node rowNode = s->doc.document_element().child("sheetData").find_child_by_attribute(
-        "row", "r", QByteArray::number(row).constData());
+    const pugi::xml_node rowNode = s->row(row);
     const QString text = cellText(sheet, row, column);
     double width = 0;
     double lineHeight = 0;
