@@ -49,7 +49,7 @@ QWidget *criterion(QWidget *parent, QSpinBox *s)
 } // namespace
 
 Form_settings::Form_settings(db::RunSettings &settings, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), m_settings(settings)
+    : ui::EditingWindow(parent, Qt::Dialog | Qt::WindowStaysOnTopHint), m_settings(settings)
 {
     setObjectName(QStringLiteral("Form_settings"));
     setWindowTitle(QStringLiteral("Пелорин. Настройки программы."));
@@ -247,14 +247,9 @@ void Form_settings::refresh()
     m_refreshing = false;
 }
 
-void Form_settings::closeEvent(QCloseEvent *event)
-{
-    QDialog::closeEvent(event);
-}
-
 void Form_settings::hideEvent(QHideEvent *event)
 {
-    QDialog::hideEvent(event);
+    ui::EditingWindow::hideEvent(event);
     Q_EMIT closedByUser();
 }
 

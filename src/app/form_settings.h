@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editingwindow.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -16,7 +18,7 @@ namespace pelorin::app {
 // The settings of the current run: photo view size, no fast scrolling, record protection, archives,
 // and the PUVA exposure thresholds the clinic keeps. The window edits RunSettings; the main window
 // applies the archive filters on its signals.
-class Form_settings : public QDialog
+class Form_settings : public ui::EditingWindow
 {
     Q_OBJECT
 
@@ -33,7 +35,6 @@ Q_SIGNALS:
     void showLogsRequested();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:

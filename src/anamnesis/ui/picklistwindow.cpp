@@ -25,8 +25,9 @@ namespace {
 
 PickListWindow::PickListWindow(const QString &name, const QString &caption, const QString &heading, db::Table *table,
                                db::RunSettings &settings, QWidget *mainWindow, QWidget *parent)
-    : QDialog(parent), m_table(table), m_settings(settings), m_mainWindow(mainWindow), m_lock(this, mainWindow)
+    : ui::EditingWindow(parent), m_table(table), m_settings(settings)
 {
+    holdMainWindow(mainWindow, [this] { return m_settings.noFastScrolling; });
     setObjectName(name);
     setWindowTitle(caption);
     setModal(false);
@@ -56,12 +57,7 @@ PickListWindow::PickListWindow(const QString &name, const QString &caption, cons
     layout->addLayout(row);
 }
 
-// A window destroyed while shown gives its lock back, so a later main window at the same address does not
-// inherit a stale count.
-PickListWindow::~PickListWindow()
-{
-    unlockMainWindow();
-}
+PickListWindow::~PickListWindow() = default;
 
 void PickListWindow::apply()
 {
@@ -73,32 +69,6 @@ void PickListWindow::postIfModified()
 {
     if (m_table->updateRecord() && m_table->modified())
         m_table->post();
-}
-
-void PickListWindow::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        lockMainWindow();
-}
-
-void PickListWindow::hideEvent(QHideEvent *event)
-{
-    // A minimised window is still open: only a real close gives the main window back.
-    if (!event->spontaneous())
-        unlockMainWindow();
-    QDialog::hideEvent(event);
-}
-
-void PickListWindow::lockMainWindow()
-{
-    if (m_settings.noFastScrolling)
-        m_lock.lock();
-}
-
-void PickListWindow::unlockMainWindow()
-{
-    m_lock.unlock();
 }
 
 ui::DBCheckBox *PickListWindow::check(const Check &c, QWidget *parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindowlock.h"
+#include "editingwindow.h"
 
 #include <QDialog>
 #include <QList>
@@ -36,7 +36,7 @@ struct Check
 // table, a heading "LabelTitle", check boxes and edits named after their fields, and "Применить"
 // ("ButtonApply"). While the window is shown with "Запрет быстрой прокрутки пациентов" ticked, the main window
 // is disabled, so that the patient cannot change under the ticks.
-class PickListWindow : public QDialog
+class PickListWindow : public ui::EditingWindow
 {
     Q_OBJECT
 
@@ -45,7 +45,6 @@ public:
 
     db::Table &table() const { return *m_table; }
     // True while this window keeps the main window disabled.
-    bool locksMainWindow() const { return m_lock.isHeld(); }
 
     // "Применить": posts the table's pending changes and closes the window. The complaints window does more.
     virtual void apply();
@@ -54,8 +53,6 @@ protected:
     PickListWindow(const QString &name, const QString &caption, const QString &heading, db::Table *table,
                    db::RunSettings &settings, QWidget *mainWindow, QWidget *parent);
 
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
 
     // The area under the heading and above "Применить" that each window fills.
     QVBoxLayout *body() const { return m_body; }
@@ -70,13 +67,9 @@ protected:
     void postIfModified();
 
 private:
-    void lockMainWindow();
-    void unlockMainWindow();
 
     db::Table *m_table;
     db::RunSettings &m_settings;
-    QPointer<QWidget> m_mainWindow;
-    ui::MainWindowLock m_lock;
     QVBoxLayout *m_body;
 };
 

@@ -48,8 +48,9 @@ void addChecks(db::Table *t, QWidget *parent, QVBoxLayout *l, Checks checks)
 } // namespace
 
 Form_diagnoz::Form_diagnoz(db::DM1 &, db::DM2 &dm2, db::RunSettings &settings, DiagnozOps &ops, QWidget *mainWindow)
-    : m_dm2(dm2), m_settings(settings), m_ops(ops), m_lock(this, mainWindow)
+    : m_dm2(dm2), m_settings(settings), m_ops(ops)
 {
+    holdMainWindow(mainWindow, [this] { return m_settings.noFastScrolling; });
     setObjectName(QStringLiteral("Form_diagnoz"));
     setWindowTitle(QStringLiteral("Пелорин. Постановка диагнозов пациенту."));
     setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -265,22 +266,14 @@ void Form_diagnoz::syncCalendar()
 
 void Form_diagnoz::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
+    ui::EditingWindow::showEvent(event);
     syncCalendar();
-    if (m_settings.noFastScrolling)
-        m_lock.lock();
 }
 
-void Form_diagnoz::unlockMainWindow()
+bool Form_diagnoz::closing()
 {
-    m_lock.unlock();
-}
-
-void Form_diagnoz::closeEvent(QCloseEvent *event)
-{
-    event->accept();
     m_ops.closeWindow();
-    unlockMainWindow();
+    return true;
 }
 
 Form_diagnoz_lite::Form_diagnoz_lite(DiagnozOps &ops, Form_diagnoz *full, QWidget *parent)

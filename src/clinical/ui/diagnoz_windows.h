@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindowlock.h"
+#include "editingwindow.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -31,7 +31,7 @@ class DiagnozOps;
 // "Пелорин. Постановка диагнозов пациенту.". Every control is named after its field ("B1", "A1_3",
 // "111", "30"); the grid is DBGrid1, the buttons Button1..Button4, the "Х" buttons ButtonClear30 and
 // ButtonClear40.
-class Form_diagnoz : public QDialog
+class Form_diagnoz : public ui::EditingWindow
 {
     Q_OBJECT
 
@@ -43,20 +43,15 @@ public:
     // The calendar takes the current event's date, or today's without an event.
     void syncCalendar();
 
-    // Esc closes the window the way the title bar does, so the closing always runs.
-    void reject() override { close(); }
-
 protected:
     void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
+    bool closing() override;
 
 private:
-    void unlockMainWindow();
 
     db::DM2 &m_dm2;
     db::RunSettings &m_settings;
     DiagnozOps &m_ops;
-    ui::MainWindowLock m_lock;
     QDateEdit *m_calendar = nullptr;
     bool m_syncing = false;
 };

@@ -107,8 +107,9 @@ ui::DBRadioGroup *yesNo(QWidget *parent, db::Table *t, const QString &caption, c
 } // namespace
 
 Form_analyz::Form_analyz(db::DM2 &dm2, db::RunSettings &settings, QWidget *mainWindow, QWidget *parent)
-    : QDialog(parent), m_analyz(dm2.analyz), m_settings(settings), m_mainWindow(mainWindow), m_lock(this, mainWindow)
+    : ui::EditingWindow(parent), m_analyz(dm2.analyz), m_settings(settings)
 {
+    holdMainWindow(mainWindow, [this] { return m_settings.noFastScrolling; });
     setObjectName(QStringLiteral("Form_analyz"));
     setWindowTitle(QStringLiteral("Пелорин. Исследование крови."));
     setModal(false);
@@ -135,10 +136,7 @@ Form_analyz::Form_analyz(db::DM2 &dm2, db::RunSettings &settings, QWidget *mainW
     m_groups[Other]->hide();
 }
 
-Form_analyz::~Form_analyz()
-{
-    unlockMainWindow();
-}
+Form_analyz::~Form_analyz() = default;
 
 QGroupBox *Form_analyz::buildBlood()
 {
@@ -328,33 +326,6 @@ void Form_analyz::apply()
 {
     db::applyPending(*m_analyz);
     close();
-}
-
-// ---------------------------------------------------------------- the main window while shown
-
-void Form_analyz::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        lockMainWindow();
-}
-
-void Form_analyz::hideEvent(QHideEvent *event)
-{
-    if (!event->spontaneous())
-        unlockMainWindow();
-    QDialog::hideEvent(event);
-}
-
-void Form_analyz::lockMainWindow()
-{
-    if (m_settings.noFastScrolling)
-        m_lock.lock();
-}
-
-void Form_analyz::unlockMainWindow()
-{
-    m_lock.unlock();
 }
 
 } // namespace pelorin::clinical

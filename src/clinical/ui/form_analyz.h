@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindowlock.h"
+#include "editingwindow.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -21,7 +21,7 @@ namespace pelorin::clinical {
 // Every bound control is named after its field ("B1", "B11", "I2", "D2"); the groups are "GroupBox1"
 // ("Исследование крови"), "GroupBox2" ("Исследование кала") and "GroupBox3" ("Другие методы
 // исследования", whose pages are in "PageControl1"); "Применить" is "Button1".
-class Form_analyz : public QDialog
+class Form_analyz : public ui::EditingWindow
 {
     Q_OBJECT
 
@@ -36,23 +36,14 @@ public:
     QGroupBox *groupBox(Group group) const { return m_groups[group]; }
     // "Применить": the record is posted when it has unsaved changes, and the window closes.
     void apply();
-    bool locksMainWindow() const { return m_lock.isHeld(); }
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
 
 private:
     QGroupBox *buildBlood();
     QGroupBox *buildStool();
     QGroupBox *buildOther();
-    void lockMainWindow();
-    void unlockMainWindow();
 
     db::Table *m_analyz;
     db::RunSettings &m_settings;
-    QPointer<QWidget> m_mainWindow;
-    ui::MainWindowLock m_lock;
     QGroupBox *m_groups[3] = {};
 };
 

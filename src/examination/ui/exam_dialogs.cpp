@@ -98,46 +98,16 @@ QWidget *indexValue(db::Table *table, const QString &caption, const QString &fie
 
 ExamDialog::ExamDialog(const QString &name, const QString &caption, db::DM2 &dm2, db::RunSettings &settings,
                        QWidget *mainWindow, QWidget *parent)
-    : QDialog(parent), m_osmotr(dm2.osmotr1), m_settings(settings), m_mainWindow(mainWindow), m_lock(this, mainWindow)
+    : ui::EditingWindow(parent), m_osmotr(dm2.osmotr1), m_settings(settings)
 {
+    holdMainWindow(mainWindow, [this] { return m_settings.noFastScrolling; });
     setObjectName(name);
     setWindowTitle(caption);
     setModal(false);
     setWindowFlag(Qt::WindowStaysOnTopHint);
 }
 
-// A dialog destroyed while shown gives its lock back, so a later main window at the same
-// address does not inherit a stale count.
-ExamDialog::~ExamDialog()
-{
-    unlockMainWindow();
-}
-
-void ExamDialog::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        lockMainWindow();
-}
-
-void ExamDialog::hideEvent(QHideEvent *event)
-{
-    // A minimised dialog is still open: only a real close gives the main window back.
-    if (!event->spontaneous())
-        unlockMainWindow();
-    QDialog::hideEvent(event);
-}
-
-void ExamDialog::lockMainWindow()
-{
-    if (m_settings.noFastScrolling)
-        m_lock.lock();
-}
-
-void ExamDialog::unlockMainWindow()
-{
-    m_lock.unlock();
-}
+ExamDialog::~ExamDialog() = default;
 
 bool ExamDialog::hasUnsavedChanges()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindowlock.h"
+#include "editingwindow.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -24,7 +24,7 @@ namespace pelorin::examination {
 // What the six dialogs share: modeless and on top, bound to osmotr1, and the main window locked
 // while one is shown with "Запрет быстрой прокрутки пациентов" ticked, so that the current patient
 // and examination stay put under the dialog.
-class ExamDialog : public QDialog
+class ExamDialog : public ui::EditingWindow
 {
     Q_OBJECT
 
@@ -32,14 +32,11 @@ public:
     ~ExamDialog() override;
     db::Table &osmotr() const { return *m_osmotr; }
     // True while this dialog keeps the main window disabled.
-    bool locksMainWindow() const { return m_lock.isHeld(); }
 
 protected:
     ExamDialog(const QString &name, const QString &caption, db::DM2 &dm2, db::RunSettings &settings,
                QWidget *mainWindow, QWidget *parent);
 
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
 
     // "Применить" of the index, signs and appendage dialogs: unsaved changes are stored and the
     // cursor goes back to the same row; the dialog closes even when the protection cancelled them.
@@ -53,13 +50,9 @@ protected:
 private:
     bool hasUnsavedChanges();
     void returnToRow(int recNo);
-    void lockMainWindow();
-    void unlockMainWindow();
 
     db::Table *m_osmotr;
     db::RunSettings &m_settings;
-    QPointer<QWidget> m_mainWindow;
-    ui::MainWindowLock m_lock;
 };
 
 // SCORAD: intensities B2..B7, itch B8, sleep loss B9 and the extent B1, with the computed sums.

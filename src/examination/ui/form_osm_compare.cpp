@@ -184,7 +184,7 @@ void ComparePane::mouseReleaseEvent(QMouseEvent *event)
 // ---------------------------------------------------------------- the window
 
 Form_osm_compare::Form_osm_compare(db::DM2 &dm2, QWidget *parent)
-    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+    : ui::EditingWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::WindowMaximizeButtonHint),
       m_dm2(dm2)
 {
@@ -364,7 +364,7 @@ void Form_osm_compare::updateZoomButtons()
     m_zoomOut->setEnabled(m_view.zoom() > CompareView::kMinZoom);
 }
 
-void Form_osm_compare::reject()
+bool Form_osm_compare::closing()
 {
     // The photos are let go on closing: the window stays for the next comparison, the memory need not.
     m_left->clear();
@@ -376,7 +376,7 @@ void Form_osm_compare::reject()
     m_comparison = {};
     m_picked = -1;
     m_view.fit();
-    QDialog::reject();
+    return true;
 }
 
 } // namespace pelorin::examination

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editingwindow.h"
 #include "photocompare.h"
 
 #include <QDialog>
@@ -91,7 +92,7 @@ private:
 // photo of an earlier examination on the right, chosen from the strip of thumbnails "ThumbStrip"
 // below. Zoom and pan move both sides together. It blocks the other windows while open, as the
 // examination it compares must not change under it; it is filled again each time it is opened.
-class Form_osm_compare : public QDialog
+class Form_osm_compare : public ui::EditingWindow
 {
     Q_OBJECT
 
@@ -119,7 +120,9 @@ public:
     // The thumbnail of one photo; a file that is missing or cannot be read gets a grey card saying so.
     static QImage thumbnail(const ComparePhoto &photo);
 
-    void reject() override;
+protected:
+    // The photos are let go on closing, however it is closed.
+    bool closing() override;
 
 private:
     void fillStrip();

@@ -524,8 +524,9 @@ bool BodyPicture::event(QEvent *event)
 // ---------------------------------------------------------------------------------------------
 
 Form_osmotr_elem::Form_osmotr_elem(db::DM2 &dm2, db::RunSettings &settings, QWidget *parent)
-    : QDialog(parent), m_dm2(dm2), m_settings(settings), m_elements(*dm2.osmotr_elem)
+    : ui::EditingWindow(parent), m_dm2(dm2), m_settings(settings), m_elements(*dm2.osmotr_elem)
 {
+    holdMainWindow(nullptr, [this] { return m_settings.noFastScrolling; });
     setObjectName(QStringLiteral("Form_osmotr_elem"));
     setWindowTitle(QStringLiteral("Пелорин. Элементы высыпания."));
     setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -1000,19 +1001,9 @@ void Form_osmotr_elem::lockMainWindow(bool lock)
     Q_EMIT mainWindowLockChanged(lock);
 }
 
-void Form_osmotr_elem::showEvent(QShowEvent *event)
+void Form_osmotr_elem::setMainWindowHeld(bool held)
 {
-    QDialog::showEvent(event);
-    if (m_settings.noFastScrolling)
-        lockMainWindow(true);
-}
-
-void Form_osmotr_elem::hideEvent(QHideEvent *event)
-{
-    QDialog::hideEvent(event);
-    // A minimised window is still open; only closing it gives the main window back.
-    if (!event->spontaneous())
-        lockMainWindow(false);
+    lockMainWindow(held);
 }
 
 } // namespace pelorin::examination

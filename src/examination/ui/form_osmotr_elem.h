@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editingwindow.h"
+
 #include <QDialog>
 #include <QList>
 #include <QPointer>
@@ -84,7 +86,7 @@ private:
 //
 // The location check boxes are named after their fields and live in the pages "vid1" and "vid2"
 // (find them there: each field has one box per page).
-class Form_osmotr_elem : public QDialog
+class Form_osmotr_elem : public ui::EditingWindow
 {
     Q_OBJECT
 
@@ -116,8 +118,8 @@ Q_SIGNALS:
     void mainWindowLockChanged(bool locked);
 
 protected:
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
+    // The main window, or only its contents when it is this window's parent.
+    void setMainWindowHeld(bool held) override;
 
 private:
     QWidget *buildVid1();

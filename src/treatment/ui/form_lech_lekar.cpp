@@ -42,8 +42,9 @@ QPushButton *makeButton(QWidget *parent, const QString &name, const QString &tex
 } // namespace
 
 Form_lech_lekar::Form_lech_lekar(db::DM2 &dm2, db::RunSettings &settings, QWidget *mainWindow, QWidget *parent)
-    : QDialog(parent), m_dm2(dm2), m_settings(settings), m_mainWindow(mainWindow), m_lock(this, mainWindow)
+    : ui::EditingWindow(parent), m_dm2(dm2), m_settings(settings)
 {
+    holdMainWindow(mainWindow, [this] { return m_settings.noFastScrolling; });
     setObjectName(QStringLiteral("Form_lech_lekar"));
     setWindowTitle(QStringLiteral("Пелорин."));
     setModal(false);
@@ -111,10 +112,7 @@ Form_lech_lekar::Form_lech_lekar(db::DM2 &dm2, db::RunSettings &settings, QWidge
     layout->addLayout(buttons);
 }
 
-Form_lech_lekar::~Form_lech_lekar()
-{
-    unlockMainWindow();
-}
+Form_lech_lekar::~Form_lech_lekar() = default;
 
 // ---------------------------------------------------------------- the tree and its view
 
@@ -263,33 +261,6 @@ void Form_lech_lekar::prescribeFrom(const DrugNode &dosage)
     prescribe(m_dm2, m_settings, m_date->date(), pick.drug, pick.dosage, pick.local, m_nodeClicked);
     close();
     writeTree(kTreeFile);
-}
-
-// ---------------------------------------------------------------- the main window while shown
-
-void Form_lech_lekar::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous())
-        lockMainWindow();
-}
-
-void Form_lech_lekar::hideEvent(QHideEvent *event)
-{
-    if (!event->spontaneous())
-        unlockMainWindow();
-    QDialog::hideEvent(event);
-}
-
-void Form_lech_lekar::lockMainWindow()
-{
-    if (m_settings.noFastScrolling)
-        m_lock.lock();
-}
-
-void Form_lech_lekar::unlockMainWindow()
-{
-    m_lock.unlock();
 }
 
 // ---------------------------------------------------------------- pages of the main window

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindowlock.h"
+#include "editingwindow.h"
 
 #include "drugtree.h"
 
@@ -30,7 +30,7 @@ namespace pelorin::treatment {
 //
 // The tree is written back to lekar.txt after every "Добавить". A tree that failed to load is never
 // written: the empty tree on screen would otherwise replace the clinic's file (or its backup).
-class Form_lech_lekar : public QDialog
+class Form_lech_lekar : public ui::EditingWindow
 {
     Q_OBJECT
 
@@ -61,11 +61,6 @@ public:
     QMenu *popupMenu() const { return m_menu; }
     // The node shown by an item of the tree view.
     static DrugNode *nodeOf(const QTreeWidgetItem *item);
-    bool locksMainWindow() const { return m_lock.isHeld(); }
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
 
 private:
     void rebuildView();
@@ -74,13 +69,9 @@ private:
     void addUnder(DrugNode *added);
     void prescribeFrom(const DrugNode &dosage);
     bool writeTree(const QString &fileName);
-    void lockMainWindow();
-    void unlockMainWindow();
 
     db::DM2 &m_dm2;
     db::RunSettings &m_settings;
-    QPointer<QWidget> m_mainWindow;
-    ui::MainWindowLock m_lock;
     DrugTree m_tree;
     bool m_treeLoaded = false;
     bool m_nodeClicked = false;

@@ -271,8 +271,9 @@ PuvaPage::PuvaPage(db::DM1 &dm1, db::DM2 &dm2, db::RunSettings &settings, QWidge
 
 Form_lech_puva_edit::Form_lech_puva_edit(db::DM1 &dm1, db::DM2 &dm2, db::RunSettings &settings, db::ChangeLog &log,
                                          QWidget *mainWindow)
-    : m_dm1(dm1), m_dm2(dm2), m_settings(settings), m_ops(dm1, dm2, settings, log), m_lock(this, mainWindow)
+    : m_dm1(dm1), m_dm2(dm2), m_settings(settings), m_ops(dm1, dm2, settings, log)
 {
+    holdMainWindow(mainWindow, [this] { return m_settings.noFastScrolling; });
     topWindow(this, "Form_lech_puva_edit", QStringLiteral("Пелорин. ПУВА-терапия."));
     db::Table *t = dm2.lech_puva;
     auto *outer = new QVBoxLayout(this);
@@ -526,7 +527,9 @@ void Form_lech_puva_edit::normalTimeFont()
 
 void Form_lech_puva_edit::applyAndClose()
 {
-    const bool closed = m_ops.applyAndClose([this] {
+    // A procedure that cannot be stored keeps the editor open over a still locked main window; one
+    // stored closes it, and closing gives the main window back.
+    m_ops.applyAndClose([this] {
         normalTimeFont();
         m_extra->setChecked(false);
         m_extraPanel->hide();
@@ -534,39 +537,25 @@ void Form_lech_puva_edit::applyAndClose()
         close();
         m_closingByApply = false;
     });
-    // A procedure that cannot be stored keeps the editor open over a still locked main window.
-    if (closed)
-        unlockMainWindow();
 }
 
 void Form_lech_puva_edit::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
+    ui::EditingWindow::showEvent(event);
     // The calendar shows the procedure's date, whatever it was preset to.
     if (auto *picker = findChild<ui::DBDatePicker *>(QStringLiteral("DateTimePicker1")))
         picker->refresh();
-    if (m_settings.noFastScrolling)
-        m_lock.lock();
 }
 
-void Form_lech_puva_edit::unlockMainWindow()
+bool Form_lech_puva_edit::closing()
 {
-    m_lock.unlock();
-}
-
-void Form_lech_puva_edit::closeEvent(QCloseEvent *event)
-{
-    event->accept();
     if (m_closingByApply)
-        return;
-    // What was typed and cannot be stored keeps the editor open: nothing typed is lost.
-    if (!m_dm2.lech_puva->updateRecord()) {
-        event->ignore();
-        return;
-    }
+        return true;
+    if (!m_dm2.lech_puva->updateRecord())
+        return false;
     normalTimeFont();
     m_ops.closing();
-    unlockMainWindow();
+    return true;
 }
 
 Form_lech_puva_edit_script::Form_lech_puva_edit_script(PuvaEditorOps &ops, QWidget *parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindowlock.h"
+#include "editingwindow.h"
 
 #include "puva_editor.h"
 #include "puva_views.h"
@@ -104,7 +104,7 @@ private:
 class Form_lech_puva_edit_script;
 
 // "Пелорин. ПУВА-терапия.": the procedure editor.
-class Form_lech_puva_edit : public QDialog
+class Form_lech_puva_edit : public ui::EditingWindow
 {
     Q_OBJECT
 
@@ -123,22 +123,18 @@ public:
     void remindTime();
     void applyAndClose();
 
-    // Esc closes the editor the way the title bar does, so the closing always runs.
-    void reject() override { close(); }
-
 protected:
     void showEvent(QShowEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
+    // What was typed and cannot be stored keeps the editor open: nothing typed is lost.
+    bool closing() override;
 
 private:
     void normalTimeFont();
-    void unlockMainWindow();
 
     db::DM1 &m_dm1;
     db::DM2 &m_dm2;
     db::RunSettings &m_settings;
     PuvaEditorOps m_ops;
-    ui::MainWindowLock m_lock;
     QPointer<QWidget> m_script;
     ui::DBGrid *m_grid = nullptr;
     QList<QComboBox *> m_times;
